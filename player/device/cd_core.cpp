@@ -1,0 +1,33 @@
+#include "player/device/cd_core.h"
+
+#include <cstdio>
+
+uint32_t TrackSeekPosition(int track) {
+  return (static_cast<uint32_t>(track) & 0xFF) | static_cast<uint32_t>(TrackSeekFrame) << 24;
+}
+
+uint32_t TrackPlayEnd(int track, uint32_t lengthMsf) {
+  return (static_cast<uint32_t>(track) & 0xFF) | (lengthMsf & 0xFFFF) << 8;
+}
+
+void FormatTrackLengthText(uint32_t lengthMsf, char* text, size_t size) {
+  unsigned minutes = lengthMsf & 0xFF;
+  unsigned seconds = lengthMsf >> 8 & 0xFF;
+  snprintf(text, size, " (%u:%s%u)", minutes, seconds < 10 ? "0" : "", seconds);
+}
+
+int UpdatePositionRecord(PositionRecord* record, int track, uint32_t positionTmsf) {
+  uint8_t t = static_cast<uint8_t>(track);
+  uint8_t m = static_cast<uint8_t>(positionTmsf >> 8);
+  uint8_t s = static_cast<uint8_t>(positionTmsf >> 16);
+  uint8_t f = static_cast<uint8_t>(positionTmsf >> 24);
+  int changes = 0;
+  if (m != record->minutes || s != record->seconds || f != record->frames)
+    changes |= kPositionTimeChanged;
+  if (t != record->track) changes |= kPositionTrackChanged;
+  record->track = t;
+  record->minutes = m;
+  record->seconds = s;
+  record->frames = f;
+  return changes;
+}

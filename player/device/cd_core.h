@@ -1,0 +1,30 @@
+// The parts of the CD audio device layer that need no device: the track
+// length text and the change bits of a position poll.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "player/controls/position_record.h"
+
+enum {
+  TrackSeekFrame = 50,        // a seek to a track goes to its frame 50
+  kPositionTimeChanged = 1,   // minutes, seconds or frames moved
+  kPositionTrackChanged = 2,  // the current track changed
+};
+
+// TMSF position of track t's seek point: the track in the lowest byte,
+// TrackSeekFrame in the highest.
+uint32_t TrackSeekPosition(int track);
+
+// TMSF end point of a one-track play: track t, the length's minutes and
+// seconds, frame 0 (the length's frames are dropped).
+uint32_t TrackPlayEnd(int track, uint32_t lengthMsf);
+
+// " (m:ss)" for an MSF length, e.g. " (5:07)". Writes at most size bytes.
+void FormatTrackLengthText(uint32_t lengthMsf, char* text, size_t size);
+
+// Compares a polled position with the record, stores it, and returns the
+// change bits. The position's own track byte is not used: track is the
+// device's current track.
+int UpdatePositionRecord(PositionRecord* record, int track, uint32_t positionTmsf);

@@ -1,0 +1,174 @@
+#include "player/device/cd_device.h"
+
+#include <mmsystem.h>
+
+namespace {
+
+const char kErrorCaption[] = "Corvane CD Player - Error";
+const char kUnknownError[] = "Unknown Error!";
+
+MCIDEVICEID Device(UINT deviceId) { return LOWORD(deviceId); }
+
+// Asks for the time format every time-dependent command needs: the disc
+// identity leaves the device in MSF.
+MCIERROR SetTmsf(UINT deviceId, DWORD flags) {
+  MCI_SET_PARMS set = {};
+  set.dwTimeFormat = MCI_FORMAT_TMSF;
+  return mciSendCommandA(Device(deviceId), MCI_SET, MCI_SET_TIME_FORMAT | flags,
+                         reinterpret_cast<DWORD_PTR>(&set));
+}
+
+MCIERROR StatusItem(UINT deviceId, DWORD item, DWORD* value) {
+  MCI_STATUS_PARMS status = {};
+  status.dwItem = item;
+  MCIERROR err = mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM,
+                                 reinterpret_cast<DWORD_PTR>(&status));
+  if (err == 0) *value = static_cast<DWORD>(status.dwReturn);
+  return err;
+}
+
+MCIERROR TrackLength(UINT deviceId, int track, DWORD* lengthMsf) {
+  MCI_STATUS_PARMS status = {};
+  status.dwItem = MCI_STATUS_LENGTH;
+  status.dwTrack = static_cast<DWORD>(track);
+  MCIERROR err = mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
+                                 reinterpret_cast<DWORD_PTR>(&status));
+  if (err == 0) *lengthMsf = static_cast<DWORD>(status.dwReturn);
+  return err;
+}
+
+MCIERROR SeekTo(UINT deviceId, DWORD flags, DWORD position) {
+  MCI_SEEK_PARMS seek = {};
+  seek.dwTo = position;
+  return mciSendCommandA(Device(deviceId), MCI_SEEK, MCI_TO | flags,
+                         reinterpret_cast<DWORD_PTR>(&seek));
+}
+
+// Shows the box for a failed command; returns whether it failed.
+int Failed(HWND owner, MCIERROR err) {
+  if (err == 0) return 0;
+  CDShowError(owner, err);
+  return 1;
+}
+
+}  // namespace
+
+UINT CDOpen(HWND owner) {
+  MCI_OPEN_PARMSA open = {};
+  open.lpstrDeviceType = "cdaudio";
+  if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&open)))
+    return 0;
+  UINT id = open.wDeviceID;
+  SetTmsf(id, 0);  // a failure to set the format is ignored
+  if (SeekTo(id, 0, 1) != 0) {
+    CDClose(owner, id);
+    return 0;
+  }
+  return id;
+}
+
+int CDClose(HWND owner, UINT deviceId) {
+  return Failed(owner, mciSendCommandA(Device(deviceId), MCI_CLOSE, 0, 0)) ? 0 : 1;
+}
+
+void CDOpenDoor(HWND owner, UINT deviceId) {
+  MCI_SET_PARMS set = {};
+  Failed(owner, mciSendCommandA(Device(deviceId), MCI_SET, MCI_SET_DOOR_OPEN,
+                                reinterpret_cast<DWORD_PTR>(&set)));
+}
+
+int CDIsPlaying(HWND owner, UINT deviceId) {
+  DWORD mode = 0;
+  if (Failed(owner, SetTmsf(deviceId, 0))) return 0;
+  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_MODE, &mode))) return 0;
+  return mode == MCI_MODE_PLAY;
+}
+
+int CDPlayTrack(HWND notifyWindow, UINT deviceId) {
+  DWORD track = 0, length = 0;
+  if (Failed(notifyWindow, SetTmsf(deviceId, 0))) return 0;
+  if (Failed(notifyWindow, StatusItem(deviceId, MCI_STATUS_CURRENT_TRACK, &track))) return 0;
+  if (Failed(notifyWindow, TrackLength(deviceId, static_cast<int>(track), &length))) return 0;
+  MCI_PLAY_PARMS play = {};
+  play.dwCallback = reinterpret_cast<DWORD_PTR>(notifyWindow);
+  play.dwFrom = track & 0xFF;
+  play.dwTo = TrackPlayEnd(static_cast<int>(track), length);
+  Failed(notifyWindow, mciSendCommandA(Device(deviceId), MCI_PLAY, MCI_NOTIFY | MCI_FROM | MCI_TO,
+                                       reinterpret_cast<DWORD_PTR>(&play)));
+  return 0;
+}
+
+int CDStopRewind(HWND owner, UINT deviceId) {
+  DWORD track = 0;
+  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_CURRENT_TRACK, &track))) return 0;
+  MCI_GENERIC_PARMS stop = {};
+  if (Failed(owner, mciSendCommandA(Device(deviceId), MCI_STOP, 0,
+                                    reinterpret_cast<DWORD_PTR>(&stop))))
+    return 0;
+  SetTmsf(deviceId, MCI_WAIT);
+  Failed(owner, SeekTo(deviceId, MCI_WAIT, TrackSeekPosition(static_cast<int>(track))));
+  return 0;
+}
+
+int CDPauseResume(HWND owner, UINT deviceId) {
+  DWORD mode = 0;
+  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_MODE, &mode))) return 0;
+  if (mode == MCI_MODE_STOP) {
+    // A paused disc reports itself stopped: play on from where it stands,
+    // with no end point and no notification.
+    MCI_PLAY_PARMS play = {};
+    Failed(owner, mciSendCommandA(Device(deviceId), MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&play)));
+    return 0;
+  }
+  MCI_GENERIC_PARMS pause = {};
+  if (Failed(owner, mciSendCommandA(Device(deviceId), MCI_PAUSE, 0,
+                                    reinterpret_cast<DWORD_PTR>(&pause))))
+    return 0;
+  return 1;
+}
+
+int CDSeekTrack(HWND, int track, UINT deviceId) {
+  SetTmsf(deviceId, 0);
+  SeekTo(deviceId, MCI_WAIT, TrackSeekPosition(track));
+  return 1;
+}
+
+int CDPollPosition(HWND owner, UINT deviceId, PositionRecord* record) {
+  DWORD track = 0, position = 0;
+  if (!CDIsReady(owner, deviceId)) return 0;
+  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_CURRENT_TRACK, &track))) return 0;
+  SetTmsf(deviceId, MCI_WAIT);
+  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_POSITION, &position))) return 0;
+  return UpdatePositionRecord(record, static_cast<int>(track), position);
+}
+
+DWORD CDMediaPresent(HWND, UINT deviceId) {
+  DWORD present = 0;
+  return StatusItem(deviceId, MCI_STATUS_MEDIA_PRESENT, &present) == 0 ? present : 0;
+}
+
+int CDIsReady(HWND owner, UINT deviceId) {
+  DWORD mode = 0;
+  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_MODE, &mode))) return 0;
+  return mode != MCI_MODE_NOT_READY;
+}
+
+int CDTrackLengthText(HWND owner, UINT deviceId, int track, char* text) {
+  DWORD length = 0;
+  if (Failed(owner, SetTmsf(deviceId, 0))) return 0;
+  if (Failed(owner, TrackLength(deviceId, track, &length))) return 0;
+  FormatTrackLengthText(length, text, 20);
+  return 1;
+}
+
+int CDTrackCount(UINT deviceId) {
+  DWORD count = 0;
+  if (Device(deviceId) == 0) return 0;
+  return StatusItem(deviceId, MCI_STATUS_NUMBER_OF_TRACKS, &count) == 0 ? static_cast<int>(count) : 0;
+}
+
+int CDShowError(HWND owner, DWORD error) {
+  char text[256];
+  if (!mciGetErrorStringA(error, text, sizeof text)) lstrcpynA(text, kUnknownError, sizeof text);
+  return MessageBoxA(owner, text, kErrorCaption, MB_ICONERROR | MB_OK);
+}

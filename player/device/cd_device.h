@@ -1,0 +1,41 @@
+// The CD audio device layer: every command the player sends to the "cdaudio"
+// device. Each function takes the 16-bit device id CDOpen returned (only its
+// low 16 bits are used) and, where a failure is shown, the window that owns
+// the error box. The layer keeps no state of its own.
+#pragma once
+
+#include <windows.h>
+
+#include "player/controls/position_record.h"
+#include "player/device/cd_core.h"
+
+// Opens the device, sets TMSF and seeks to track 1. Returns the device id,
+// or 0 (silently) when the open fails or there is no playable disc.
+UINT CDOpen(HWND owner);
+// Closes the device. 1, or 0 after an error box.
+int CDClose(HWND owner, UINT deviceId);
+// Ejects the disc.
+void CDOpenDoor(HWND owner, UINT deviceId);
+// 1 while the device plays.
+int CDIsPlaying(HWND owner, UINT deviceId);
+// Plays the current track from its start to its length in whole seconds,
+// notifying notifyWindow at the end. Error boxes are owned by notifyWindow.
+int CDPlayTrack(HWND notifyWindow, UINT deviceId);
+// Stops and seeks back to the start of the current track.
+int CDStopRewind(HWND owner, UINT deviceId);
+// Resumes a stopped (paused) disc and returns 0, or pauses and returns 1.
+int CDPauseResume(HWND owner, UINT deviceId);
+// Seeks to the start of track; silent, always 1.
+int CDSeekTrack(HWND owner, int track, UINT deviceId);
+// Polls the position into the record; returns its change bits.
+int CDPollPosition(HWND owner, UINT deviceId, PositionRecord* record);
+// Nonzero when a disc is in the drive; silent.
+DWORD CDMediaPresent(HWND owner, UINT deviceId);
+// 1 unless the device reports "not ready".
+int CDIsReady(HWND owner, UINT deviceId);
+// Writes " (m:ss)" for the track's length into text (at least 20 chars).
+int CDTrackLengthText(HWND owner, UINT deviceId, int track, char* text);
+// Number of tracks; 0 for device id 0 or a failed query.
+int CDTrackCount(UINT deviceId);
+// Shows the device error box for an MCI error code.
+int CDShowError(HWND owner, DWORD error);

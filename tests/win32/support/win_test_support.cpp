@@ -1,0 +1,76 @@
+#include "tests/win32/support/win_test_support.h"
+
+namespace {
+
+HHOOK boxHook;
+std::vector<CaughtBox> boxes;
+std::vector<Notification> notifications;
+
+LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    char className[16] = "";
+    GetClassNameA(box, className, sizeof className);
+    if (lstrcmpA(className, "#32770") == 0) {
+      char caption[256] = "", text[1024] = "";
+      GetWindowTextA(box, caption, sizeof caption);
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      boxes.push_back({caption, text, GetWindow(box, GW_OWNER)});
+      // The buttons are not set up yet: post, and let the box close itself.
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+  }
+  return CallNextHookEx(boxHook, code, wParam, lParam);
+}
+
+LRESULT CALLBACK NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == MM_MCINOTIFY) {
+    notifications.push_back({wParam, lParam});
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+void PumpPending() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+bool WaitForMessage(DWORD timeoutMs) {
+  return MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, QS_ALLINPUT) == WAIT_OBJECT_0;
+}
+
+void StartBoxCatcher() {
+  boxes.clear();
+  if (!boxHook) boxHook = SetWindowsHookExA(WH_CBT, BoxHookProc, nullptr, GetCurrentThreadId());
+}
+
+void StopBoxCatcher() {
+  if (boxHook) UnhookWindowsHookEx(boxHook);
+  boxHook = nullptr;
+}
+
+const std::vector<CaughtBox>& CaughtBoxes() { return boxes; }
+void ClearCaughtBoxes() { boxes.clear(); }
+
+HWND CreateNotifyWindow() {
+  static ATOM atom;
+  if (!atom) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = NotifyWndProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TestNotifyWindow";
+    atom = RegisterClassA(&wc);
+  }
+  notifications.clear();
+  return CreateWindowA("TestNotifyWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                       GetModuleHandleA(nullptr), nullptr);
+}
+
+const std::vector<Notification>& Notifications() { return notifications; }
+void ClearNotifications() { notifications.clear(); }

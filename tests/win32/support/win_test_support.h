@@ -1,0 +1,52 @@
+// Helpers for the Win32 tests: pumping the message queue until a condition
+// holds, catching message boxes, and recording MCI notifications.
+#pragma once
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <string>
+#include <vector>
+
+// Dispatches queued messages until done() holds or about maxWaitMs passed
+// waiting for new messages. Returns whether done() held.
+template <typename Done>
+bool PumpUntil(Done done, DWORD maxWaitMs = 5000);
+void PumpPending();
+
+// Message boxes and dialogs shown on this thread while a catcher runs are
+// recorded and dismissed with IDOK.
+struct CaughtBox {
+  std::string caption;
+  std::string text;
+  HWND owner;
+};
+void StartBoxCatcher();
+void StopBoxCatcher();
+const std::vector<CaughtBox>& CaughtBoxes();
+void ClearCaughtBoxes();
+
+// A hidden window that records the MM_MCINOTIFY messages it receives.
+struct Notification {
+  WPARAM code;
+  LPARAM deviceId;
+};
+HWND CreateNotifyWindow();
+const std::vector<Notification>& Notifications();
+void ClearNotifications();
+
+// Waits for one message or the timeout; the primitive under PumpUntil.
+bool WaitForMessage(DWORD timeoutMs);
+
+template <typename Done>
+bool PumpUntil(Done done, DWORD maxWaitMs) {
+  DWORD waited = 0;
+  for (;;) {
+    PumpPending();
+    if (done()) return true;
+    if (waited >= maxWaitMs) return false;
+    DWORD start = GetTickCount();
+    WaitForMessage(maxWaitMs - waited);
+    waited += GetTickCount() - start;
+  }
+}

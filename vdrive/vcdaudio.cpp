@@ -1,0 +1,683 @@
+// vcdaudio.dll: an MCI driver for the device type "cdaudio" that plays a
+// virtual disc. It answers the player's real mciSendCommand calls the way a
+// CD-ROM drive's driver does, so the player and its tests run where no drive
+// exists. The drive's contents come from the drive file (VDRIVE_FILE, else
+// vdrive.ini in the Windows directory) or from the control API; every
+// command and notification can be logged (VDRIVE_LOG).
+#define VDRIVE_BUILDING
+#include "vdrive_api.h"
+#include "vdrive_core.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <mmddk.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+// WINMM exports these to drivers, but mingw's headers do not declare them.
+extern "C" {
+DWORD_PTR WINAPI mciGetDriverData(MCIDEVICEID id);
+BOOL WINAPI mciSetDriverData(MCIDEVICEID id, DWORD_PTR data);
+BOOL WINAPI mciDriverNotify(HANDLE callback, MCIDEVICEID id, UINT status);
+}
+
+namespace {
+
+enum { kFileTextSize = 16384, kMaxFaults = 16 };
+
+struct Fault {
+  UINT command;
+  DWORD match;
+  DWORD error;
+};
+
+// The one drive of the process. Each open of the device only adds its own
+// time format (Instance).
+struct Drive {
+  VDriveConfig config;
+  VPlay play;
+  char fileText[kFileTextSize];  // the drive file as last applied
+  int fileSeen;
+  int manualClock;
+  uint64_t virtualMs;
+  uint64_t lastRealMs;
+  int notifyPending;
+  HWND notifyWindow;
+  MCIDEVICEID notifyDevice;
+  UINT_PTR timer;
+  Fault faults[kMaxFaults];
+  int faultCount;
+  std::string log;
+};
+
+struct Instance {
+  MCIDEVICEID id;
+  int format;
+};
+
+Drive drive = [] {
+  Drive d{};
+  d.config.ready = 1;
+  d.config.speed = 1;
+  return d;
+}();
+
+void PollPlay();
+
+uint64_t Now() {
+  if (drive.manualClock) return drive.virtualMs;
+  uint64_t real = GetTickCount64();
+  if (drive.lastRealMs != 0) drive.virtualMs += (real - drive.lastRealMs) * drive.config.speed;
+  drive.lastRealMs = real;
+  return drive.virtualMs;
+}
+
+// ---- command log ----------------------------------------------------------
+
+const char* CommandName(UINT msg) {
+  switch (msg) {
+    case MCI_OPEN_DRIVER: return "MCI_OPEN";
+    case MCI_CLOSE_DRIVER: return "MCI_CLOSE";
+    case MCI_PLAY: return "MCI_PLAY";
+    case MCI_SEEK: return "MCI_SEEK";
+    case MCI_STOP: return "MCI_STOP";
+    case MCI_PAUSE: return "MCI_PAUSE";
+    case MCI_RESUME: return "MCI_RESUME";
+    case MCI_SET: return "MCI_SET";
+    case MCI_STATUS: return "MCI_STATUS";
+    case MCI_GETDEVCAPS: return "MCI_GETDEVCAPS";
+    case MCI_INFO: return "MCI_INFO";
+    default: return nullptr;
+  }
+}
+
+void AppendLine(const char* line) {
+  drive.log += line;
+  char path[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("VDRIVE_LOG", path, sizeof path);
+  if (n == 0 || n >= sizeof path) return;
+  HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
+  CloseHandle(file);
+}
+
+// One line per command: its name, flags, the parameters that apply, the
+// error returned and the value returned.
+void LogCommand(UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD error, int hasReturn) {
+  char line[256], name[16];
+  const char* cmd = CommandName(msg);
+  if (!cmd) {
+    snprintf(name, sizeof name, "0x%X", msg);
+    cmd = name;
+  }
+  int n = snprintf(line, sizeof line, "t=%llu cmd=%s flags=0x%lX",
+                   static_cast<unsigned long long>(drive.virtualMs), cmd,
+                   static_cast<unsigned long>(flags));
+  auto add = [&](const char* key, unsigned long value) {
+    n += snprintf(line + n, sizeof line - static_cast<size_t>(n), " %s=%lu", key, value);
+  };
+  if (parms) {
+    if (msg == MCI_STATUS) {
+      auto* p = reinterpret_cast<MCI_STATUS_PARMS*>(parms);
+      if (flags & MCI_STATUS_ITEM) add("item", p->dwItem);
+      if (flags & MCI_TRACK) add("track", p->dwTrack);
+    } else if (msg == MCI_PLAY) {
+      auto* p = reinterpret_cast<MCI_PLAY_PARMS*>(parms);
+      if (flags & MCI_FROM) add("from", p->dwFrom);
+      if (flags & MCI_TO) add("to", p->dwTo);
+    } else if (msg == MCI_SEEK) {
+      auto* p = reinterpret_cast<MCI_SEEK_PARMS*>(parms);
+      if (flags & MCI_TO) add("to", p->dwTo);
+    } else if (msg == MCI_SET) {
+      auto* p = reinterpret_cast<MCI_SET_PARMS*>(parms);
+      if (flags & MCI_SET_TIME_FORMAT) add("format", p->dwTimeFormat);
+    } else if (msg == MCI_GETDEVCAPS) {
+      add("item", reinterpret_cast<MCI_GETDEVCAPS_PARMS*>(parms)->dwItem);
+    }
+  }
+  add("err", error);
+  if (hasReturn && error == 0 && parms) {
+    DWORD_PTR ret = msg == MCI_STATUS ? reinterpret_cast<MCI_STATUS_PARMS*>(parms)->dwReturn
+                                      : reinterpret_cast<MCI_GETDEVCAPS_PARMS*>(parms)->dwReturn;
+    add("ret", static_cast<unsigned long>(ret));
+  }
+  snprintf(line + n, sizeof line - static_cast<size_t>(n), "\n");
+  AppendLine(line);
+}
+
+// ---- notifications ----------------------------------------------------------
+
+void SendNotify(HWND window, MCIDEVICEID id, UINT code) {
+  char line[96];
+  snprintf(line, sizeof line, "t=%llu cmd=NOTIFY code=%u\n",
+           static_cast<unsigned long long>(drive.virtualMs), code);
+  AppendLine(line);
+  mciDriverNotify(window, id, code);
+}
+
+// Ends the pending notification, if any, with the given code.
+void EndPending(UINT code) {
+  if (!drive.notifyPending) return;
+  drive.notifyPending = 0;
+  SendNotify(drive.notifyWindow, drive.notifyDevice, code);
+}
+
+// ---- play and clock ---------------------------------------------------------
+
+void KillPlayTimer() {
+  if (drive.timer) KillTimer(nullptr, drive.timer);
+  drive.timer = 0;
+}
+
+void CALLBACK PlayTimerProc(HWND, UINT, UINT_PTR, DWORD) { PollPlay(); }
+
+// In real time a thread timer wakes the driver when the play reaches its end,
+// so the notification comes without any further command.
+void ArmPlayTimer() {
+  KillPlayTimer();
+  if (drive.manualClock || drive.play.mode != kVPlaying || drive.config.speed == 0) return;
+  uint64_t now = Now(), end = VPlayEndMs(&drive.play);
+  uint64_t wait = end > now ? (end - now + drive.config.speed - 1) / drive.config.speed : 0;
+  drive.timer = SetTimer(nullptr, 0, static_cast<UINT>(wait < 1 ? 1 : wait), PlayTimerProc);
+}
+
+// Settles a play that has reached its end point by now.
+void SettlePlay() {
+  if (drive.play.mode != kVPlaying) return;
+  uint64_t now = Now();
+  if (now < VPlayEndMs(&drive.play)) return;
+  drive.play.frame = drive.play.to;
+  drive.play.mode = kVStopped;
+  KillPlayTimer();
+  EndPending(MCI_NOTIFY_SUCCESSFUL);
+}
+
+uint32_t CurrentFrame() { return VPlayPosition(&drive.play, Now()); }
+
+// Stops whatever runs, leaving the position where it is.
+void HaltPlay(int paused) {
+  if (drive.play.mode == kVPlaying) {
+    drive.play.frame = CurrentFrame();
+    drive.play.mode = paused ? kVPaused : kVStopped;
+  } else if (!paused) {
+    drive.play.mode = kVStopped;
+  }
+  KillPlayTimer();
+}
+
+// ---- drive file ---------------------------------------------------------------
+
+int DriveFilePath(char* path, DWORD size) {
+  DWORD n = GetEnvironmentVariableA("VDRIVE_FILE", path, size);
+  if (n > 0 && n < size) return 1;
+  UINT w = GetWindowsDirectoryA(path, size);
+  if (w == 0 || w + 12 >= size) return 0;
+  strcat(path, "\\vdrive.ini");
+  return 1;
+}
+
+// Reads the drive file; 0 when it does not exist.
+int ReadDriveFile(char* text, DWORD size) {
+  char path[MAX_PATH];
+  if (!DriveFilePath(path, sizeof path)) return 0;
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  DWORD got = 0;
+  if (!ReadFile(file, text, size - 1, &got, nullptr)) got = 0;
+  text[got] = '\0';
+  CloseHandle(file);
+  return 1;
+}
+
+void WriteDriveFile(const char* text) {
+  char path[MAX_PATH];
+  if (!DriveFilePath(path, sizeof path)) return;
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+  CloseHandle(file);
+}
+
+// Puts a new state into the drive. A play that cannot go on ends: aborted
+// when the door opened, failed when the disc went away or the drive stopped
+// being ready.
+void ApplyConfig(const VDriveConfig& next) {
+  SettlePlay();
+  Now();  // time so far runs at the old speed
+  int wasUsable = VMediaUsable(&drive.config);
+  int sameDisc = drive.config.hasDisc == next.hasDisc &&
+                 memcmp(&drive.config.disc, &next.disc, sizeof next.disc) == 0;
+  int doorOpened = next.doorOpen && !drive.config.doorOpen;
+  drive.config = next;
+  int usable = VMediaUsable(&drive.config);
+  if (wasUsable && !(usable && sameDisc)) {
+    HaltPlay(0);
+    EndPending(doorOpened ? MCI_NOTIFY_ABORTED : MCI_NOTIFY_FAILURE);
+  }
+  if (!(wasUsable && usable && sameDisc)) {
+    drive.play.mode = kVStopped;
+    drive.play.frame = drive.config.hasDisc ? drive.config.disc.start[0] : 0;
+  }
+  ArmPlayTimer();
+}
+
+// Notices a changed drive file; called at every command.
+void SyncDriveFile() {
+  static char text[kFileTextSize];
+  if (!ReadDriveFile(text, sizeof text)) {
+    if (drive.fileSeen) {
+      drive.fileSeen = 0;
+      drive.fileText[0] = '\0';
+      VDriveConfig empty{};
+      empty.ready = 1;
+      empty.speed = 1;
+      ApplyConfig(empty);
+    }
+    return;
+  }
+  if (drive.fileSeen && strcmp(text, drive.fileText) == 0) return;
+  drive.fileSeen = 1;
+  memcpy(drive.fileText, text, sizeof text);
+  VDriveConfig next;
+  VParseDriveFile(text, &next);
+  ApplyConfig(next);
+}
+
+// An eject or a door close by command shows in the drive file, so a harness
+// sees what the player did.
+void SetDoor(int open) {
+  VDriveConfig next = drive.config;
+  next.doorOpen = open;
+  ApplyConfig(next);
+  if (!drive.fileSeen) return;
+  static char text[kFileTextSize + 64];
+  if (VSetDoorInText(drive.fileText, open, text, sizeof text) == 0) return;
+  WriteDriveFile(text);
+  snprintf(drive.fileText, sizeof drive.fileText, "%s", text);
+}
+
+void PollPlay() {
+  KillPlayTimer();
+  SyncDriveFile();
+  SettlePlay();
+  ArmPlayTimer();
+}
+
+// ---- commands -------------------------------------------------------------------
+
+DWORD TakeFault(UINT msg, DWORD_PTR flags, DWORD_PTR parms) {
+  UINT command = msg == MCI_OPEN_DRIVER ? MCI_OPEN : msg == MCI_CLOSE_DRIVER ? MCI_CLOSE : msg;
+  for (int i = 0; i < drive.faultCount; ++i) {
+    const Fault& f = drive.faults[i];
+    if (f.command != command) continue;
+    DWORD_PTR value = flags;
+    if (msg == MCI_STATUS && parms) value = reinterpret_cast<MCI_STATUS_PARMS*>(parms)->dwItem;
+    int matches = msg == MCI_STATUS ? (f.match == 0 || value == f.match)
+                                    : (f.match & value) == f.match;
+    if (!matches) continue;
+    DWORD error = f.error;
+    memmove(&drive.faults[i], &drive.faults[i + 1],
+            sizeof(Fault) * static_cast<size_t>(drive.faultCount - i - 1));
+    --drive.faultCount;
+    return error;
+  }
+  return 0;
+}
+
+// A new command that asks for a notification supersedes the pending one.
+void TakeNotify(DWORD_PTR flags, HWND callback, MCIDEVICEID id, int untilPlayEnds) {
+  if (!(flags & MCI_NOTIFY)) return;
+  EndPending(MCI_NOTIFY_SUPERSEDED);
+  if (untilPlayEnds) {
+    drive.notifyPending = 1;
+    drive.notifyWindow = callback;
+    drive.notifyDevice = id;
+  } else {
+    SendNotify(callback, id, MCI_NOTIFY_SUCCESSFUL);
+  }
+}
+
+template <typename T>
+DWORD Boolean(T* out, int value) {
+  *out = value ? MAKEMCIRESOURCE(TRUE, MCI_TRUE) : MAKEMCIRESOURCE(FALSE, MCI_FALSE);
+  return MCI_RESOURCE_RETURNED;
+}
+
+DWORD PositionReturn(int format) {
+  return format == kVFormatTmsf  ? MCI_COLONIZED4_RETURN
+         : format == kVFormatMsf ? MCI_COLONIZED3_RETURN
+                                 : 0;
+}
+
+DWORD Status(Instance* inst, DWORD_PTR flags, MCI_STATUS_PARMS* p) {
+  if (!p) return MCIERR_NULL_PARAMETER_BLOCK;
+  if (!(flags & MCI_STATUS_ITEM)) return MCIERR_MISSING_PARAMETER;
+  const VDisc* disc = &drive.config.disc;
+  int usable = VMediaUsable(&drive.config);
+  switch (p->dwItem) {
+    case MCI_STATUS_MODE: {
+      WORD mode = drive.play.mode == kVPlaying ? MCI_MODE_PLAY : MCI_MODE_STOP;
+      if (!usable) mode = drive.config.doorOpen ? MCI_MODE_OPEN : MCI_MODE_NOT_READY;
+      p->dwReturn = MAKEMCIRESOURCE(mode, mode);
+      return MCI_RESOURCE_RETURNED;
+    }
+    case MCI_STATUS_MEDIA_PRESENT:
+    case MCI_STATUS_READY:
+      return Boolean(&p->dwReturn, usable);
+    case MCI_STATUS_TIME_FORMAT:
+      p->dwReturn = MAKEMCIRESOURCE(inst->format, inst->format + MCI_FORMAT_RETURN_BASE);
+      return MCI_RESOURCE_RETURNED;
+  }
+  if (!usable) return MCIERR_DEVICE_NOT_READY;
+  int t = static_cast<int>(p->dwTrack);
+  if ((flags & MCI_TRACK) && (t < 1 || t > VTrackCount(disc))) return MCIERR_OUTOFRANGE;
+  switch (p->dwItem) {
+    case MCI_STATUS_NUMBER_OF_TRACKS:
+      p->dwReturn = static_cast<DWORD>(VTrackCount(disc));
+      return 0;
+    case MCI_STATUS_CURRENT_TRACK:
+      p->dwReturn = static_cast<DWORD>(VTrackAt(disc, CurrentFrame()));
+      return 0;
+    case MCI_STATUS_POSITION: {
+      uint32_t frame = CurrentFrame();
+      if (flags & MCI_TRACK) frame = disc->start[t - 1];
+      else if (flags & MCI_STATUS_START) frame = disc->start[0];
+      p->dwReturn = VEncodePosition(disc, inst->format, frame);
+      return PositionReturn(inst->format);
+    }
+    case MCI_STATUS_LENGTH: {
+      uint32_t frames = flags & MCI_TRACK ? VTrackEnd(disc, t) - disc->start[t - 1]
+                                          : disc->leadOut - disc->start[0];
+      p->dwReturn = VEncodeLength(inst->format, frames);
+      return inst->format == kVFormatMilliseconds ? 0 : MCI_COLONIZED3_RETURN;
+    }
+    case MCI_CDA_STATUS_TYPE_TRACK: {
+      if (!(flags & MCI_TRACK)) return MCIERR_MISSING_PARAMETER;
+      WORD type = disc->data ? MCI_CDA_TRACK_OTHER : MCI_CDA_TRACK_AUDIO;
+      p->dwReturn = MAKEMCIRESOURCE(type, type);
+      return MCI_RESOURCE_RETURNED;
+    }
+  }
+  return MCIERR_UNSUPPORTED_FUNCTION;
+}
+
+// Turns a position argument into a frame on the disc.
+DWORD Decode(Instance* inst, DWORD value, uint32_t* frame) {
+  if (!VDecodePosition(&drive.config.disc, inst->format, value, frame)) return MCIERR_OUTOFRANGE;
+  if (*frame < drive.config.disc.start[0]) *frame = drive.config.disc.start[0];
+  return 0;
+}
+
+DWORD Play(Instance* inst, DWORD_PTR flags, MCI_PLAY_PARMS* p) {
+  if (!VMediaUsable(&drive.config)) return MCIERR_DEVICE_NOT_READY;
+  if (drive.config.disc.data) return MCIERR_HARDWARE;
+  if ((flags & (MCI_FROM | MCI_TO)) && !p) return MCIERR_NULL_PARAMETER_BLOCK;
+  uint32_t from = CurrentFrame(), to = drive.config.disc.leadOut;
+  DWORD err = 0;
+  if (flags & MCI_FROM) err = Decode(inst, p->dwFrom, &from);
+  if (!err && (flags & MCI_TO)) err = Decode(inst, p->dwTo, &to);
+  if (!err && from > to) err = MCIERR_OUTOFRANGE;
+  if (err) return err;
+  if (flags & MCI_NOTIFY)
+    TakeNotify(flags, reinterpret_cast<HWND>(p ? p->dwCallback : 0), inst->id, 1);
+  else
+    EndPending(MCI_NOTIFY_ABORTED);
+  drive.play.mode = kVPlaying;
+  drive.play.from = from;
+  drive.play.to = to;
+  drive.play.startMs = Now();
+  SettlePlay();  // an empty play ends at once
+  ArmPlayTimer();
+  return 0;
+}
+
+DWORD Seek(Instance* inst, DWORD_PTR flags, MCI_SEEK_PARMS* p) {
+  if (!VMediaUsable(&drive.config)) return MCIERR_DEVICE_NOT_READY;
+  DWORD_PTR targets = flags & (MCI_TO | MCI_SEEK_TO_START | MCI_SEEK_TO_END);
+  if (targets == 0) return MCIERR_MISSING_PARAMETER;
+  if (targets & (targets - 1)) return MCIERR_FLAGS_NOT_COMPATIBLE;
+  uint32_t frame = drive.config.disc.start[0];
+  if (flags & MCI_SEEK_TO_END) frame = drive.config.disc.leadOut;
+  if (flags & MCI_TO) {
+    if (!p) return MCIERR_NULL_PARAMETER_BLOCK;
+    DWORD err = Decode(inst, p->dwTo, &frame);
+    if (err) return err;
+  }
+  HaltPlay(0);
+  drive.play.frame = frame;
+  if (!(flags & MCI_NOTIFY)) EndPending(MCI_NOTIFY_ABORTED);
+  return 0;
+}
+
+DWORD StopOrPause(DWORD_PTR flags, int pause) {
+  if (!VMediaUsable(&drive.config)) return MCIERR_DEVICE_NOT_READY;
+  HaltPlay(pause);
+  if (!(flags & MCI_NOTIFY)) EndPending(MCI_NOTIFY_ABORTED);
+  return 0;
+}
+
+DWORD Set(Instance* inst, DWORD_PTR flags, MCI_SET_PARMS* p) {
+  DWORD_PTR known = MCI_SET_TIME_FORMAT | MCI_SET_DOOR_OPEN | MCI_SET_DOOR_CLOSED;
+  if (flags & ~(known | MCI_NOTIFY | MCI_WAIT)) return MCIERR_UNSUPPORTED_FUNCTION;
+  if (!(flags & known)) return MCIERR_MISSING_PARAMETER;
+  if ((flags & MCI_SET_DOOR_OPEN) && (flags & MCI_SET_DOOR_CLOSED))
+    return MCIERR_FLAGS_NOT_COMPATIBLE;
+  if (flags & MCI_SET_TIME_FORMAT) {
+    if (!p) return MCIERR_NULL_PARAMETER_BLOCK;
+    DWORD f = p->dwTimeFormat;
+    if (f != kVFormatMilliseconds && f != kVFormatMsf && f != kVFormatTmsf)
+      return MCIERR_BAD_TIME_FORMAT;
+    inst->format = static_cast<int>(f);
+  }
+  if (flags & MCI_SET_DOOR_OPEN) SetDoor(1);
+  if (flags & MCI_SET_DOOR_CLOSED) SetDoor(0);
+  return 0;
+}
+
+DWORD GetDevCaps(DWORD_PTR flags, MCI_GETDEVCAPS_PARMS* p) {
+  if (!p) return MCIERR_NULL_PARAMETER_BLOCK;
+  if (!(flags & MCI_GETDEVCAPS_ITEM)) return MCIERR_MISSING_PARAMETER;
+  switch (p->dwItem) {
+    case MCI_GETDEVCAPS_HAS_AUDIO:
+    case MCI_GETDEVCAPS_CAN_EJECT:
+    case MCI_GETDEVCAPS_CAN_PLAY:
+      return Boolean(&p->dwReturn, 1);
+    case MCI_GETDEVCAPS_CAN_RECORD:
+    case MCI_GETDEVCAPS_HAS_VIDEO:
+    case MCI_GETDEVCAPS_USES_FILES:
+    case MCI_GETDEVCAPS_COMPOUND_DEVICE:
+    case MCI_GETDEVCAPS_CAN_SAVE:
+      return Boolean(&p->dwReturn, 0);
+    case MCI_GETDEVCAPS_DEVICE_TYPE:
+      p->dwReturn = MAKEMCIRESOURCE(MCI_DEVTYPE_CD_AUDIO, MCI_DEVTYPE_CD_AUDIO);
+      return MCI_RESOURCE_RETURNED;
+  }
+  return MCIERR_UNSUPPORTED_FUNCTION;
+}
+
+DWORD Info(DWORD_PTR flags, MCI_INFO_PARMSW* p) {
+  static const WCHAR product[] = L"Virtual CD Audio Drive";
+  if (!p || !p->lpstrReturn) return MCIERR_NULL_PARAMETER_BLOCK;
+  if (!(flags & MCI_INFO_PRODUCT)) return MCIERR_UNSUPPORTED_FUNCTION;
+  size_t n = wcslen(product);
+  if (p->dwRetSize <= n) return MCIERR_PARAM_OVERFLOW;
+  memcpy(p->lpstrReturn, product, (n + 1) * sizeof(WCHAR));
+  return 0;
+}
+
+// Runs one MCI command; returns the error in the low word and the return
+// type (MCI_RESOURCE_RETURNED, MCI_COLONIZED...) in the high word.
+DWORD Command(Instance* inst, UINT msg, DWORD_PTR flags, DWORD_PTR parms) {
+  auto* generic = reinterpret_cast<MCI_GENERIC_PARMS*>(parms);
+  HWND callback = reinterpret_cast<HWND>(generic ? generic->dwCallback : 0);
+  SyncDriveFile();
+  SettlePlay();
+  DWORD result = TakeFault(msg, flags, parms);
+  if (result == 0) {
+    switch (msg) {
+      case MCI_OPEN_DRIVER: break;
+      case MCI_CLOSE_DRIVER:
+        if (drive.notifyPending && drive.notifyDevice == inst->id) EndPending(MCI_NOTIFY_ABORTED);
+        break;
+      case MCI_STATUS: result = Status(inst, flags, reinterpret_cast<MCI_STATUS_PARMS*>(parms)); break;
+      case MCI_PLAY: result = Play(inst, flags, reinterpret_cast<MCI_PLAY_PARMS*>(parms)); break;
+      case MCI_SEEK: result = Seek(inst, flags, reinterpret_cast<MCI_SEEK_PARMS*>(parms)); break;
+      case MCI_STOP: result = StopOrPause(flags, 0); break;
+      case MCI_PAUSE: result = StopOrPause(flags, 1); break;
+      case MCI_SET: result = Set(inst, flags, reinterpret_cast<MCI_SET_PARMS*>(parms)); break;
+      case MCI_GETDEVCAPS:
+        result = GetDevCaps(flags, reinterpret_cast<MCI_GETDEVCAPS_PARMS*>(parms));
+        break;
+      case MCI_INFO: result = Info(flags, reinterpret_cast<MCI_INFO_PARMSW*>(parms)); break;
+      case MCI_RESUME: result = MCIERR_UNSUPPORTED_FUNCTION; break;
+      default: result = MCIERR_UNRECOGNIZED_COMMAND; break;
+    }
+  }
+  DWORD error = LOWORD(result);
+  LogCommand(msg, flags, parms, error, msg == MCI_STATUS || msg == MCI_GETDEVCAPS);
+  // Every successful command but a play (which notifies at its end) reports
+  // at once to a caller that asked.
+  if (error == 0 && msg != MCI_PLAY && msg != MCI_CLOSE_DRIVER)
+    TakeNotify(flags, callback, inst->id, 0);
+  if (error == 0 && msg == MCI_CLOSE_DRIVER && (flags & MCI_NOTIFY))
+    SendNotify(callback, inst->id, MCI_NOTIFY_SUCCESSFUL);
+  return result;
+}
+
+LRESULT OpenInstance(LPARAM p2) {
+  auto* open = reinterpret_cast<MCI_OPEN_DRIVER_PARMS*>(p2);
+  if (!open) return 1;  // the first DRV_OPEN only asks whether the driver opens
+  auto* inst = static_cast<Instance*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Instance)));
+  if (!inst) return 0;
+  inst->id = open->wDeviceID;
+  inst->format = kVFormatMsf;  // a cdaudio device opens in MSF
+  open->wType = MCI_DEVTYPE_CD_AUDIO;
+  open->wCustomCommandTable = MCI_NO_COMMAND_TABLE;
+  mciSetDriverData(open->wDeviceID, reinterpret_cast<DWORD_PTR>(inst));
+  return open->wDeviceID;
+}
+
+void CloseInstance(DWORD_PTR id) {
+  auto* inst = reinterpret_cast<Instance*>(mciGetDriverData(static_cast<MCIDEVICEID>(id)));
+  if (!inst) return;
+  mciSetDriverData(static_cast<MCIDEVICEID>(id), 0);
+  HeapFree(GetProcessHeap(), 0, inst);
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) LRESULT WINAPI DriverProc(DWORD_PTR id, HDRVR driver, UINT msg,
+                                                           LPARAM p1, LPARAM p2) {
+  switch (msg) {
+    case DRV_LOAD:
+    case DRV_ENABLE:
+    case DRV_DISABLE:
+    case DRV_QUERYCONFIGURE:
+      return msg != DRV_QUERYCONFIGURE;
+    case DRV_FREE:
+      KillPlayTimer();
+      return 1;
+    case DRV_OPEN: return OpenInstance(p2);
+    case DRV_CLOSE:
+      CloseInstance(id);
+      return 1;
+    case DRV_CONFIGURE:
+    case DRV_INSTALL:
+    case DRV_REMOVE:
+      return DRVCNF_OK;
+  }
+  if (msg < DRV_MCI_FIRST || msg > DRV_MCI_LAST) return DefDriverProc(id, driver, msg, p1, p2);
+  auto* inst = reinterpret_cast<Instance*>(mciGetDriverData(static_cast<MCIDEVICEID>(id)));
+  if (!inst) return MCIERR_INVALID_DEVICE_ID;
+  return Command(inst, msg, static_cast<DWORD_PTR>(p1), static_cast<DWORD_PTR>(p2));
+}
+
+// ---- control API -------------------------------------------------------------------
+
+VDRIVE_API void VDriveReset(void) {
+  KillPlayTimer();
+  drive.notifyPending = 0;
+  drive.play = VPlay{};
+  drive.config = VDriveConfig{};
+  drive.config.ready = 1;
+  drive.config.speed = 1;
+  drive.fileSeen = 0;
+  drive.fileText[0] = '\0';
+  drive.manualClock = 0;
+  drive.lastRealMs = 0;
+  drive.faultCount = 0;
+  drive.log.clear();
+}
+
+VDRIVE_API int VDriveLoadDisc(int trackCount, const unsigned* startFrames, unsigned leadOut,
+                              int data) {
+  if (trackCount < 1 || trackCount > kVMaxTracks || !startFrames) return 0;
+  VDriveConfig next = drive.config;
+  memset(&next.disc, 0, sizeof next.disc);
+  for (int t = 0; t < trackCount; ++t) {
+    if (t > 0 && startFrames[t] <= startFrames[t - 1]) return 0;
+    next.disc.start[t] = startFrames[t];
+  }
+  if (leadOut <= startFrames[trackCount - 1]) return 0;
+  next.disc.trackCount = trackCount;
+  next.disc.leadOut = leadOut;
+  next.disc.data = data != 0;
+  next.hasDisc = 1;
+  next.doorOpen = 0;
+  ApplyConfig(next);
+  return 1;
+}
+
+VDRIVE_API void VDriveRemoveDisc(void) {
+  VDriveConfig next = drive.config;
+  next.hasDisc = 0;
+  memset(&next.disc, 0, sizeof next.disc);
+  ApplyConfig(next);
+}
+
+VDRIVE_API void VDriveSetDoor(int open) {
+  VDriveConfig next = drive.config;
+  next.doorOpen = open != 0;
+  ApplyConfig(next);
+}
+
+VDRIVE_API void VDriveSetReady(int ready) {
+  VDriveConfig next = drive.config;
+  next.ready = ready != 0;
+  ApplyConfig(next);
+}
+
+VDRIVE_API void VDriveUseManualClock(int manual) {
+  Now();
+  drive.manualClock = manual != 0;
+  drive.lastRealMs = manual ? 0 : GetTickCount64();
+  ArmPlayTimer();
+}
+
+VDRIVE_API void VDriveAdvance(unsigned milliseconds) {
+  if (!drive.manualClock) return;
+  drive.virtualMs += milliseconds;
+  SettlePlay();
+}
+
+VDRIVE_API unsigned VDriveNow(void) { return static_cast<unsigned>(Now()); }
+
+VDRIVE_API void VDriveFailNext(unsigned command, unsigned long match, unsigned long error) {
+  if (drive.faultCount >= kMaxFaults) return;
+  drive.faults[drive.faultCount++] = Fault{command, match, error};
+}
+
+VDRIVE_API int VDriveReadLog(char* buffer, int size) {
+  if (buffer && size > 0) snprintf(buffer, static_cast<size_t>(size), "%s", drive.log.c_str());
+  return static_cast<int>(drive.log.size());
+}
+
+VDRIVE_API void VDriveClearLog(void) { drive.log.clear(); }

@@ -1,0 +1,34 @@
+// Control functions of the virtual CD drive (vcdaudio.dll), for tests that
+// run in the same process as the driver. A test that links the DLL shares
+// the instance WINMM loads, so these act on the drive its MCI commands see.
+#pragma once
+
+#ifdef VDRIVE_BUILDING
+#define VDRIVE_API extern "C" __declspec(dllexport)
+#else
+#define VDRIVE_API extern "C" __declspec(dllimport)
+#endif
+
+// Empty drive, door closed, ready, real clock, no faults, empty log; the
+// drive file (if any) is read afresh at the next command.
+VDRIVE_API void VDriveReset(void);
+// Puts a disc in the drive and closes the door: trackCount absolute start
+// frames (75 a second) and the lead-out. Returns 0 for an unusable table.
+VDRIVE_API int VDriveLoadDisc(int trackCount, const unsigned* startFrames, unsigned leadOut,
+                              int data);
+VDRIVE_API void VDriveRemoveDisc(void);
+VDRIVE_API void VDriveSetDoor(int open);
+VDRIVE_API void VDriveSetReady(int ready);
+// Manual clock: virtual time moves only by VDriveAdvance; a play that
+// reaches its end there posts its notification at once.
+VDRIVE_API void VDriveUseManualClock(int manual);
+VDRIVE_API void VDriveAdvance(unsigned milliseconds);
+VDRIVE_API unsigned VDriveNow(void);
+// The next command `command` (MCI_PLAY, MCI_STATUS, ...) whose status item
+// (for MCI_STATUS) or flags (for the others) match `match` fails with `error`.
+// match 0 matches any. Faults queue up in order.
+VDRIVE_API void VDriveFailNext(unsigned command, unsigned long match, unsigned long error);
+// Copies the command log (lines ending in "\n") into buffer, cut to size - 1;
+// returns the whole log's length.
+VDRIVE_API int VDriveReadLog(char* buffer, int size);
+VDRIVE_API void VDriveClearLog(void);
