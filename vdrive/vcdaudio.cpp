@@ -108,7 +108,9 @@ void AppendLine(const char* line) {
 
 // One line per command: its name, flags, the parameters that apply, the
 // error returned and the value returned.
-void LogCommand(UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD error, int hasReturn) {
+// A value returned as a resource shows as the caller sees it (its low word).
+void LogCommand(UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD result, int hasReturn) {
+  DWORD error = LOWORD(result);
   char line[256], name[16];
   const char* cmd = CommandName(msg);
   if (!cmd) {
@@ -116,7 +118,7 @@ void LogCommand(UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD error, int has
     cmd = name;
   }
   int n = snprintf(line, sizeof line, "t=%llu cmd=%s flags=0x%lX",
-                   static_cast<unsigned long long>(drive.virtualMs), cmd,
+                   static_cast<unsigned long long>(Now()), cmd,
                    static_cast<unsigned long>(flags));
   auto add = [&](const char* key, unsigned long value) {
     n += snprintf(line + n, sizeof line - static_cast<size_t>(n), " %s=%lu", key, value);
@@ -144,6 +146,7 @@ void LogCommand(UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD error, int has
   if (hasReturn && error == 0 && parms) {
     DWORD_PTR ret = msg == MCI_STATUS ? reinterpret_cast<MCI_STATUS_PARMS*>(parms)->dwReturn
                                       : reinterpret_cast<MCI_GETDEVCAPS_PARMS*>(parms)->dwReturn;
+    if (result & MCI_RESOURCE_RETURNED) ret = LOWORD(ret);
     add("ret", static_cast<unsigned long>(ret));
   }
   snprintf(line + n, sizeof line - static_cast<size_t>(n), "\n");
@@ -155,7 +158,7 @@ void LogCommand(UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD error, int has
 void SendNotify(HWND window, MCIDEVICEID id, UINT code) {
   char line[96];
   snprintf(line, sizeof line, "t=%llu cmd=NOTIFY code=%u\n",
-           static_cast<unsigned long long>(drive.virtualMs), code);
+           static_cast<unsigned long long>(Now()), code);
   AppendLine(line);
   mciDriverNotify(window, id, code);
 }
@@ -542,7 +545,7 @@ DWORD Command(Instance* inst, UINT msg, DWORD_PTR flags, DWORD_PTR parms) {
     }
   }
   DWORD error = LOWORD(result);
-  LogCommand(msg, flags, parms, error, msg == MCI_STATUS || msg == MCI_GETDEVCAPS);
+  LogCommand(msg, flags, parms, result, msg == MCI_STATUS || msg == MCI_GETDEVCAPS);
   // Every successful command but a play (which notifies at its end) reports
   // at once to a caller that asked.
   if (error == 0 && msg != MCI_PLAY && msg != MCI_CLOSE_DRIVER)
