@@ -15,7 +15,8 @@ build: deps
 	  echo "== $$p"; \
 	  cmake --preset $$p >/dev/null; \
 	  cmake --build --preset $$p; \
-	done
+	done; \
+	tools/check-imports build/win64/bin build/win32/bin
 
 deps:
 	@tools/install-deps
