@@ -194,8 +194,10 @@ uint32_t VPackTmsf(int track, uint32_t framesIntoTrack) {
   return static_cast<uint32_t>(track) | VPackMsf(framesIntoTrack) << 8;
 }
 
+// Rounded to the nearest frame, so a position the drive reports in
+// milliseconds (rounded down) names the same frame when it comes back.
 uint32_t VFramesFromMs(uint32_t ms) {
-  return static_cast<uint32_t>(static_cast<uint64_t>(ms) * kVFramesPerSecond / 1000);
+  return static_cast<uint32_t>((static_cast<uint64_t>(ms) * kVFramesPerSecond + 500) / 1000);
 }
 
 uint32_t VMsFromFrames(uint32_t frames) {

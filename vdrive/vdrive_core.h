@@ -59,7 +59,9 @@ int VTrackAt(const VDisc* disc, uint32_t frame);
 
 uint32_t VPackMsf(uint32_t frames);
 uint32_t VPackTmsf(int track, uint32_t framesIntoTrack);
+// The frame nearest to ms.
 uint32_t VFramesFromMs(uint32_t ms);
+// When a frame starts, in whole milliseconds (rounded down).
 uint32_t VMsFromFrames(uint32_t frames);
 
 // A position of the disc in the given format.
