@@ -1,0 +1,63 @@
+// The profile (INI) engine: reads and writes initialisation files the way the
+// platform's private-profile functions do, on text held in memory, so that a
+// whole record is written in one go and files of any line length survive.
+//
+// Reading follows the platform: sections and keys match without regard to
+// case; blanks around names, "=" and values are ignored; one pair of matching
+// outer quotes is removed from a value; the first of duplicate keys wins and
+// only the first of duplicate sections is searched; a line without "=" is
+// not a key; a missing section or key gives the caller's default; a value
+// longer than the buffer is cut to size - 1.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// The body of one section within a text: from the line after its header to
+// the next section header (or the end). found is 0 when there is none.
+struct ProfileSection {
+  const char* begin;
+  const char* end;
+  int found;
+};
+
+ProfileSection ProfileFindSection(const std::string& text, const char* section);
+
+// Copies the value of key (or def when the section or key is missing) into
+// out, cut to size - 1 characters. Returns the number of characters copied.
+size_t ProfileSectionGetString(const ProfileSection* section, const char* key, const char* def,
+                               char* out, size_t size);
+// The value as the platform's integer reader sees it: optional sign and the
+// leading decimal digits (and "0x" hex); def when the key is missing.
+int ProfileSectionGetInt(const ProfileSection* section, const char* key, int def);
+
+// The same, looking up the section first.
+size_t ProfileGetString(const std::string& text, const char* section, const char* key,
+                        const char* def, char* out, size_t size);
+int ProfileGetInt(const std::string& text, const char* section, const char* key, int def);
+
+// One key to write.
+struct ProfileEntry {
+  const char* key;
+  const char* value;
+};
+
+// Writes the keys of one section, in order, as the platform's string writer
+// would one after the other: an existing key has its value replaced in place
+// (keeping its spelling), a new key goes after the last key of its section, a
+// new section goes to the end of the text. Every other line is kept; lines
+// end in CR LF. Returns 1 when the text changed.
+int ProfileWriteSection(std::string* text, const char* section, const ProfileEntry* entries,
+                        size_t count);
+
+// Reads a whole file; a missing file reads as empty text and returns 0.
+int ProfileReadFile(const char* path, std::string* text);
+// Replaces a file atomically: the text goes to a temporary file in the same
+// folder, is flushed, then moved over the target. Either the old file or the
+// new one is there afterwards, never a mix. Returns 1 on success.
+int ProfileWriteFile(const char* path, const std::string& text);
+
+// The platform build only: the path of a profile file named as the platform's
+// private-profile functions name it (a bare file name means a file in the
+// Windows directory). Returns 0 when the path does not fit.
+int ProfileResolvePath(const char* name, char* path, size_t size);

@@ -1,0 +1,303 @@
+#include "common/profile/profile.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Get(const std::string& text, const char* section, const char* key, const char* def = "DEF",
+                size_t size = 256) {
+  std::vector<char> out(size + 1, '#');
+  size_t n = ProfileGetString(text, section, key, def, out.data(), size);
+  EXPECT_EQ('#', out[size]) << "wrote past the buffer";
+  if (size == 0) return "<none>";
+  EXPECT_EQ(n, strlen(out.data()));
+  return out.data();
+}
+
+std::string Write(std::string text, const char* section, std::vector<ProfileEntry> entries, int* changed = nullptr) {
+  int c = ProfileWriteSection(&text, section, entries.data(), entries.size());
+  if (changed) *changed = c;
+  return text;
+}
+
+TEST(ProfileRead, NamesMatchWithoutCaseAndBlanksAroundNamesAndValuesAreIgnored) {
+  const std::string text =
+      "[Disc]\r\n  Title  =  Abbey Road  \r\n\tYEAR\t=\t1969\x1a\r\n"
+      "[Other Disc]\r\nTitle=x\r\n  [Padded]  ; note\r\nk=p\r\n";
+  EXPECT_EQ("Abbey Road", Get(text, "disc", "title"));
+  EXPECT_EQ("Abbey Road", Get(text, " DISC\t", " tItLe "));
+  EXPECT_EQ(1969, ProfileGetInt(text, "Disc", "Year", 0));
+  EXPECT_EQ("x", Get(text, "other disc", "TITLE"));
+  EXPECT_EQ("p", Get(text, "padded", "k"));
+  EXPECT_EQ("DEF", Get(text, "Other", "Title"));
+  EXPECT_EQ("DEF", Get(text, "Disc", "Titl"));
+  EXPECT_EQ("DEF", Get(text, "Nowhere", "Title"));
+  EXPECT_EQ("DEF", Get("", "Disc", "Title"));
+}
+
+TEST(ProfileRead, SectionHeaderNamesAreTheTextUpToTheLastBracket) {
+  const std::string text =
+      "[ Spaced ]\r\nk=1\r\n[a]b]\r\nk=2\r\n[Tail]junk\r\nk=3\r\n[Open=4\r\n[Open\r\n";
+  EXPECT_EQ("DEF", Get(text, "Spaced", "k"));  // the name is " Spaced "
+  EXPECT_EQ("2", Get(text, "a]b", "k"));
+  EXPECT_EQ("3", Get(text, "Tail", "k"));
+  // Without a "]" the line is a key line of the section before.
+  EXPECT_EQ("DEF", Get(text, "Open", "k"));
+  EXPECT_EQ("4", Get(text, "Tail", "[Open"));
+}
+
+TEST(ProfileRead, OnePairOfMatchingOuterQuotesIsRemoved) {
+  const std::string text =
+      "[Q]\r\nd=\"double\"\r\ns='single'\r\nu=\"unmatched\r\nm=\"mixed'\r\none=\"\r\nempty=\"\"\r\n"
+      "inner=\" kept blanks \"\r\ntwice=\"\"x\"\"\r\nmid=a\"b\"\r\n";
+  EXPECT_EQ("double", Get(text, "Q", "d"));
+  EXPECT_EQ("single", Get(text, "Q", "s"));
+  EXPECT_EQ("\"unmatched", Get(text, "Q", "u"));
+  EXPECT_EQ("\"mixed'", Get(text, "Q", "m"));
+  EXPECT_EQ("\"", Get(text, "Q", "one"));
+  EXPECT_EQ("", Get(text, "Q", "empty"));
+  EXPECT_EQ(" kept blanks ", Get(text, "Q", "inner"));
+  EXPECT_EQ("\"x\"", Get(text, "Q", "twice"));
+  EXPECT_EQ("a\"b\"", Get(text, "Q", "mid"));
+  // Defaults are read the same way, without their trailing spaces.
+  EXPECT_EQ("dq", Get(text, "Q", "missing", "'dq'"));
+  EXPECT_EQ("abc", Get(text, "Q", "missing", "abc   "));
+  EXPECT_EQ(" ", Get(text, "Q", "missing", "   "));
+  EXPECT_EQ("", Get(text, "Q", "missing", nullptr));
+}
+
+TEST(ProfileRead, FirstKeyAndFirstSectionWinAndKeysWithoutValueGiveTheDefault) {
+  const std::string text =
+      "[S]\r\nk=first\r\nK=second\r\nbare\r\nbare=late\r\n; note=c\r\nempty=\r\n"
+      "[s]\r\nk=third\r\nonly=in second\r\n";
+  EXPECT_EQ("first", Get(text, "S", "k"));
+  EXPECT_EQ("DEF", Get(text, "S", "only"));
+  EXPECT_EQ("DEF", Get(text, "S", "bare"));
+  EXPECT_EQ("c", Get(text, "S", "; note"));
+  EXPECT_EQ("", Get(text, "S", "empty"));
+  EXPECT_EQ(7, ProfileGetInt(text, "S", "empty", 7));
+  EXPECT_EQ(7, ProfileGetInt(text, "S", "bare", 7));
+}
+
+TEST(ProfileRead, ValuesAreCutToTheBufferAndTheBufferIsNeverOverrun) {
+  const std::string text = "[S]\r\nk=abcdef\r\nq=\"abc\"\r\n";
+  char out[4] = {'x', 'x', 'x', 'x'};
+  EXPECT_EQ(0u, ProfileGetString(text, "S", "k", "", out, 0));
+  EXPECT_EQ('x', out[0]);
+  EXPECT_EQ("abc", Get(text, "S", "k", "", 4));
+  EXPECT_EQ("a", Get(text, "S", "k", "", 2));
+  EXPECT_EQ("", Get(text, "S", "k", "", 1));
+  EXPECT_EQ("abcdef", Get(text, "S", "k", "", 7));
+  // A quoted value that just fits keeps all its characters.
+  EXPECT_EQ("abc", Get(text, "S", "q", "", 4));
+  EXPECT_EQ("ab", Get(text, "S", "q", "", 3));
+  EXPECT_EQ("de", Get(text, "S", "missing", "def", 3));
+}
+
+TEST(ProfileRead, LinesEndAtCrLfOrEitherAloneAndTheLastNeedsNoLineBreak) {
+  EXPECT_EQ("2", Get("[A]\nx=1\n[B]\ny=2", "B", "y"));
+  EXPECT_EQ("1", Get("[A]\rx=1\r[B]\ry=2\r", "A", "x"));
+  EXPECT_EQ("2", Get("[A]\r\n\r\n\n\rx=1\r\r\n[B]\ny=2", "B", "y"));
+  EXPECT_EQ("v", Get("[A]\r\nx=v", "A", "x"));
+  EXPECT_EQ("DEF", Get("[A]", "A", "x"));
+  EXPECT_EQ("1", Get("\xEF\xBB\xBF[A]\r\nx=1\r\n", "A", "x"));
+}
+
+TEST(ProfileRead, KeysBeforeTheFirstHeaderBelongToTheSectionWithTheEmptyName) {
+  const std::string text = "top=1\r\n[A]\r\nx=2\r\n[]\r\ntop=3\r\n";
+  EXPECT_EQ("1", Get(text, "", "top"));
+  EXPECT_EQ("1", Get(text, "  ", "TOP"));
+  EXPECT_EQ("DEF", Get(text, "", "x"));
+  EXPECT_EQ("DEF", Get(text, "A", "top"));
+}
+
+TEST(ProfileRead, NamesAndValuesStopAtANul) {
+  const char raw[] = "[S\0x]\r\nk\0y=1\r\nv=a\0b\r\n";
+  const std::string text(raw, sizeof raw - 1);
+  EXPECT_EQ("1", Get(text, "S", "k"));
+  EXPECT_EQ("a", Get(text, "S", "v"));
+}
+
+TEST(ProfileRead, IntegersAreReadAsThePlatformReadsThem) {
+  const std::string text =
+      "[N]\r\na=  -12abc\r\nb=+7\r\nc=0x1F\r\nd=0X1F\r\ne=0o17\r\nf=0b101\r\ng=abc\r\nh=- 5\r\n"
+      "i=4294967295\r\nj=4294967296\r\nk=2147483648\r\nl=\"42\"\r\nm=12345678901234567890123456789012\r\n"
+      "n=0x\r\no=\"  9\"\r\np=0xfffffffe\r\n";
+  struct Case {
+    const char* key;
+    int want;
+  };
+  const Case cases[] = {{"a", -12}, {"b", 7},       {"c", 31},      {"d", 0},        {"e", 15},
+                        {"f", 5},   {"g", 0},       {"h", 0},       {"i", -1},       {"j", 0},
+                        {"k", INT_MIN}, {"l", 42},  {"m", 1849262357}, {"n", 0},     {"o", 9},
+                        {"p", -2},  {"missing", 99}};
+  for (const Case& c : cases) EXPECT_EQ(c.want, ProfileGetInt(text, "N", c.key, 99)) << c.key;
+  EXPECT_EQ(99, ProfileGetInt(text, "Nope", "a", 99));
+}
+
+TEST(ProfileRead, ASectionFoundOnceServesEveryKey) {
+  const std::string text = "[A]\r\nx=1\r\n[B]\r\nx=2\r\ny=3\r\n[C]\r\nx=4\r\n";
+  ProfileSection b = ProfileFindSection(text, "b");
+  ASSERT_EQ(1, b.found);
+  EXPECT_EQ("x=2\r\ny=3\r\n", std::string(b.begin, b.end));
+  EXPECT_EQ(3, ProfileSectionGetInt(&b, "y", 0));
+  char out[8];
+  EXPECT_EQ(1u, ProfileSectionGetString(&b, "x", "", out, sizeof out));
+  EXPECT_STREQ("2", out);
+  ProfileSection none = ProfileFindSection(text, "D");
+  EXPECT_EQ(0, none.found);
+  EXPECT_EQ(5, ProfileSectionGetInt(&none, "x", 5));
+  EXPECT_EQ(0, ProfileFindSection(text, nullptr).found);
+}
+
+TEST(ProfileWrite, ANewFileANewSectionAtTheEndAndANewKeyAfterTheLastLineOfItsSection) {
+  int changed = 0;
+  EXPECT_EQ("[S]\r\nk=v\r\nn=2\r\n", Write("", "S", {{"k", "v"}, {"n", "2"}}, &changed));
+  EXPECT_EQ(1, changed);
+  EXPECT_EQ("[A]\r\nx=1\r\n[B]\r\nk=v\r\n", Write("[A]\r\nx=1\r\n", " B ", {{" k ", "v"}}));
+  EXPECT_EQ("[A]\r\nx=1\r\n[B]\r\nk=v\r\n", Write("[A]\r\nx=1", "B", {{"k", "v"}}));
+  EXPECT_EQ("[A]\nx=1\n\n[B]\r\nk=v\r\n", Write("[A]\nx=1\n\n", "B", {{"k", "v"}}));
+  EXPECT_EQ("[A]\r\nx=1\r\n; note\r\nz=3\r\n\r\n[B]\r\ny=2\r\n",
+            Write("[A]\r\nx=1\r\n; note\r\n\r\n[B]\r\ny=2\r\n", "a", {{"z", "3"}}));
+  EXPECT_EQ("[A]\r\nz=3\r\n\r\n[B]", Write("[A]\r\n\r\n[B]", "A", {{"z", "3"}}));
+  EXPECT_EQ("[A]\r\nz=3\r\n", Write("[A]", "A", {{"z", "3"}}));
+  EXPECT_EQ("[A]\nx=1\r\nz=3\r\n", Write("[A]\nx=1", "A", {{"z", "3"}}));
+  EXPECT_EQ("[A]\rx=1\rz=3\r\n", Write("[A]\rx=1\r", "A", {{"z", "3"}}));
+}
+
+TEST(ProfileWrite, AnExistingKeyKeepsItsSpellingAndPlaceAndEveryOtherLineStays) {
+  const std::string text = "; top\n[Disc]\n  TITLE = old  \n\nyear=1\nbare\n[Disc]\nTitle=dup\n";
+  int changed = 0;
+  EXPECT_EQ("; top\n[Disc]\nTITLE=new\r\n\nyear=1\nbare=b\r\n[Disc]\nTitle=dup\n",
+            Write(text, "disc", {{"Title", "new"}, {"Year", "1"}, {"BARE", "b"}}, &changed));
+  EXPECT_EQ(1, changed);
+  EXPECT_EQ(text, Write(text, "DISC", {{"title", "old"}, {"year", "1"}}, &changed));
+  EXPECT_EQ(0, changed);
+  EXPECT_EQ(text, Write(text, "Disc", {}, &changed));
+  EXPECT_EQ(0, changed);
+}
+
+TEST(ProfileWrite, EntriesApplyInOrderAsSeparateWritesWould) {
+  EXPECT_EQ("[S]\r\na=2\r\nb=4\r\n", Write("", "S", {{"a", "1"}, {"A", "2"}, {"b", "3"}, {"b", "4"}}));
+  int changed = 0;
+  EXPECT_EQ("[S]\r\na=1\r\n", Write("[S]\r\na=1\r\n", "S", {{"a", "9"}, {"a", "1"}}, &changed));
+  EXPECT_EQ(0, changed);
+  EXPECT_EQ("[S]\r\nk=v\r\n", Write("", "S", {{nullptr, "x"}, {"k", nullptr}, {"k", "v"}}));
+}
+
+TEST(ProfileWrite, EveryValueReadsBackAsWrittenAndStaysOnItsLine) {
+  const char* values[] = {" lead", "trail\t", "\"q\"", "'x'", "\"\"", "\"", "a\"b", "", "plain text"};
+  std::string text;
+  for (size_t i = 0; i < sizeof values / sizeof *values; ++i) {
+    std::string key = "k" + std::to_string(i);
+    ProfileEntry e = {key.c_str(), values[i]};
+    ProfileWriteSection(&text, "S", &e, 1);
+    EXPECT_EQ(values[i], Get(text, "S", key.c_str())) << i;
+  }
+  EXPECT_EQ("[S]\r\nk0=\" lead\"\r\nk1=\"trail\t\"\r\nk2=\"\"q\"\"\r\nk3=\"'x'\"\r\nk4=\"\"\"\"\r\nk5=\"\r\n"
+            "k6=a\"b\r\nk7=\r\nk8=plain text\r\n",
+            text);
+  // A line break in a value or a name cannot start a line of its own.
+  text = Write("[S]\r\nk=1\r\n", "S\nX", {{"k", "a\r\n[S]\r\nk=evil"}, {"x\ry", "2"}});
+  EXPECT_EQ("[S]\r\nk=1\r\n[S X]\r\nk=a  [S]  k=evil\r\nx y=2\r\n", text);
+  EXPECT_EQ("1", Get(text, "S", "k"));
+}
+
+TEST(ProfileWrite, TheSectionWithTheEmptyNameIsTheTopOfTheFile) {
+  EXPECT_EQ("k=v\r\n", Write("", "", {{"k", "v"}}));
+  EXPECT_EQ("k=v\r\n[A]\r\n", Write("[A]\r\n", " ", {{"k", "v"}}));
+  EXPECT_EQ("; c\r\nk=v\r\n[A]\r\n", Write("; c\r\n[A]\r\n", "", {{"k", "v"}}));
+  EXPECT_EQ("\xEF\xBB\xBFk=v\r\n[A]\r\n", Write("\xEF\xBB\xBF[A]\r\n", "", {{"k", "v"}}));
+}
+
+TEST(ProfileWrite, OneRecordInALargeCatalogueChangesOnlyItsOwnLines) {
+  std::string text, expected;
+  for (int i = 0; i < 10000; ++i) {
+    std::string s = "[" + std::to_string(100000 + i) + "]\r\nDiscTitle=Disc " + std::to_string(i) +
+                    "\r\nDiscArtist=Band\r\nTrack1=One\r\nTrack2=Two\r\n";
+    text += s;
+    if (i == 7777) s = "[107777]\r\nDiscTitle=Renamed\r\nDiscArtist=Band\r\nTrack1=One\r\nTrack2=Two\r\nTrack3=New\r\n";
+    expected += s;
+  }
+  EXPECT_EQ(expected, Write(text, "107777", {{"DiscTitle", "Renamed"}, {"DiscArtist", "Band"}, {"Track3", "New"}}));
+}
+
+// Files in a fresh folder of the system's temporary folder.
+struct Folder {
+  std::string path;
+};
+
+Folder MakeFolder() {
+  char name[] = "/tmp/profile_test_XXXXXX";
+  Folder f;
+  f.path = mkdtemp(name) ? name : "";
+  return f;
+}
+
+std::vector<std::string> Entries(const Folder& f) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(f.path.c_str());
+  if (!dir) return names;
+  while (dirent* e = readdir(dir))
+    if (e->d_name[0] != '.') names.push_back(e->d_name);
+  closedir(dir);
+  return names;
+}
+
+void RemoveFolder(const Folder& f) {
+  for (const std::string& n : Entries(f)) unlink((f.path + "/" + n).c_str());
+  rmdir(f.path.c_str());
+}
+
+TEST(ProfileFile, WritesReplaceTheWholeFileAndLeaveNoTemporaryFile) {
+  Folder f = MakeFolder();
+  ASSERT_FALSE(f.path.empty());
+  std::string path = f.path + "/tunedeck.ini";
+  std::string text = "x";
+  EXPECT_EQ(0, ProfileReadFile(path.c_str(), &text));
+  EXPECT_EQ("", text);
+
+  const std::string first("[S]\r\nk=v\r\n\0tail", 15);
+  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), first));
+  ASSERT_EQ(0, chmod(path.c_str(), 0640));
+  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), "[T]\r\n"));
+  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &text));
+  EXPECT_EQ("[T]\r\n", text);
+  struct stat st;
+  ASSERT_EQ(0, stat(path.c_str(), &st));
+  EXPECT_EQ(0640u, st.st_mode & 0777);
+  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), first));
+  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &text));
+  EXPECT_EQ(first, text);
+  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
+
+  // A folder that is missing: nothing is written, nothing is left.
+  EXPECT_EQ(0, ProfileWriteFile((f.path + "/missing/x.ini").c_str(), first));
+  // A target that cannot be replaced (a folder): the temporary file goes.
+  ASSERT_EQ(0, mkdir((f.path + "/dir.ini").c_str(), 0755));
+  EXPECT_EQ(0, ProfileWriteFile((f.path + "/dir.ini").c_str(), first));
+  rmdir((f.path + "/dir.ini").c_str());
+  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
+  RemoveFolder(f);
+}
+
+TEST(ProfileFile, ResolvedPathsAreBounded) {
+  char path[8];
+  EXPECT_EQ(1, ProfileResolvePath("a.ini", path, sizeof path));
+  EXPECT_STREQ("a.ini", path);
+  EXPECT_EQ(1, ProfileResolvePath("abc.ini", path, sizeof path));
+  EXPECT_EQ(0, ProfileResolvePath("abcd.ini", path, sizeof path));
+  EXPECT_STREQ("", path);
+  EXPECT_EQ(0, ProfileResolvePath("a", path, 0));
+}
+
+}  // namespace
