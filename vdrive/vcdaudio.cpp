@@ -615,6 +615,7 @@ VDRIVE_API void VDriveReset(void) {
   drive.fileSeen = 0;
   drive.fileText[0] = '\0';
   drive.manualClock = 0;
+  drive.virtualMs = 0;  // the log of a reset drive starts at t=0
   drive.lastRealMs = 0;
   drive.faultCount = 0;
   drive.log.clear();

@@ -9,8 +9,8 @@
 #define VDRIVE_API extern "C" __declspec(dllimport)
 #endif
 
-// Empty drive, door closed, ready, real clock, no faults, empty log; the
-// drive file (if any) is read afresh at the next command.
+// Empty drive, door closed, ready, real clock at virtual time 0, no faults,
+// empty log; the drive file (if any) is read afresh at the next command.
 VDRIVE_API void VDriveReset(void);
 // Puts a disc in the drive and closes the door: trackCount absolute start
 // frames (75 a second) and the lead-out. Returns 0 for an unusable table.
