@@ -27,6 +27,12 @@ namespace {
 
 enum { kFileTextSize = 16384, kMaxFaults = 16 };
 
+// What the first DRV_OPEN (the driver's session, without a device) returns;
+// the loader hands it back with that session's DRV_CLOSE. MCI device ids are
+// 16-bit, so it can never name a device: closing the session must not free
+// the data of whatever device holds some small id.
+const DWORD_PTR kSessionId = 0x10000;
+
 struct Fault {
   UINT command;
   DWORD match;
@@ -557,7 +563,7 @@ DWORD Command(Instance* inst, UINT msg, DWORD_PTR flags, DWORD_PTR parms) {
 
 LRESULT OpenInstance(LPARAM p2) {
   auto* open = reinterpret_cast<MCI_OPEN_DRIVER_PARMS*>(p2);
-  if (!open) return 1;  // the first DRV_OPEN only asks whether the driver opens
+  if (!open) return kSessionId;  // the first DRV_OPEN only asks whether the driver opens
   auto* inst = static_cast<Instance*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Instance)));
   if (!inst) return 0;
   inst->id = open->wDeviceID;
@@ -590,7 +596,7 @@ extern "C" __declspec(dllexport) LRESULT WINAPI DriverProc(DWORD_PTR id, HDRVR d
       return 1;
     case DRV_OPEN: return OpenInstance(p2);
     case DRV_CLOSE:
-      CloseInstance(id);
+      if (id != kSessionId) CloseInstance(id);
       return 1;
     case DRV_CONFIGURE:
     case DRV_INSTALL:

@@ -523,6 +523,18 @@ TEST_F(VDriveTest, TheLogRecordsCommandsAndNotifications) {
   EXPECT_EQ(ReadLog(), "");
 }
 
+// Closing the last cdaudio device also ends the driver's session instance;
+// that must leave other drivers' devices alone (here waveaudio, device id 1).
+TEST_F(VDriveTest, ClosingTheDriveLeavesOtherDevicesAlone) {
+  ASSERT_EQ(Mci("open waveaudio alias wave"), "1");
+  LoadExampleDisc();
+  ASSERT_EQ(Open(), 0u);
+  EXPECT_EQ(Close(), 0u);
+  device = 0;
+  EXPECT_EQ(Mci("status wave mode"), "stopped");
+  EXPECT_EQ(Mci("close wave"), "");
+}
+
 // The one test on the real clock: at 600 virtual seconds a second, a play of
 // 30 s ends after 50 ms and notifies while the test only pumps messages.
 TEST_F(VDriveTest, RealTimePlayEndsWithoutFurtherCommands) {
