@@ -45,6 +45,8 @@ int NextLine(const char* p, Line* line) {
   line->end = *eol ? eol + 1 : eol;
   line->isSection = line->isKey = 0;
   const char* s = p;
+  // A file saved as UTF-8 by an editor may start with a byte-order mark.
+  if (eol - s >= 3 && memcmp(s, "\xEF\xBB\xBF", 3) == 0) s += 3;
   while (s < eol && (*s == ' ' || *s == '\t')) ++s;
   if (s < eol && *s == '[') {
     const char* close = static_cast<const char*>(memchr(s, ']', static_cast<size_t>(eol - s)));

@@ -67,6 +67,15 @@ TEST(DriveFile, ReadsTheExampleFile) {
   EXPECT_EQ(VEncodeLength(kVFormatMsf, VTrackEnd(&config.disc, 2) - kStarts[1]), Msf(4, 20, 25));
 }
 
+TEST(DriveFile, AByteOrderMarkIsSkippedAndKeptOnRewrite) {
+  std::string withMark = std::string("\xEF\xBB\xBF") + kExampleFile;
+  VDriveConfig config;
+  VParseDriveFile(withMark.c_str(), &config);
+  EXPECT_EQ(config.hasDisc, 1);
+  std::string rewritten = SetDoor(withMark.c_str(), 1);
+  EXPECT_EQ(0u, rewritten.find("\xEF\xBB\xBF[Drive]\r\nDoor=open\r\n"));
+}
+
 TEST(DriveFile, KeysAndValuesIgnoreCaseAndComments) {
   VDriveConfig config;
   VParseDriveFile(
