@@ -1,7 +1,8 @@
 // The profile engine on text in memory. The text is read the way the
 // platform reads a profile file: lines end at CR, LF or CR LF; blank lines are
 // skipped; a line whose first non-blank character is "[" and that holds a "]"
-// is a section header naming what lies between the "[" and the last "]"; every
+// is a section header naming what lies between the "[" and the last "]",
+// without outer blanks; every
 // other line is a key line, "name=value" or just "name" (a line without "="
 // is a key without a value: it is found by name but gives the default). Lines
 // before the first header form the section with the empty name.
@@ -81,7 +82,7 @@ bool HeaderName(const Line& line, Span* name) {
   const char* close = s.end;
   while (close > s.begin + 1 && close[-1] != ']') --close;
   if (close == s.begin + 1) return false;
-  *name = CutAtNul(Span{s.begin + 1, close - 1});
+  *name = CutAtNul(Trim(Span{s.begin + 1, close - 1}));
   return true;
 }
 

@@ -46,8 +46,8 @@ TEST(ProfileRead, NamesMatchWithoutCaseAndBlanksAroundNamesAndValuesAreIgnored) 
 
 TEST(ProfileRead, SectionHeaderNamesAreTheTextUpToTheLastBracket) {
   const std::string text =
-      "[ Spaced ]\r\nk=1\r\n[a]b]\r\nk=2\r\n[Tail]junk\r\nk=3\r\n[Open=4\r\n[Open\r\n";
-  EXPECT_EQ("DEF", Get(text, "Spaced", "k"));  // the name is " Spaced "
+      "[ Spaced\t]\r\nk=1\r\n[a]b]\r\nk=2\r\n[Tail]junk\r\nk=3\r\n[Open=4\r\n[Open\r\n";
+  EXPECT_EQ("1", Get(text, "spaced", "k"));
   EXPECT_EQ("2", Get(text, "a]b", "k"));
   EXPECT_EQ("3", Get(text, "Tail", "k"));
   // Without a "]" the line is a key line of the section before.

@@ -1,0 +1,309 @@
+// The profile engine against the platform's private-profile functions: the
+// same files must give the same answers, files written by either writer must
+// read alike, and the engine's file access must work on the platform.
+//
+// Accepted differences, all in the layout of written files, never in a value
+// read:
+// - The platform rewrites the whole file on any change: it drops blank lines
+//   and the blanks around names and "=", and turns LF into CR LF. The engine
+//   keeps every line it does not change as it was.
+// - The platform writes a new section name, a new key name and a value
+//   without their leading blanks but with their trailing ones ("[C ]",
+//   "z =4 "); the engine writes names without outer blanks.
+// - A value with outer blanks or outer matching quotes reads back changed
+//   from the platform's file (blanks lost, quotes removed); the engine writes
+//   it inside a pair of quotes so that it reads back as it was, by the
+//   platform too.
+// One platform fault is not followed: a quoted value whose unquoted text just
+// fits the buffer loses its last character on the platform ("abc" in a
+// buffer of 4 gives "ab"); the engine gives the whole text.
+#include "common/profile/profile.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CorpusFile {
+  const char* name;
+  std::string text;
+  std::vector<const char*> sections;
+  std::vector<const char*> keys;
+};
+
+std::vector<CorpusFile> Corpus() {
+  const std::string longValue(300, 'L');
+  return {
+      {"comments", "; top comment\r\n\r\n[S]\r\n\r\n; comment=not a key?\r\nk=v\r\n\r\n  \r\nk2 = v2\r\n",
+       {"S", "s"}, {"k", "k2", "; comment", "comment"}},
+      {"quotes",
+       "[S]\r\nd=\"double\"\r\ns='single'\r\nu=\"unmatched\r\nm=\"mixed'\r\none=\"\r\nempty=\"\"\r\n"
+       "inner=\" x \"\r\ntwice=\"\"x\"\"\r\nq=\"abcde\"\r\nsq='abc'\r\n",
+       {"S"}, {"d", "s", "u", "m", "one", "empty", "inner", "twice", "q", "sq"}},
+      {"duplicates", "[S]\r\nk=1\r\nK=2\r\n[Dup]\r\na=1\r\n[dup]\r\na=2\r\nb=3\r\n[S]\r\nk=3\r\nz=4\r\n",
+       {"S", "Dup", "dup"}, {"k", "a", "b", "z"}},
+      {"no equals", "[S]\r\nbare\r\nbare=late\r\nk\r\n=novalue\r\n==x\r\n=\r\nafter=1\r\n",
+       {"S"}, {"bare", "k", "", "=", "after", "novalue"}},
+      {"long", "[S]\r\nk=" + longValue + "\r\nq=\"" + longValue + "\"\r\nshort=abcdefgh\r\n",
+       {"S"}, {"k", "q", "short"}},
+      {"spacing", "  [S]  \r\n\t k \t=\t v v \t\r\n k2= \r\nk3 =\t\r\n\tk4\t=\t'\tt\t'\r\n",
+       {"S", " S "}, {"k", " k ", "k2", "k3", "k4"}},
+      {"lf", "[S]\nk=v\n\n[T]\nk=w\n", {"S", "T"}, {"k"}},
+      {"cr", "[S]\rk=v\r[T]\rk=w\r", {"S", "T"}, {"k"}},
+      {"mixed breaks", "[S]\r\n\n\r\rk=v\r\r\n\n[T]\n\rk=w", {"S", "T"}, {"k"}},
+      {"no final newline", "[S]\r\nk=v", {"S"}, {"k"}},
+      {"header at end", "[S]\r\nk=v\r\n[T]", {"S", "T"}, {"k"}},
+      {"empty values", "[S]\r\nk=\r\nk2=  \r\nk3=\"\"\r\nk4=''\r\n", {"S"}, {"k", "k2", "k3", "k4"}},
+      {"section names", "[My Disc]\r\nk=1\r\n[ Spaced ]\r\nk=2\r\n[Tab\tName]\r\nk=3\r\n[MY DISC]\r\nk=4\r\n"
+       "[\x1aU\x0b]\r\nk=5\r\n[  ]\r\nk=6\r\n",
+       {"My Disc", "my disc", "Spaced", " Spaced ", "Tab\tName", "MY DISC", "U", "  ", ""}, {"k"}},
+      {"odd headers", "[a]b]\r\nk=1\r\n[Tail] junk\r\nk=2\r\n[Open=3\r\n[Open\r\n[]\r\nk=4\r\n[\r\nk=5\r\n",
+       {"a]b", "a", "Tail", "Open", "", "["}, {"k", "[Open", "[Open=3"}},
+      {"top keys", "top=1\r\n; c\r\n[S]\r\nk=v\r\n", {"", " ", "S"}, {"top", "k", "; c"}},
+      {"integers",
+       "[N]\r\na=  -12abc\r\nb=+7\r\nc=0x1F\r\nd=0X1F\r\ne=0o17\r\nf=0b101\r\ng=abc\r\nh=- 5\r\n"
+       "i=4294967295\r\nj=4294967296\r\nk=2147483648\r\nl=\"42\"\r\nm=123456789012345678901234567890123\r\n"
+       "n=0x\r\no=\"  9\"\r\np=0xfffffffe\r\nq=\r\nr=-\r\ns=0b2\r\nt=\"-0x10\"\r\n",
+       {"N"}, {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q", "r", "s", "t"}},
+      {"byte order mark", "\xEF\xBB\xBF[S]\r\nk=v\r\n", {"S"}, {"k"}},
+      {"dos blanks", "[S]\x1a\r\nk=v\x1a\x0b\r\n\x0c k2\x1a=\x1a w\r\n", {"S"}, {"k", "k2"}},
+      {"empty file", "", {"S", ""}, {"k"}},
+  };
+}
+
+// A fresh folder in the user's temporary folder, removed at exit; files go
+// there by full path.
+std::string g_folder;
+int g_files = 0;
+
+void RemoveFolder() {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((g_folder + "\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do DeleteFileA((g_folder + "\\" + found.cFileName).c_str());
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryA(g_folder.c_str());
+}
+
+std::string NewPath(const char* what) {
+  if (g_folder.empty()) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    g_folder = std::string(temp) + "kovel_profile_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(g_folder.c_str(), NULL);
+    atexit(RemoveFolder);
+  }
+  std::string name;
+  for (const char* p = what; *p; ++p) name += (isalnum(static_cast<unsigned char>(*p)) ? *p : '_');
+  return g_folder + "\\" + std::to_string(++g_files) + "_" + name + ".ini";
+}
+
+std::string ReadAll(const std::string& path) {
+  std::string text;
+  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &text)) << path;
+  return text;
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
+  CloseHandle(file);
+  ASSERT_EQ(text.size(), written);
+}
+
+// Every query of sections x keys, with two defaults and whole or (with
+// cutBuffers) cut buffers, gives the platform's answer on the file at path,
+// whose text is text.
+void ExpectSameReads(const std::string& path, const std::string& text, std::vector<const char*> sections,
+                     std::vector<const char*> keys, bool cutBuffers) {
+  sections.push_back("Missing");
+  keys.push_back("missing");
+  const char* defaults[] = {"DEF", "'dq'  "};
+  const size_t sizes[] = {300, 2, 256, 6, 4, 1};
+  const size_t sizeCount = cutBuffers ? 6 : 2;
+  for (const char* s : sections)
+    for (const char* k : keys) {
+      SCOPED_TRACE(std::string("[") + s + "] " + k);
+      for (const char* def : defaults)
+        for (size_t i = 0; i < sizeCount; ++i) {
+          size_t size = sizes[i];
+          char theirs[400], ours[400], full[400];
+          memset(theirs, '#', sizeof theirs);
+          memset(ours, '#', sizeof ours);
+          DWORD t = GetPrivateProfileStringA(s, k, def, theirs, static_cast<DWORD>(size), path.c_str());
+          size_t o = ProfileGetString(text, s, k, def, ours, size);
+          EXPECT_EQ('#', ours[size]);
+          if (t == o && strcmp(theirs, ours) == 0) continue;
+          // The platform's fault with a quoted value that just fits.
+          size_t n = ProfileGetString(text, s, k, def, full, sizeof full);
+          if (size == n + 1 && strcmp(ours, full) == 0 && t == n - 1 && strncmp(theirs, full, n - 1) == 0)
+            continue;
+          ADD_FAILURE() << "default \"" << def << "\", size " << size << ": platform \"" << theirs << "\" (" << t
+                        << "), engine \"" << ours << "\" (" << o << ")";
+        }
+      EXPECT_EQ(static_cast<int>(GetPrivateProfileIntA(s, k, 77, path.c_str())), ProfileGetInt(text, s, k, 77));
+    }
+}
+
+TEST(ProfileDiff, TrickyFilesReadAlike) {
+  for (const CorpusFile& f : Corpus()) {
+    SCOPED_TRACE(f.name);
+    std::string path = NewPath(f.name);
+    WriteAll(path, f.text);
+    ExpectSameReads(path, f.text, f.sections, f.keys, true);
+  }
+}
+
+// The platform's quoting fault that the engine does not follow: pinned so that
+// the comparison above cannot hide any other difference.
+TEST(ProfileDiff, AQuotedValueThatJustFitsKeepsItsLastCharacter) {
+  std::string path = NewPath("quote fault");
+  WriteAll(path, "[S]\r\nq=\"abc\"\r\n");
+  char theirs[4], ours[4];
+  GetPrivateProfileStringA("S", "q", "", theirs, sizeof theirs, path.c_str());
+  EXPECT_EQ(3u, ProfileGetString(ReadAll(path), "S", "q", "", ours, sizeof ours));
+  EXPECT_STREQ("abc", ours);
+  EXPECT_STREQ("ab", theirs);
+}
+
+struct Write {
+  const char* section;
+  const char* key;
+  const char* value;
+};
+
+const Write kWrites[] = {
+    {"Disc", "Title", "Abbey Road"},   {"Disc", "Artist", "  lead blanks"}, {"disc", "TITLE", "Let It Be"},
+    {"Other", "k", "\"quoted\""},      {"Disc", "Empty", ""},              {"Disc", "trail", "x  "},
+    {"S", "k", "new"},                 {"S", "fresh", "1"},                {"T", "k", "'single'"},
+    {"Spaced", "k", "v"},              {"N", "a", "-5"},                   {"", "top", "t"},
+    {"S", "bare", "now set"},          {"Disc", "Tracks", "12"},
+};
+
+std::vector<const char*> WrittenSections() {
+  return {"Disc", "Other", "S", "T", "Spaced", "N", "", "Dup", "My Disc"};
+}
+std::vector<const char*> WrittenKeys() {
+  return {"Title", "Artist", "k", "Empty", "trail", "fresh", "a", "top", "bare", "Tracks", "k2", "q", "b", "d"};
+}
+
+TEST(ProfileDiff, FilesWrittenByThePlatformReadAlike) {
+  std::vector<CorpusFile> corpus = Corpus();
+  corpus.insert(corpus.begin(), CorpusFile{"new file", "", {}, {}});
+  for (const CorpusFile& f : corpus) {
+    SCOPED_TRACE(f.name);
+    std::string path = NewPath((std::string("platform ") + f.name).c_str());
+    WriteAll(path, f.text);
+    for (const Write& w : kWrites) WritePrivateProfileStringA(w.section, w.key, w.value, path.c_str());
+    ExpectSameReads(path, ReadAll(path), WrittenSections(), WrittenKeys(), false);
+  }
+}
+
+TEST(ProfileDiff, FilesWrittenByTheEngineReadAlikeAndGiveBackWhatWasWritten) {
+  std::vector<CorpusFile> corpus = Corpus();
+  corpus.insert(corpus.begin(), CorpusFile{"new file", "", {}, {}});
+  for (const CorpusFile& f : corpus) {
+    SCOPED_TRACE(f.name);
+    std::string text = f.text;
+    // Record by record, each in one pass.
+    for (size_t i = 0; i < sizeof kWrites / sizeof *kWrites;) {
+      std::vector<ProfileEntry> entries;
+      size_t j = i;
+      for (; j < sizeof kWrites / sizeof *kWrites && strcmp(kWrites[j].section, kWrites[i].section) == 0; ++j)
+        entries.push_back(ProfileEntry{kWrites[j].key, kWrites[j].value});
+      ProfileWriteSection(&text, kWrites[i].section, entries.data(), entries.size());
+      i = j;
+    }
+    std::string path = NewPath((std::string("engine ") + f.name).c_str());
+    ASSERT_EQ(1, ProfileWriteFile(path.c_str(), text));
+    ExpectSameReads(path, text, WrittenSections(), WrittenKeys(), false);
+    // The last write of each key is what both read, blanks and quotes included.
+    char theirs[64];
+    GetPrivateProfileStringA("Disc", "Artist", "", theirs, sizeof theirs, path.c_str());
+    EXPECT_STREQ("  lead blanks", theirs);
+    GetPrivateProfileStringA("Other", "k", "", theirs, sizeof theirs, path.c_str());
+    EXPECT_STREQ("\"quoted\"", theirs);
+    GetPrivateProfileStringA("Disc", "trail", "", theirs, sizeof theirs, path.c_str());
+    EXPECT_STREQ("x  ", theirs);
+    GetPrivateProfileStringA("T", "k", "", theirs, sizeof theirs, path.c_str());
+    EXPECT_STREQ("'single'", theirs);
+  }
+}
+
+TEST(ProfileDiff, WritersDifferOnlyInTheLayoutOfLinesTheyDidNotNeedToChange) {
+  const std::string start = "; top\r\n[A]\r\n  x = 1\r\n\r\n; c\r\n[B]\nk=v\n";
+  std::string platform = NewPath("layout platform");
+  WriteAll(platform, start);
+  WritePrivateProfileStringA("A", "y", "2", platform.c_str());
+  WritePrivateProfileStringA("a", "X", "3", platform.c_str());
+  WritePrivateProfileStringA(" C ", " z ", " 4 ", platform.c_str());
+  EXPECT_EQ("; top\r\n[A]\r\nx=3\r\n; c\r\ny=2\r\n[B]\r\nk=v\r\n[C ]\r\nz =4 \r\n", ReadAll(platform));
+
+  std::string text = start;
+  ProfileEntry a[] = {{"y", "2"}, {"X", "3"}};
+  ProfileEntry c[] = {{" z ", " 4 "}};
+  EXPECT_EQ(1, ProfileWriteSection(&text, "A", a, 2));
+  EXPECT_EQ(1, ProfileWriteSection(&text, " C ", c, 1));
+  EXPECT_EQ("; top\r\n[A]\r\nx=3\r\n\r\n; c\r\ny=2\r\n[B]\nk=v\n[C]\r\nz=\" 4 \"\r\n", text);
+
+  // Writing a value that is already there changes neither file.
+  WritePrivateProfileStringA("B", "k", "v", platform.c_str());
+  EXPECT_EQ("; top\r\n[A]\r\nx=3\r\n; c\r\ny=2\r\n[B]\r\nk=v\r\n[C ]\r\nz =4 \r\n", ReadAll(platform));
+  ProfileEntry b[] = {{"k", "v"}};
+  EXPECT_EQ(0, ProfileWriteSection(&text, "b", b, 1));
+}
+
+TEST(ProfileFileWin32, WritesReplaceTheFileAtomicallyAndLeaveNoTemporaryFile) {
+  std::string path = NewPath("atomic");
+  std::string text = "x";
+  EXPECT_EQ(0, ProfileReadFile(path.c_str(), &text));
+  EXPECT_EQ("", text);
+  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), "[S]\r\nk=1\r\n"));
+  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), "[S]\r\nk=2\r\n"));
+  EXPECT_EQ("[S]\r\nk=2\r\n", ReadAll(path));
+  EXPECT_EQ(2u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
+
+  // The target is a folder: the write fails and its temporary file is gone.
+  std::string folder = NewPath("folder");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+  EXPECT_EQ(0, ProfileWriteFile(folder.c_str(), "x"));
+  EXPECT_EQ(0, ProfileWriteFile((g_folder + "\\missing\\x.ini").c_str(), "x"));
+  RemoveDirectoryA(folder.c_str());
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((g_folder + "\\*.tmp").c_str(), &found);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, find);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
+TEST(ProfileFileWin32, ABareNameMeansTheWindowsDirectoryAndPathsAreBounded) {
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  char path[MAX_PATH];
+  ASSERT_EQ(1, ProfileResolvePath("kovel.ini", path, sizeof path));
+  EXPECT_EQ(std::string(windows) + "\\kovel.ini", path);
+  ASSERT_EQ(1, ProfileResolvePath("C:\\data\\kovel.ini", path, sizeof path));
+  EXPECT_STREQ("C:\\data\\kovel.ini", path);
+  ASSERT_EQ(1, ProfileResolvePath("sub/kovel.ini", path, sizeof path));
+  EXPECT_STREQ("sub/kovel.ini", path);
+  ASSERT_EQ(1, ProfileResolvePath("C:kovel.ini", path, sizeof path));
+  EXPECT_STREQ("C:kovel.ini", path);
+  size_t fits = strlen(windows) + strlen("\\kovel.ini") + 1;
+  EXPECT_EQ(1, ProfileResolvePath("kovel.ini", path, fits));
+  EXPECT_EQ(0, ProfileResolvePath("kovel.ini", path, fits - 1));
+  EXPECT_STREQ("", path);
+  EXPECT_EQ(0, ProfileResolvePath("C:\\data\\kovel.ini", path, 8));
+  EXPECT_EQ(0, ProfileResolvePath(std::string(400, 'a').c_str(), path, sizeof path));
+}
+
+}  // namespace
