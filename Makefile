@@ -23,3 +23,30 @@ deps:
 
 clean:
 	rm -rf build
+
+# Fuzzing and crash trials of the profile engine: run by hand, never by
+# `make test`. FUZZ_SECONDS bounds the fuzzing run; new inputs the fuzzer
+# finds stay in build/fuzz/corpus for the next run.
+FUZZ_SECONDS ?= 120
+.PHONY: fuzz crash-trials
+
+fuzz:
+	@for p in clang libclang-rt-dev; do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
+	fi
+	@mkdir -p build/fuzz/corpus
+	flock /tmp/kovel-build.lock clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined \
+	  -fno-sanitize-recover=undefined -I. fuzz/profile_fuzz.cpp common/profile/profile.cpp \
+	  -o build/fuzz/profile_fuzz
+	build/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
+	  -artifact_prefix=build/fuzz/ build/fuzz/corpus fuzz/corpus
+
+crash-trials:
+	@mkdir -p build/crash-trials
+	flock /tmp/kovel-build.lock g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/crash_trials.cpp \
+	  common/profile/profile.cpp common/profile/profile_file_posix.cpp -o build/crash-trials/crash_trials
+	build/crash-trials/crash_trials

@@ -191,6 +191,14 @@ std::string EncodeValue(const char* value) {
   return out;
 }
 
+// A key holding "=" or starting with "[" would read back as another key or
+// as a section header, and one starting with a byte order mark as another
+// key when it is the first line of the text.
+bool IsWritableKey(const std::string& key) {
+  return key.find('=') == std::string::npos && key.compare(0, 1, "[") != 0 &&
+         key.compare(0, 3, "\xEF\xBB\xBF") != 0;
+}
+
 bool Ends(const std::string& out, size_t from) {
   return out.size() <= from || out.back() == '\n' || out.back() == '\r';
 }
@@ -300,6 +308,7 @@ int ProfileWriteSection(std::string* text, const char* section, const ProfileEnt
   for (size_t i = 0; i < count; ++i) {
     if (!entries[i].key || !entries[i].value) continue;
     std::string key = CleanName(entries[i].key);
+    if (!IsWritableKey(key)) continue;
     Span want{key.data(), key.data() + key.size()};
     values.push_back(EncodeValue(entries[i].value));
     int v = static_cast<int>(values.size() - 1);

@@ -46,7 +46,9 @@ struct ProfileEntry {
 // would one after the other: an existing key has its value replaced in place
 // (keeping its spelling), a new key goes after the last key of its section, a
 // new section goes to the end of the text. Every other line is kept; lines
-// end in CR LF. Returns 1 when the text changed.
+// end in CR LF. A value reads back as it was given (line breaks become
+// blanks); a key holding "=" or starting with "[" or a UTF-8 byte order mark
+// is not written. Returns 1 when the text changed.
 int ProfileWriteSection(std::string* text, const char* section, const ProfileEntry* entries,
                         size_t count);
 

@@ -192,6 +192,9 @@ TEST(ProfileWrite, EntriesApplyInOrderAsSeparateWritesWould) {
   EXPECT_EQ("[S]\r\na=1\r\n", Write("[S]\r\na=1\r\n", "S", {{"a", "9"}, {"a", "1"}}, &changed));
   EXPECT_EQ(0, changed);
   EXPECT_EQ("[S]\r\nk=v\r\n", Write("", "S", {{nullptr, "x"}, {"k", nullptr}, {"k", "v"}}));
+  // Keys that would read back as another key or as a header are not written.
+  EXPECT_EQ("[S]\r\n; c=1\r\n", Write("[S]\r\n", "S", {{"a=b", "1"}, {" [T]", "x]"}, {"[", "2"}, {"; c", "1"}}));
+  EXPECT_EQ("", Write("", "", {{"\xEF\xBB\xBFk", "1"}}));
 }
 
 TEST(ProfileWrite, EveryValueReadsBackAsWrittenAndStaysOnItsLine) {

@@ -1,0 +1,104 @@
+// libFuzzer target for the profile engine: arbitrary text, names, values and
+// buffer sizes. Besides the sanitizers' checks it holds the engine to what a
+// write promises: every key written reads back as written, a second identical
+// write changes nothing, and a key that was not written reads as before.
+#include "common/profile/profile.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool IsBlank(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return (u >= 0x09 && u <= 0x0d) || u == 0x1a || u == 0x20;
+}
+
+// A name as the engine writes it, and as it compares names (ASCII case).
+std::string Clean(const std::string& raw, bool fold) {
+  std::string s(raw.c_str());
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  s = s.substr(b, e - b);
+  for (char& c : s) {
+    if (c == '\r' || c == '\n') c = ' ';
+    if (fold && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
+void Check(bool ok, const char* what) {
+  if (ok) return;
+  fprintf(stderr, "profile_fuzz: %s\n", what);
+  abort();
+}
+
+std::string Read(const std::string& text, const std::string& section, const std::string& key, size_t size) {
+  std::vector<char> out(size + 1, '#');
+  size_t n = ProfileGetString(text, section.c_str(), key.c_str(), "<none>", out.data(), size);
+  Check(out[size] == '#', "wrote past the buffer");
+  if (size == 0) return "";
+  Check(n < size && strlen(out.data()) == n, "count or terminator wrong");
+  return std::string(out.data(), n);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  size_t cut = in.ConsumeIntegralInRange<size_t>(0, 80);
+  std::string section = in.ConsumeRandomLengthString(24);
+  std::string key = in.ConsumeRandomLengthString(24);
+  std::string probeSection = in.ConsumeRandomLengthString(24);
+  std::string probeKey = in.ConsumeRandomLengthString(24);
+  std::vector<std::string> keys, values;
+  for (size_t n = in.ConsumeIntegralInRange<size_t>(0, 4); n > 0; --n) {
+    keys.push_back(in.ConsumeRandomLengthString(24));
+    values.push_back(in.ConsumeRandomLengthString(48));
+  }
+  std::string text = in.ConsumeRemainingBytesAsString();
+
+  // Reading: bounds of the section found, buffers of every size.
+  ProfileSection found = ProfileFindSection(text, section.c_str());
+  Check(found.begin <= found.end && found.begin >= text.data() && found.end <= text.data() + text.size(),
+        "section outside the text");
+  ProfileSectionGetInt(&found, key.c_str(), 5);
+  Read(text, section, key, cut);
+  ProfileGetInt(text, section.c_str(), key.c_str(), -1);
+
+  // Writing one record.
+  std::vector<ProfileEntry> entries;
+  for (size_t i = 0; i < keys.size(); ++i) entries.push_back(ProfileEntry{keys[i].c_str(), values[i].c_str()});
+  std::string before = Read(text, probeSection, probeKey, 4096);
+  std::string written = text;
+  ProfileWriteSection(&written, section.c_str(), entries.data(), entries.size());
+
+  bool probeWritten = false;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    std::string k = Clean(keys[i], false);
+    if (k.find('=') != std::string::npos || k.compare(0, 1, "[") == 0 || k.compare(0, 3, "\xEF\xBB\xBF") == 0)
+      continue;
+    if (Clean(probeSection, true) == Clean(section, true) && Clean(probeKey, true) == Clean(k, true))
+      probeWritten = true;
+    // The last value given for a key is the one read back.
+    size_t last = i;
+    for (size_t j = i + 1; j < keys.size(); ++j)
+      if (Clean(keys[j], true) == Clean(k, true)) last = j;
+    std::string want(values[last].c_str());
+    for (char& c : want)
+      if (c == '\r' || c == '\n') c = ' ';
+    Check(Read(written, Clean(section, false), k, want.size() + 1) == want, "written value reads back changed");
+  }
+  if (!probeWritten) Check(Read(written, probeSection, probeKey, 4096) == before, "a key not written changed");
+
+  std::string again = written;
+  Check(ProfileWriteSection(&again, section.c_str(), entries.data(), entries.size()) == 0 && again == written,
+        "a second identical write changed the text");
+  return 0;
+}
