@@ -1,0 +1,167 @@
+// Crash trials of the profile engine's file replacement. A catalogue of disc
+// records is written once; then, trial after trial, a child process keeps
+// rewriting random records (every value of a record carries one generation
+// number) and is killed with SIGKILL at a random moment. After each kill the
+// file must read whole: every record present, in order, and each wholly of
+// one generation. Prints the count of bad files and exits non-zero if any.
+//
+//   crash_trials [trials [records [seed]]]
+#include "common/profile/profile.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Record {
+  std::vector<std::string> keys;
+  std::vector<std::string> values;
+};
+
+std::string SectionName(int record) {
+  char name[16];
+  snprintf(name, sizeof name, "%08X", 0x2A000000u + static_cast<unsigned>(record) * 7919u);
+  return name;
+}
+
+int TrackCount(int record) { return 8 + record % 12; }
+
+void Add(Record* r, const std::string& key, const std::string& value) {
+  r->keys.push_back(key);
+  r->values.push_back(value);
+}
+
+// A disc record whose every value carries the generation gen.
+Record MakeRecord(int record, unsigned gen) {
+  Record r;
+  std::string g = std::to_string(gen);
+  Add(&r, "DiscTitle", "Title of disc " + std::to_string(record) + " #" + g);
+  Add(&r, "DiscArtist", "Artist #" + g);
+  Add(&r, "Repeat", g);
+  Add(&r, "Shuffle", g);
+  std::string order;
+  for (int t = 1; t <= TrackCount(record); ++t) {
+    Add(&r, "Track" + std::to_string(t), "Song number " + std::to_string(t) + " #" + g);
+    order += std::to_string(t) + " ";
+  }
+  Add(&r, "PlayList", order + "#" + g);
+  return r;
+}
+
+void WriteRecord(std::string* text, int record, unsigned gen) {
+  Record r = MakeRecord(record, gen);
+  std::vector<ProfileEntry> entries;
+  for (size_t i = 0; i < r.keys.size(); ++i) entries.push_back(ProfileEntry{r.keys[i].c_str(), r.values[i].c_str()});
+  ProfileWriteSection(text, SectionName(record).c_str(), entries.data(), entries.size());
+}
+
+// The generation a value carries: the number after its last "#", or the
+// whole value.
+long Generation(const std::string& value) {
+  size_t hash = value.rfind('#');
+  std::string digits = hash == std::string::npos ? value : value.substr(hash + 1);
+  char* end = nullptr;
+  long gen = strtol(digits.c_str(), &end, 10);
+  return digits.empty() || *end ? -1 : gen;
+}
+
+// Checks the file: every record in order, each with all its keys, all of one
+// generation. Returns an empty string or what is wrong.
+std::string CheckCatalogue(const std::string& path, int records) {
+  std::string text;
+  if (!ProfileReadFile(path.c_str(), &text)) return "cannot be read";
+  size_t at = 0;
+  for (int record = 0; record < records; ++record) {
+    size_t next = text.find("\r\n[", at);
+    next = next == std::string::npos ? text.size() : next + 2;
+    std::string chunk = text.substr(at, next - at);
+    at = next;
+    ProfileSection section = ProfileFindSection(chunk, SectionName(record).c_str());
+    if (!section.found) return "record " + std::to_string(record) + " missing";
+    Record want = MakeRecord(record, 0);
+    long gen = -2;
+    for (const std::string& key : want.keys) {
+      char value[512];
+      ProfileSectionGetString(&section, key.c_str(), "", value, sizeof value);
+      long g = Generation(value);
+      if (g < 0) return "record " + std::to_string(record) + " key " + key + " bad: " + value;
+      if (gen != -2 && g != gen) return "record " + std::to_string(record) + " mixes generations";
+      gen = g;
+    }
+  }
+  if (at != text.size()) return "text after the last record";
+  return "";
+}
+
+// The child: rewrites random records of the file until it is killed.
+[[noreturn]] void Rewrite(const std::string& path, int records, unsigned seed, unsigned gen) {
+  std::string text;
+  if (!ProfileReadFile(path.c_str(), &text)) _exit(2);
+  std::mt19937 random(seed);
+  for (;;) {
+    WriteRecord(&text, static_cast<int>(random() % static_cast<unsigned>(records)), ++gen);
+    if (!ProfileWriteFile(path.c_str(), text)) _exit(3);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int trials = argc > 1 ? atoi(argv[1]) : 1000;
+  int records = argc > 2 ? atoi(argv[2]) : 3000;
+  unsigned seed = argc > 3 ? static_cast<unsigned>(atoi(argv[3])) : 20240601u;
+  const std::string folder = "build/crash-trials";
+  mkdir(folder.c_str(), 0755);
+  const std::string path = folder + "/tunedeck.ini";
+
+  std::string text;
+  for (int record = 0; record < records; ++record) WriteRecord(&text, record, 0);
+  if (!ProfileWriteFile(path.c_str(), text)) {
+    fprintf(stderr, "crash_trials: cannot write %s\n", path.c_str());
+    return 2;
+  }
+  // The cost of one record's save on this catalogue: one pass and one copy.
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 100; ++i) WriteRecord(&text, (i * 37) % records, 1);
+  double writeMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / 100;
+  for (int record = 0; record < records; ++record) WriteRecord(&text, record, 0);
+  printf("catalogue: %d records, %zu bytes; ProfileWriteSection of one record: %.2f ms\n", records, text.size(),
+         writeMs);
+
+  std::mt19937 random(seed);
+  int bad = 0, midWrite = 0, childFailed = 0;
+  for (int trial = 0; trial < trials; ++trial) {
+    fflush(stdout);
+    pid_t child = fork();
+    if (child < 0) {
+      perror("fork");
+      return 2;
+    }
+    if (child == 0) Rewrite(path, records, random(), static_cast<unsigned>(trial + 1) * 1000000u);
+    usleep(random() % 30000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFSIGNALED(status)) ++childFailed;
+    // A kill between creating the temporary file and the rename leaves it.
+    std::string temp = path + "." + std::to_string(child) + "-0.tmp";
+    if (unlink(temp.c_str()) == 0) ++midWrite;
+    std::string problem = CheckCatalogue(path, records);
+    if (!problem.empty()) {
+      ++bad;
+      printf("trial %d: %s\n", trial, problem.c_str());
+    }
+  }
+  printf("crash trials: %d trials, %d killed while writing, %d children failed, %d bad files\n", trials, midWrite,
+         childFailed, bad);
+  return bad || childFailed ? 1 : 0;
+}
