@@ -193,6 +193,16 @@ def text_width(string, face="small", scale=1, spacing=1):
     return (sum(widths) + spacing * (len(widths) - 1)) * scale if widths else 0
 
 
+def pixmap(rows, legend):
+    """A Canvas from rows of characters, each mapped by legend (a dict of
+    character to colour index)."""
+    canvas = Canvas(len(rows[0]), len(rows))
+    if len({len(r) for r in rows}) != 1:
+        raise ValueError("the rows must all have the same length")
+    canvas.px = [[legend[ch] for ch in row] for row in rows]
+    return canvas
+
+
 def load_pixmap(path):
     """Reads a text pixel map: "legend <char> <colour name>" lines, then the
     rows of pixels, one character per pixel.  Lines starting with # are

@@ -2,7 +2,7 @@
 32 x 32 and the 16 x 16 image (CLEAR where the desktop shows through)."""
 
 from imaging import (AQUA, BLACK, BLUE, CLEAR, GREEN, GREY, LIME, NAVY, RED, SILVER,
-                     WHITE, Canvas)
+                     WHITE, Canvas, pixmap)
 import motifs
 
 
@@ -44,13 +44,31 @@ def _stop_sign(c, cx, cy, r, arm, width):
             c.set(int(cx - 0.5) + i + off, int(cy - 0.5) - i, WHITE)
 
 
+_ERROR_16 = [
+    ".....kkkkkk.....",
+    "...kkrrrrrrkk...",
+    "..krrrrrrrrrrk..",
+    ".krrwrrrrrrwrrk.",
+    ".krwwwrrrrwwwrk.",
+    "krrrwwwrrwwwrrrk",
+    "krrrrwwwwwwrrrrk",
+    "krrrrrwwwwrrrrrk",
+    "krrrrrwwwwrrrrrk",
+    "krrrrwwwwwwrrrrk",
+    "krrrwwwrrwwwrrrk",
+    ".krwwwrrrrwwwrk.",
+    ".krrwrrrrrrwrrk.",
+    "..krrrrrrrrrrk..",
+    "...kkrrrrrrkk...",
+    ".....kkkkkk.....",
+]
+
+
 def error():
     """Errors: a white cross on a red disc."""
     big = Canvas(32, 32, CLEAR)
     _stop_sign(big, 16, 16, 15, 7, 4)
-    small = Canvas(16, 16, CLEAR)
-    _stop_sign(small, 8, 8, 7.5, 3, 2)
-    return [big, small]
+    return [big, pixmap(_ERROR_16, {".": CLEAR, "k": BLACK, "r": RED, "w": WHITE})]
 
 
 def _arrow_down(c, x, y, shaft, length, head):

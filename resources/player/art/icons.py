@@ -1,7 +1,8 @@
 """Drawing code for the player's icons: each function returns the 32 x 32
 and the 16 x 16 image (CLEAR where the desktop shows through)."""
 
-from imaging import (BLACK, BLUE, CLEAR, GREEN, GREY, NAVY, WHITE, Canvas)
+from imaging import (BLACK, BLUE, CLEAR, FUCHSIA, GREEN, GREY, NAVY, OLIVE, SILVER, WHITE,
+                     YELLOW, Canvas, pixmap)
 import motifs
 
 
@@ -36,23 +37,68 @@ def cd_title():
     return [big, small]
 
 
+_LEGEND = {".": CLEAR, "k": BLACK, "#": BLACK, "w": WHITE, "s": SILVER, "g": GREY, "n": NAVY,
+           "G": GREEN, "b": BLUE}
+
+_PLAYLIST_16 = [
+    "....########....",
+    "....#wwwwww##...",
+    "....#wwwwww#s#..",
+    "k...#wwwwww####.",
+    "kk..#wwwwwwwww#.",
+    "kGk.#wgggggggw#.",
+    "kGGk#wwwwwwwww#.",
+    "kGGGkwnnnnnnww#.",
+    "kGGk#wwwwwwwww#.",
+    "kGk.#wgggggggw#.",
+    "kk..#wwwwwwwww#.",
+    "k...#wgggggwww#.",
+    "....#wwwwwwwww#.",
+    "....#wggggggww#.",
+    "....#wwwwwwwww#.",
+    "....###########.",
+]
+
+
 def playlist():
     """The Playlist page: a list of tracks with the one to play marked."""
     big = Canvas(32, 32, CLEAR)
-    motifs.sheet(big, 4, 1, 24, 30, fold=6)
+    motifs.sheet(big, 6, 1, 24, 30, fold=6)
     for i in range(6):
         ly = 8 + i * 4
-        big.rect(7, ly - 1, 2, 2, BLACK)
-        big.hline(11, 24 - (i % 2) * 4, ly, NAVY if i == 2 else GREY)
-    motifs.right_triangle(big, 1, 16, 7, GREEN)
-    big.outline({GREEN}, BLACK)
-    small = Canvas(16, 16, CLEAR)
-    motifs.sheet(small, 3, 0, 12, 16, fold=3)
-    for i in range(4):
-        ly = 4 + i * 3
-        small.hline(6, 12 - (i % 2) * 2, ly, NAVY if i == 1 else GREY)
-    motifs.right_triangle(small, 0, 5, 5, GREEN)
-    return [big, small]
+        big.rect(9, ly - 1, 2, 2, BLACK)
+        big.hline(13, 26 - (i % 2) * 4, ly, NAVY if i == 2 else GREY)
+    triangle = Canvas(32, 32, CLEAR)
+    motifs.right_triangle(triangle, 1, 12, 11, GREEN)
+    triangle.outline({GREEN}, BLACK)
+    big.blit(triangle, 0, 0)
+    return [big, pixmap(_PLAYLIST_16, _LEGEND)]
+
+
+def _pencil(c, tip_x, tip_y, length):
+    """A pencil pointing down and to the left, its point at (tip_x, tip_y):
+    along its axis x - y grows, across it x + y stays within three pixels."""
+    axis = tip_x + tip_y - 2                   # x + y of the pencil's middle line
+    start = tip_x - tip_y                      # x - y at the point
+    for y in range(c.height):
+        for x in range(c.width):
+            along, across = x - y - start, x + y - axis
+            if along < 0 or along > length or abs(across) > 2:
+                continue
+            if along <= 1:
+                colour = BLACK if abs(across) <= along else None
+            elif along <= 3:
+                colour = BLACK if abs(across) == 2 else SILVER
+            elif abs(across) == 2 or along == length:
+                colour = BLACK
+            elif along >= length - 2:
+                colour = FUCHSIA
+            elif along == length - 3:
+                colour = SILVER
+            else:
+                colour = OLIVE if across == 1 else YELLOW
+            if colour is not None:
+                c.set(x, y, colour)
 
 
 def tracklist():
@@ -62,10 +108,10 @@ def tracklist():
     for i in range(6):
         ly = 8 + i * 3
         big.hline(5, 19 - (i % 3) * 3, ly, GREY if i % 2 else BLUE)
-    motifs.pencil(big, 14, 29, 16)
+    _pencil(big, 13, 31, 19)
     small = Canvas(16, 16, CLEAR)
-    motifs.sheet(small, 1, 0, 11, 15, fold=3)
-    for i in range(4):
-        small.hline(3, 9 - (i % 2) * 2, 4 + i * 2, GREY if i % 2 else BLUE)
-    motifs.pencil(small, 7, 15, 8)
+    motifs.sheet(small, 0, 0, 11, 15, fold=3)
+    for i in range(5):
+        small.hline(2, 8 - (i % 2) * 2, 3 + i * 2, GREY if i % 2 else BLUE)
+    _pencil(small, 6, 15, 11)
     return [big, small]
