@@ -1,0 +1,72 @@
+#include "player/catalogue/catalogue.h"
+
+#include <cstdlib>
+
+#include "common/profile/profile.h"
+#include "resources/player/resource.h"
+
+namespace {
+
+// The key names and defaults, loaded from the string table each time.
+void LoadNames(HINSTANCE instance, CatalogueNames* names) {
+  LoadStringA(instance, IDS_DISC_TITLE_KEY, names->discTitle, kTitleSize);
+  LoadStringA(instance, IDS_DISC_ARTIST_KEY, names->discArtist, kTitleSize);
+  LoadStringA(instance, IDS_REPEAT_KEY, names->repeat, kTitleSize);
+  LoadStringA(instance, IDS_SHUFFLE_KEY, names->shuffle, kTitleSize);
+  LoadStringA(instance, IDS_TRACK_KEY, names->track, kTitleSize);
+  LoadStringA(instance, IDS_PLAY_LIST_KEY, names->playList, kTitleSize);
+  LoadStringA(instance, IDS_UNTITLED_TITLE, names->untitledTitle, kTitleSize);
+  LoadStringA(instance, IDS_UNTITLED_ARTIST, names->untitledArtist, kTitleSize);
+}
+
+int CataloguePath(HINSTANCE instance, char* path, size_t size) {
+  char name[13];
+  LoadStringA(instance, IDS_CATALOGUE_FILE, name, sizeof name);
+  return ProfileResolvePath(name, path, size);
+}
+
+}  // namespace
+
+int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
+  HINSTANCE instance = mainWindow
+                           ? reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE))
+                           : GetModuleHandleA(nullptr);
+  CatalogueNames names;
+  LoadNames(instance, &names);
+  info->discId = ComputeDiscId(deviceId, &info->trackCount);
+  char path[MAX_PATH];
+  std::string catalogue;
+  if (CataloguePath(instance, path, sizeof path)) ProfileReadFile(path, &catalogue);
+  LoadDiscRecord(catalogue, &names, info);
+  return 1;
+}
+
+void SaveDiscEntry(HINSTANCE instance, DiscInfo* info) {
+  CatalogueNames names;
+  char path[MAX_PATH];
+  std::string catalogue;
+  if (!info->tracks || !CataloguePath(instance, path, sizeof path)) return;
+  LoadNames(instance, &names);
+  ProfileReadFile(path, &catalogue);
+  if (SaveDiscRecord(&catalogue, &names, info)) ProfileWriteFile(path, catalogue);
+}
+
+void ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info) {
+  SaveDiscEntry(instance, info);
+  FreeDiscArrays(info);
+}
+
+void ReplacePlayList(DiscInfo* info, HWND listBox) {
+  LRESULT count = SendMessageA(listBox, LB_GETCOUNT, 0, 0);
+  if (count <= 0) return;
+  auto* numbers = static_cast<int32_t*>(calloc(static_cast<size_t>(count), sizeof(int32_t)));
+  if (!numbers) return;
+  int n = 0;
+  for (LRESULT i = 0; i < count; ++i) {
+    auto* entry = reinterpret_cast<const TrackEntry*>(
+        SendMessageA(listBox, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
+    if (entry && entry != reinterpret_cast<const TrackEntry*>(LB_ERR)) numbers[n++] = entry->number;
+  }
+  ReplacePlayListNumbers(info, numbers, n);
+  free(numbers);
+}

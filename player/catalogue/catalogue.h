@@ -1,0 +1,22 @@
+// The disc catalogue "tunedeck.ini" and the disc identity, on the platform.
+#pragma once
+
+#include <windows.h>
+
+#include "player/catalogue/catalogue_core.h"
+
+// Asks the open device for its track table: stores the number of tracks in
+// *trackCount and returns the disc identity. Leaves the device in MSF.
+// Returns 0 (trackCount untouched) for device id 0.
+uint32_t ComputeDiscId(UINT deviceId, int32_t* trackCount);
+
+// Fills the record for the disc in the drive from the catalogue; the string
+// resources come from the main window's instance. Nothing is written.
+int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info);
+// Writes the whole record to the disc's section in one atomic rewrite.
+void SaveDiscEntry(HINSTANCE instance, DiscInfo* info);
+// Saves the record, then frees its arrays.
+void ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info);
+// Replaces the play list by the tracks of a list box whose items carry
+// TrackEntry pointers, top to bottom.
+void ReplacePlayList(DiscInfo* info, HWND listBox);

@@ -1,0 +1,31 @@
+#include "player/catalogue/catalogue.h"
+
+#include <mmsystem.h>
+
+namespace {
+
+DWORD Status(MCIDEVICEID id, DWORD flags, DWORD item, DWORD track) {
+  MCI_STATUS_PARMS status = {};
+  status.dwItem = item;
+  status.dwTrack = track;
+  mciSendCommandA(id, MCI_STATUS, MCI_STATUS_ITEM | flags, reinterpret_cast<DWORD_PTR>(&status));
+  return static_cast<DWORD>(status.dwReturn);
+}
+
+}  // namespace
+
+uint32_t ComputeDiscId(UINT deviceId, int32_t* trackCount) {
+  MCIDEVICEID id = LOWORD(deviceId);
+  if (id == 0) return 0;
+  int32_t count = static_cast<int32_t>(Status(id, 0, MCI_STATUS_NUMBER_OF_TRACKS, 0));
+  *trackCount = count;
+  MCI_SET_PARMS set = {};
+  set.dwTimeFormat = MCI_FORMAT_MSF;
+  mciSendCommandA(id, MCI_SET, MCI_SET_TIME_FORMAT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&set));
+  uint32_t length = Status(id, 0, MCI_STATUS_LENGTH, 0);
+  uint32_t sum = 0;
+  for (int32_t t = 1; t <= count; ++t)
+    sum += DiscIdTrackTerm(Status(id, MCI_TRACK, MCI_STATUS_POSITION, static_cast<DWORD>(t)));
+  if (count < 3) sum += FramesFromMsf(length);
+  return sum;
+}
