@@ -2,7 +2,7 @@
 # native tests and the Win32 tests under Wine.
 PRESETS := native win64 win32
 
-.PHONY: test build deps clean
+.PHONY: test build deps clean bench
 
 test: build
 	@status=0; \
@@ -23,6 +23,10 @@ deps:
 
 clean:
 	rm -rf build
+
+# Figures are measured here, never asserted in tests.
+bench: build
+	tools/wine-run --build-dir build/win64 build/win64/bin/catalogue_bench.exe
 
 # Fuzzing and crash trials of the profile engine: run by hand, never by
 # `make test`. FUZZ_SECONDS bounds the fuzzing run; new inputs the fuzzer
