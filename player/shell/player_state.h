@@ -1,0 +1,23 @@
+// Process-wide state of the player: one instance of each for the whole run.
+// It outlives every main window, which is destroyed and re-created at each
+// view switch.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "player/catalogue/disc_info.h"
+#include "player/shell/settings.h"
+
+extern HINSTANCE appInstance;
+extern PlayerSettings playerSettings;
+extern HWND mainWindow;      // the current main window (a modeless dialog)
+extern HWND callbackWindow;  // the hidden notification window
+extern uint16_t deviceId;    // the open cdaudio device; 0 = none
+extern int deviceOpen;       // opened with a disc in the drive; never cleared
+extern int setupDone;        // the current main window's first set-up has run
+extern int viewRecreated;    // a view switch has happened
+extern int savedOrderIndex;  // play-order selection carried over a view switch
+extern int doorOpen;         // the drive is open or holds no usable disc
+extern int paused;           // the last pause/resume toggle paused the disc
