@@ -48,6 +48,70 @@ std::string Read(const std::string& text, const std::string& section, const std:
   return std::string(out.data(), n);
 }
 
+// A second reading of the text, built the way the platform builds its
+// model of a file: a list of sections (the first, unnamed, for the lines
+// before any header), each a list of keys; the engine must find the same
+// key.
+struct ModelKey {
+  std::string name, value;
+  bool hasValue;
+};
+struct ModelSection {
+  std::string name;
+  std::vector<ModelKey> keys;
+};
+
+std::string Trimmed(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+std::string Folded(std::string s) {
+  s = s.c_str();
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+std::vector<ModelSection> Model(const std::string& text) {
+  std::vector<ModelSection> sections(1);
+  size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  while (at < text.size()) {
+    size_t stop = text.find_first_of("\r\n", at);
+    if (stop == std::string::npos) stop = text.size();
+    std::string line = Trimmed(text.substr(at, stop - at));
+    at = text.find_first_not_of("\r\n", stop);
+    if (at == std::string::npos) at = text.size();
+    if (line.empty()) continue;
+    size_t close = line.rfind(']');
+    if (line[0] == '[' && close != std::string::npos && close > 0) {
+      sections.push_back(ModelSection{Folded(Trimmed(line.substr(1, close - 1))), {}});
+      continue;
+    }
+    size_t eq = line.find('=');
+    ModelKey key{Folded(Trimmed(line.substr(0, eq))), "", eq != std::string::npos};
+    if (key.hasValue) key.value = std::string(Trimmed(line.substr(eq + 1)).c_str());
+    std::vector<ModelKey>& keys = sections.back().keys;
+    if (!key.name.empty() || keys.empty() || !keys.back().name.empty()) keys.push_back(key);
+  }
+  return sections;
+}
+
+// The value the model gives, or def.
+std::string ModelValue(const std::vector<ModelSection>& model, const std::string& text, const std::string& section,
+                       const std::string& key, const std::string& def) {
+  if (!text.empty())
+    for (const ModelSection& s : model)
+      if (s.name == Folded(Trimmed(section.c_str()))) {
+        for (const ModelKey& k : s.keys)
+          if (k.name == Folded(Trimmed(key.c_str()))) return k.hasValue ? k.value : def;
+        return def;
+      }
+  return def;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -71,6 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ProfileSectionGetInt(&found, key.c_str(), 5);
   Read(text, section, key, cut);
   ProfileGetInt(text, section.c_str(), key.c_str(), -1);
+  std::string want = ModelValue(Model(text), text, section, key, "<none>");
+  size_t q = want.size() >= 2 && (want[0] == '"' || want[0] == '\'') && want.back() == want[0] ? 1 : 0;
+  Check(Read(text, section, key, 8192) == want.substr(q, want.size() - 2 * q), "differs from the model");
 
   // Writing one record.
   std::vector<ProfileEntry> entries;
