@@ -199,6 +199,8 @@ bool IsWritableKey(const std::string& key) {
          key.compare(0, 3, "\xEF\xBB\xBF") != 0;
 }
 
+// Whether out ends with a line break, or holds nothing past from (where the
+// lines start).
 bool Ends(const std::string& out, size_t from) {
   return out.size() <= from || out.back() == '\n' || out.back() == '\r';
 }
