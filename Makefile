@@ -28,9 +28,10 @@ clean:
 bench: build
 	tools/wine-run --build-dir build/win64 build/win64/bin/catalogue_bench.exe
 
-# Fuzzing and crash trials of the profile engine: run by hand, never by
-# `make test`. FUZZ_SECONDS bounds the fuzzing run; new inputs the fuzzer
-# finds stay in build/fuzz/corpus for the next run.
+# Fuzzing of the profile engine and the catalogue load, and crash trials of
+# the catalogue save: run by hand, never by `make test`. FUZZ_SECONDS bounds
+# each fuzzing run; new inputs the fuzzers find stay in build/fuzz for the
+# next run.
 FUZZ_SECONDS ?= 120
 .PHONY: fuzz crash-trials
 
@@ -42,15 +43,19 @@ fuzz:
 	  echo "Installing:$$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
 	fi
-	@mkdir -p build/fuzz/corpus
-	flock /tmp/kovel-build.lock clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined \
-	  -fno-sanitize-recover=undefined -I. fuzz/profile_fuzz.cpp common/profile/profile.cpp \
-	  -o build/fuzz/profile_fuzz
+	@mkdir -p build/fuzz/profile build/fuzz/catalogue
+	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+	  -I. fuzz/profile_fuzz.cpp common/profile/profile.cpp -o build/fuzz/profile_fuzz
+	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+	  -I. fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp common/profile/profile.cpp \
+	  -o build/fuzz/catalogue_fuzz
 	build/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
-	  -artifact_prefix=build/fuzz/ build/fuzz/corpus fuzz/corpus
+	  -artifact_prefix=build/fuzz/ build/fuzz/profile fuzz/corpus
+	build/fuzz/catalogue_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
+	  -artifact_prefix=build/fuzz/ build/fuzz/catalogue fuzz/catalogue-corpus
 
 crash-trials:
 	@mkdir -p build/crash-trials
-	flock /tmp/kovel-build.lock g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/crash_trials.cpp \
+	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/crash_trials.cpp \
 	  common/profile/profile.cpp common/profile/profile_file_posix.cpp -o build/crash-trials/crash_trials
 	build/crash-trials/crash_trials
