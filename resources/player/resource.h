@@ -34,3 +34,6 @@
 #define IDI_PLAYLIST_PAGE 129
 #define IDI_TRACKLIST_PAGE 130
 #define IDC_POINTING_HAND 118
+
+// The About box.
+#define IDD_ABOUT 134
