@@ -11,3 +11,4 @@ int viewRecreated;
 int savedOrderIndex;
 int doorOpen;
 int paused;
+int propertiesOpen;

@@ -21,3 +21,6 @@ extern int viewRecreated;    // a view switch has happened
 extern int savedOrderIndex;  // play-order selection carried over a view switch
 extern int doorOpen;         // the drive is open or holds no usable disc
 extern int paused;           // the last pause/resume toggle paused the disc
+// The disc properties sheet is open: the disc watch waits until it closes,
+// so the record its pages edit is never replaced under them.
+extern int propertiesOpen;

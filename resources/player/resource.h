@@ -35,5 +35,28 @@
 #define IDI_TRACKLIST_PAGE 130
 #define IDC_POINTING_HAND 118
 
-// The About box.
+// Dialog templates and the accelerator table.
+#define IDD_EXPANDED 101
+#define IDD_MINIMIZED 122
 #define IDD_ABOUT 134
+#define IDR_ACCELERATORS 104
+
+// Commands and controls of the main window.
+#define IDM_SETUP 101
+#define IDM_ABOUT 1000
+#define IDC_VIEW 1001
+#define IDM_STAY_ON_TOP 1002
+#define IDC_PAUSE 1006
+#define IDC_PLAY 1007
+#define IDC_EJECT 1008
+#define IDC_STOP 1010
+#define IDC_REVERSE_SKIP 1012
+#define IDC_FORWARD_SKIP 1013
+#define IDC_DOOR 1015
+#define IDC_SHUFFLE 1016
+#define IDC_REPEAT 1020
+#define IDC_TRACK_DISPLAY 1021
+#define IDC_PROPERTIES 1023
+#define IDC_TIME_DISPLAY 1024
+#define IDC_DISC_TITLE 1025
+#define IDC_ORDER_LIST 1038

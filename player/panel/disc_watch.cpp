@@ -1,0 +1,141 @@
+// The disc watch: the main window's one-shot timers that retry opening the
+// device and notice a disc going in or out, and the door toggle that ejects
+// a disc or accepts a new one.
+#include "player/panel/panel.h"
+
+#include <initializer_list>
+
+#include "player/catalogue/catalogue.h"
+#include "player/controls/position_record.h"
+#include "player/device/cd_device.h"
+#include "player/shell/player_state.h"
+#include "resources/player/resource.h"
+
+namespace {
+
+void ArmTimer(HWND window, UINT_PTR timer) { SetTimer(window, timer, 0, nullptr); }
+
+void SetViewItemEnabled(HWND window, int enable) {
+  EnableMenuItem(GetSystemMenu(window, FALSE), IDC_VIEW,
+                 MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+}
+
+void SetDoorIndicator(HWND window) {
+  char door[20];
+  LoadStringA(appInstance, doorOpen == 1 ? IDS_OPEN_CD : IDS_CLOSED_CD, door, sizeof door);
+  SetDlgItemTextA(window, IDC_DOOR, door);
+}
+
+void BlankDisplays(HWND window) {
+  ResetStatusDisplay(GetDlgItem(window, IDC_TRACK_DISPLAY), 0, 0, 0, 0, kTrackDisplay);
+  ResetStatusDisplay(GetDlgItem(window, IDC_TIME_DISPLAY), 0, 0, 0, 0, kTimeDisplay);
+}
+
+void SetTransport(HWND window, int enable) {
+  EnableControl(window, IDC_PLAY, enable);
+  EnableControl(window, IDC_PAUSE, 0);
+  ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
+  for (int id : {IDC_STOP, IDC_FORWARD_SKIP, IDC_REVERSE_SKIP}) EnableControl(window, id, enable);
+}
+
+// The drive is empty: the front panel shows no disc and waits for one.
+void EnterNoDiscState(HWND window) {
+  doorOpen = 1;
+  SetDoorIndicator(window);
+  BlankDisplays(window);
+  SetDiscControlsEnabled(window, 0);
+  SetViewItemEnabled(window, 0);
+  ArmTimer(window, kArrivalTimer);
+  SetTransport(window, 0);
+  EnableControl(window, IDC_EJECT, 0);
+  SendMessageA(GetDlgItem(window, IDC_DOOR), WM_PAINT, 0, 0);
+}
+
+void OnArrivalTick(HWND window) {
+  if (CDMediaPresent(window, deviceId) == 1) {
+    SetViewItemEnabled(window, 1);
+    SendMessageA(window, WM_COMMAND, IDC_EJECT, 0);
+  } else {
+    ArmTimer(window, kArrivalTimer);
+  }
+}
+
+void OnRemovalTick(HWND window) {
+  if (CDMediaPresent(window, deviceId) != 0)
+    ArmTimer(window, kRemovalTimer);
+  else
+    EnterNoDiscState(window);
+}
+
+void OnOpenRetryTick(HWND window) {
+  deviceId = static_cast<uint16_t>(CDOpen(window));
+  if (deviceId == 0) {
+    ArmTimer(window, kOpenRetryTimer);
+    return;
+  }
+  // Each LED display keeps its own copy of the device id.
+  for (int id : {IDC_TRACK_DISPLAY, IDC_TIME_DISPLAY}) {
+    auto* record = reinterpret_cast<PositionRecord*>(GetWindowLongPtrA(GetDlgItem(window, id), 0));
+    if (record) record->deviceId = deviceId;
+  }
+  deviceOpen = 1;
+  SetViewItemEnabled(window, 1);
+  PostMessageA(window, WM_COMMAND, IDM_SETUP, 0);
+  ArmTimer(window, kRemovalTimer);
+}
+
+}  // namespace
+
+void OnWatchTimer(HWND window, UINT_PTR timer) {
+  if (timer != kArrivalTimer && timer != kRemovalTimer && timer != kOpenRetryTimer) return;
+  KillTimer(window, timer);
+  // While the properties sheet is open the record it edits must stay: the
+  // watch waits, and notices any change once the sheet has closed.
+  if (propertiesOpen && timer != kOpenRetryTimer) {
+    ArmTimer(window, timer);
+    return;
+  }
+  if (timer == kArrivalTimer) OnArrivalTick(window);
+  if (timer == kRemovalTimer) OnRemovalTick(window);
+  if (timer == kOpenRetryTimer) OnOpenRetryTick(window);
+}
+
+void ToggleDoor(HWND window) {
+  doorOpen ^= 1;
+  if (CDTrackCount(deviceId) < 2) {
+    char caption[40];
+    LoadStringA(appInstance, IDS_APP_TITLE, caption, sizeof caption);
+    MessageBoxA(window, "CD appears to be data disk, please\n replace with a music CD.", caption,
+                MB_ICONERROR | MB_OK);
+    doorOpen = 1;
+  }
+  SetDoorIndicator(window);
+  int enable;
+  if (doorOpen == 1) {
+    CDOpenDoor(window, deviceId);
+    BlankDisplays(window);
+    SetDiscControlsEnabled(window, 0);
+    EnableControl(window, IDC_EJECT, 0);
+    SetViewItemEnabled(window, 0);
+    ArmTimer(window, kArrivalTimer);
+    enable = 0;
+  } else {
+    KillTimer(window, kArrivalTimer);
+    ArmTimer(window, kRemovalTimer);
+    EnableControl(window, IDC_EJECT, 1);
+    SetDiscControlsEnabled(window, 1);
+    // The previous disc's entry is saved before the new one is read.
+    ReleaseDiscEntry(appInstance, &discInfo);
+    LoadDiscEntry(window, deviceId, &discInfo);
+    if (discInfo.shuffle == 1) BuildShuffleOrder(&discInfo);
+    HWND list = GetDlgItem(window, IDC_ORDER_LIST);
+    FillDiscControls(window, list, GetDlgItem(window, IDC_SHUFFLE), GetDlgItem(window, IDC_REPEAT),
+                     deviceId, &discInfo);
+    SendMessageA(list, CB_SETCURSEL, 0, 0);
+    LRESULT data = SendMessageA(list, CB_GETITEMDATA, 0, 0);
+    if (data != CB_ERR && data != 0) CDSeekTrack(window, reinterpret_cast<TrackEntry*>(data)->number, deviceId);
+    enable = 1;
+  }
+  SetTransport(window, enable);
+  SendMessageA(GetDlgItem(window, IDC_DOOR), WM_PAINT, 0, 0);
+}

@@ -1,0 +1,258 @@
+// MainWndProc: the front panel's messages, its deferred set-up, the
+// transport and option commands and the system menu.
+#include "player/panel/panel.h"
+
+#include <initializer_list>
+
+#include <mmsystem.h>
+
+#include "player/catalogue/catalogue.h"
+#include "player/controls/controls.h"
+#include "player/device/cd_device.h"
+#include "player/shell/player_state.h"
+#include "resources/player/resource.h"
+
+namespace {
+
+HWND Item(HWND window, int id) { return GetDlgItem(window, id); }
+
+TrackEntry* OrderItem(HWND orderList, LRESULT position) {
+  LRESULT data = SendMessageA(orderList, CB_GETITEMDATA, static_cast<WPARAM>(position), 0);
+  return data == CB_ERR ? nullptr : reinterpret_cast<TrackEntry*>(data);
+}
+
+// Selects entry 0 of the play order and seeks to its track.
+void SelectFirstEntry(HWND window, HWND owner) {
+  HWND list = Item(window, IDC_ORDER_LIST);
+  SendMessageA(list, CB_SETCURSEL, 0, 0);
+  if (TrackEntry* entry = OrderItem(list, 0)) CDSeekTrack(owner, entry->number, deviceId);
+}
+
+// A position saved while a monitor was attached may lie off every monitor
+// now: such a window is moved onto the nearest one. A window still partly
+// visible keeps its place.
+POINT VisiblePosition(HWND window, int x, int y) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  OffsetRect(&rect, x - rect.left, y - rect.top);
+  POINT at = {x, y};
+  if (MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return at;
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) return at;
+  const RECT& work = info.rcWork;
+  int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  at.x = x < work.left ? work.left : x + width > work.right ? work.right - width : x;
+  at.y = y < work.top ? work.top : y + height > work.bottom ? work.bottom - height : y;
+  return at;
+}
+
+void ApplyStayOnTop(HWND window) {
+  HMENU menu = GetSystemMenu(window, FALSE);
+  int onTop = playerSettings.stayOnTop == 1;
+  CheckMenuItem(menu, IDM_STAY_ON_TOP, MF_BYCOMMAND | (onTop ? MF_CHECKED : MF_UNCHECKED));
+  SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// The first set-up of a new window: its position, its system menu and its
+// place in the z-order.
+void FirstSetup(HWND window) {
+  setupDone = 1;
+  POINT at = VisiblePosition(window, playerSettings.xPosn, playerSettings.yPosn);
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
+  HMENU menu = GetSystemMenu(window, FALSE);
+  DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+  DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_STAY_ON_TOP, "&Stay On Top");
+  AppendMenuA(menu, MF_STRING, IDC_VIEW,
+              playerSettings.templateId == kMinimizedTemplate ? "&Expanded View" : "Minimized Vi&ew");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_ABOUT, "&About...");
+  ApplyStayOnTop(window);
+}
+
+void AddStyle(HWND window, LONG style) {
+  SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) | style);
+}
+
+// The set-up that runs after every creation of the window, once its
+// controls exist, and again when the device opens late.
+void DeferredSetup(HWND window) {
+  AddStyle(window, WS_CAPTION | WS_SYSMENU);
+  if (deviceOpen) SetTimer(window, kRemovalTimer, 0, nullptr);
+  if (!setupDone) FirstSetup(window);
+  AddStyle(window, WS_SYSMENU);
+
+  if (deviceOpen) {
+    if (CDTrackCount(deviceId) < 2) {
+      // Not a music disc: the door toggle tells the user and ejects it.
+      ShowWindow(window, SW_SHOWNORMAL);
+      doorOpen = 0;
+      PostMessageA(window, WM_COMMAND, IDC_EJECT, 0);
+      return;
+    }
+    if (!viewRecreated) {
+      LoadDiscEntry(window, deviceId, &discInfo);
+      if (discInfo.shuffle == 1) BuildShuffleOrder(&discInfo);
+    }
+    FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
+                     Item(window, IDC_REPEAT), deviceId, &discInfo);
+    if (!viewRecreated)
+      SelectFirstEntry(window, window);
+    else
+      SendMessageA(Item(window, IDC_ORDER_LIST), CB_SETCURSEL, static_cast<WPARAM>(savedOrderIndex), 0);
+    if (CDIsPlaying(window, deviceId) == 1) {
+      EnableControl(window, IDC_PLAY, 0);
+      EnableControl(window, IDC_PAUSE, 1);
+      ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
+      if (paused == 1) ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE_STOPPED");
+    }
+    ShowWindow(window, SW_SHOWNORMAL);
+    return;
+  }
+
+  doorOpen = 1;
+  EnableMenuItem(GetSystemMenu(window, FALSE), IDC_VIEW, MF_BYCOMMAND | MF_GRAYED);
+  char door[20];
+  LoadStringA(appInstance, IDS_OPEN_CD, door, sizeof door);
+  SetDlgItemTextA(window, IDC_DOOR, door);
+  SetDiscControlsEnabled(window, 0);
+  SetTimer(window, kArrivalTimer, 0, nullptr);
+  EnableControl(window, IDC_PLAY, 0);
+  EnableControl(window, IDC_PAUSE, 0);
+  ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
+  for (int id : {IDC_STOP, IDC_FORWARD_SKIP, IDC_REVERSE_SKIP, IDC_EJECT}) EnableControl(window, id, 0);
+  SendMessageA(Item(window, IDC_DOOR), WM_PAINT, 0, 0);
+  ShowWindow(window, SW_SHOWNORMAL);
+}
+
+void OnCreate(HWND window) {
+  if (!viewRecreated) {
+    deviceId = static_cast<uint16_t>(CDOpen(window));
+    if (deviceId != 0)
+      deviceOpen = 1;
+    else
+      SetTimer(window, kOpenRetryTimer, 0, nullptr);
+  }
+  PostMessageA(window, WM_COMMAND, IDM_SETUP, 0);
+}
+
+void RememberPosition(HWND window) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  playerSettings.xPosn = rect.left;
+  playerSettings.yPosn = rect.top;
+}
+
+void Play(HWND window) {
+  CDPlayTrack(callbackWindow, deviceId);
+  EnableControl(window, IDC_PLAY, 0);
+  EnableControl(window, IDC_PAUSE, 1);
+  ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
+}
+
+// The stopped state at an entry: Play enabled, Pause disabled.
+void ShowStopped(HWND window) {
+  EnableControl(window, IDC_PLAY, 1);
+  EnableControl(window, IDC_PAUSE, 0);
+  ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
+}
+
+void ToggleShuffle(HWND window) {
+  discInfo.shuffle ^= 1;
+  CDStopRewind(window, deviceId);
+  BuildShuffleOrder(&discInfo);
+  FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
+                   Item(window, IDC_REPEAT), deviceId, &discInfo);
+  SelectFirstEntry(window, window);
+  if (paused == 0) {
+    EnableControl(window, IDC_PLAY, 1);
+    EnableControl(window, IDC_PAUSE, 0);
+  }
+}
+
+void ChooseRepeat(HWND window) {
+  HWND list = Item(window, IDC_REPEAT);
+  LRESULT item = SendMessageA(list, CB_GETCURSEL, 0, 0);
+  LRESULT data = SendMessageA(list, CB_GETITEMDATA, static_cast<WPARAM>(item), 0);
+  if (item == CB_ERR || data == CB_ERR || data == 0) return;
+  discInfo.repeatMode = reinterpret_cast<const RepeatChoice*>(data)->mode;
+}
+
+void OnCommand(HWND window, int id, int notification) {
+  switch (id) {
+    case IDM_SETUP: DeferredSetup(window); break;
+    case IDCANCEL: DestroyWindow(window); break;
+    case IDC_VIEW: SendMessageA(window, WM_SYSCOMMAND, IDC_VIEW, 0); break;
+    case IDC_PAUSE:
+      paused = CDPauseResume(window, deviceId);
+      ShowButtonImage(window, IDC_PAUSE, paused == 1 ? "IDB_PAUSE_STOPPED" : "IDB_PAUSE");
+      break;
+    case IDC_PLAY: Play(window); break;
+    case IDC_EJECT: ToggleDoor(window); break;
+    case IDC_STOP:
+      paused = 0;
+      CDStopRewind(window, deviceId);
+      ShowStopped(window);
+      break;
+    case IDC_REVERSE_SKIP:
+    case IDC_FORWARD_SKIP: ChooseOrderEntry(window, id); break;
+    case IDC_SHUFFLE:
+      if (notification == BN_CLICKED) ToggleShuffle(window);
+      break;
+    case IDC_REPEAT:
+      if (notification == CBN_SELCHANGE) ChooseRepeat(window);
+      break;
+    case IDC_ORDER_LIST:
+      if (notification == CBN_SELCHANGE) ChooseOrderEntry(window, id);
+      break;
+    default: break;  // 0, 1 (Return) and 3 to 100 do nothing
+  }
+}
+
+void SwitchView(HWND window) {
+  RememberPosition(window);
+  playerSettings.switchView ^= 1;
+  playerSettings.templateId =
+      playerSettings.templateId == kExpandedTemplate ? kMinimizedTemplate : kExpandedTemplate;
+  savedOrderIndex = static_cast<int>(SendMessageA(Item(window, IDC_ORDER_LIST), CB_GETCURSEL, 0, 0));
+  DestroyWindow(window);
+}
+
+// Returns whether the command was one of the player's own menu items.
+bool OnSysCommand(HWND window, WPARAM command) {
+  switch (command) {
+    case IDM_ABOUT:
+      DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutProc, 0);
+      return true;
+    case IDC_VIEW: SwitchView(window); return true;
+    case IDM_STAY_ON_TOP:
+      playerSettings.stayOnTop ^= 1;
+      ApplyStayOnTop(window);
+      return true;
+  }
+  playerSettings.switchView = 0;
+  return false;
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: OnCreate(window); break;
+    case WM_DESTROY:
+      RememberPosition(window);
+      PostQuitMessage(0);
+      return 0;
+    case WM_COMMAND: OnCommand(window, LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_SYSCOMMAND:
+      if (OnSysCommand(window, wParam)) return 0;
+      break;
+    case WM_TIMER: OnWatchTimer(window, wParam); return 0;
+  }
+  // The window is a dialog of its own class: what it does not handle goes to
+  // the dialog manager, which keeps keyboard navigation and Escape working.
+  return DefDlgProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,41 @@
+// The main window: the player's front panel.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "player/catalogue/disc_info.h"
+
+// One choice of the repeat list; an index of 255 ends the table.
+struct RepeatChoice {
+  uint8_t index;
+  uint8_t mode;
+  char text[20];
+};
+extern const RepeatChoice repeatChoices[];
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Shows the disc in the caption, title, play-order list, shuffle box and
+// repeat list. The play-order list is left without a selection.
+void FillDiscControls(HWND window, HWND orderList, HWND shuffleBox, HWND repeatList, UINT device,
+                      const DiscInfo* info);
+// Enables or disables the list and option controls; disabling also shows
+// the no-disc texts.
+void SetDiscControlsEnabled(HWND window, int enable);
+// Writes an LED display's record and repaints its text.
+void ResetStatusDisplay(HWND display, int track, int minutes, int seconds, int frames, int kind);
+
+// Shows a named bitmap on one of the main window's buttons.
+void ShowButtonImage(HWND window, int id, const char* image);
+void EnableControl(HWND window, int id, int enable);
+
+// The sequencing commands and the disc watch.
+void ChooseOrderEntry(HWND window, int command);
+uint32_t NextOrderEntry(HWND orderList);
+void AdvanceAfterTrackEnd(HWND notifyWindow);
+void ToggleDoor(HWND window);
+void OnWatchTimer(HWND window, UINT_PTR timer);
+
+enum { kArrivalTimer = 1, kRemovalTimer = 2, kOpenRetryTimer = 3 };

@@ -1,0 +1,39 @@
+// Loading and saving "kovel.ini" with the names of the string table.
+#include "player/shell/settings_file.h"
+
+#include "common/profile/profile.h"
+#include "resources/player/resource.h"
+
+namespace {
+
+// The names are loaded at every load and save; the file name takes at most
+// 12 characters.
+int SettingsPath(HINSTANCE instance, SettingsNames* names, char* path, size_t size) {
+  char file[13];
+  LoadStringA(instance, IDS_SETTINGS_FILE, file, sizeof file);
+  LoadStringA(instance, IDS_WINDOW_SECTION, names->section, sizeof names->section);
+  LoadStringA(instance, IDS_X_POSN_KEY, names->xPosn, sizeof names->xPosn);
+  LoadStringA(instance, IDS_Y_POSN_KEY, names->yPosn, sizeof names->yPosn);
+  LoadStringA(instance, IDS_TEMPLATE_KEY, names->templateId, sizeof names->templateId);
+  LoadStringA(instance, IDS_STAY_ON_TOP_KEY, names->stayOnTop, sizeof names->stayOnTop);
+  return ProfileResolvePath(file, path, size);
+}
+
+}  // namespace
+
+void LoadPlayerSettings(HINSTANCE instance, PlayerSettings* settings) {
+  SettingsNames names;
+  char path[MAX_PATH];
+  std::string text;
+  if (SettingsPath(instance, &names, path, sizeof path)) ProfileReadFile(path, &text);
+  ReadSettings(text, &names, settings);
+}
+
+void SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings) {
+  SettingsNames names;
+  char path[MAX_PATH];
+  std::string text;
+  if (!SettingsPath(instance, &names, path, sizeof path)) return;
+  ProfileReadFile(path, &text);
+  if (WriteSettings(&text, &names, settings)) ProfileWriteFile(path, text);
+}

@@ -1,0 +1,462 @@
+// The player in this process against the virtual drive with its manual
+// clock: the real main window, driven with messages the way a user's clicks
+// and keys arrive, checked through its controls, the drive's command log and
+// the files it writes.
+#include "player/shell/player.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "player/catalogue/catalogue.h"
+#include "player/shell/player_state.h"
+#include "resources/player/resource.h"
+#include "tests/win32/support/win_test_support.h"
+#include "vdrive/vdrive_api.h"
+
+namespace {
+
+unsigned Frames(unsigned m, unsigned s, unsigned f) { return (m * 60 + s) * 75 + f; }
+DWORD Tmsf(DWORD t, DWORD m, DWORD s, DWORD f) { return t | m << 8 | s << 16 | f << 24; }
+
+// Five tracks; track 5 lasts 1:00:00 exactly, track 4 30 seconds.
+const unsigned kStarts[] = {Frames(0, 2, 0), Frames(3, 10, 15), Frames(7, 30, 40),
+                            Frames(11, 2, 0), Frames(11, 32, 0)};
+const unsigned kLeadOut = Frames(12, 32, 0);
+
+std::string WindowsFile(const char* name) {
+  char path[MAX_PATH];
+  GetWindowsDirectoryA(path, MAX_PATH);
+  return std::string(path) + "\\" + name;
+}
+
+std::string ReadText(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "(none)";
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string Text(HWND window) {
+  char text[256] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+class Player : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetEnvironmentVariableA("VDRIVE_FILE", "C:\\no-such-folder\\vdrive.ini");
+    VDriveReset();
+    VDriveUseManualClock(1);
+    DeleteFileA(WindowsFile("tunedeck.ini").c_str());
+    DeleteFileA(WindowsFile("kovel.ini").c_str());
+    deviceId = 0;
+    deviceOpen = setupDone = viewRecreated = savedOrderIndex = doorOpen = paused = 0;
+    propertiesOpen = 0;
+    discInfo = DiscInfo{};
+    playerSettings = PlayerSettings{};
+    StartBoxCatcher();
+  }
+
+  void TearDown() override {
+    if (!ended && IsWindow(mainWindow)) DestroyWindow(mainWindow);
+    if (!ended) PumpUntil([this] { return ended; });
+    StopBoxCatcher();
+  }
+
+  // Starts the player with a disc (or none) and waits for its set-up.
+  void Start(bool withDisc = true) {
+    if (withDisc) {
+      ASSERT_TRUE(VDriveLoadDisc(5, kStarts, kLeadOut, 0));
+    }
+    StartPlayer(GetModuleHandleA(nullptr));
+    ASSERT_TRUE(CreateMainWindow());
+    ASSERT_TRUE(PumpUntil([] { return IsWindowVisible(mainWindow) != 0; }));
+    Pump();
+    VDriveClearLog();
+  }
+
+  // Runs the player's own loop over what is queued: a quit either re-creates
+  // the window for a view switch or shuts the player down.
+  void Pump() {
+    MSG msg;
+    while (!ended && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message != WM_QUIT) {
+        DispatchPlayerMessage(&msg);
+      } else if (SwitchViewAfterLoop()) {
+        CreateMainWindow();
+      } else {
+        ShutdownPlayer();
+        ended = true;
+      }
+    }
+  }
+
+  template <typename Done>
+  bool PumpUntil(Done done) {
+    for (int round = 0; round < 500; ++round) {
+      Pump();
+      if (done()) return true;
+      WaitForMessage(20);
+    }
+    return false;
+  }
+
+  HWND Item(int id) { return GetDlgItem(mainWindow, id); }
+  void Command(int id, int notification = 0) {
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(Item(id)));
+    Pump();
+  }
+  int Selection() { return static_cast<int>(SendMessageA(Item(IDC_ORDER_LIST), CB_GETCURSEL, 0, 0)); }
+  void ChooseRepeat(int index) {
+    SendMessageA(Item(IDC_REPEAT), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Command(IDC_REPEAT, CBN_SELCHANGE);
+  }
+  DWORD Status(DWORD item) {
+    MCI_SET_PARMS set = {};
+    set.dwTimeFormat = MCI_FORMAT_TMSF;
+    mciSendCommandA(deviceId, MCI_SET, MCI_SET_TIME_FORMAT, reinterpret_cast<DWORD_PTR>(&set));
+    MCI_STATUS_PARMS status = {};
+    status.dwItem = item;
+    mciSendCommandA(deviceId, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status));
+    return static_cast<DWORD>(status.dwReturn);
+  }
+  bool Playing() { return Status(MCI_STATUS_MODE) == MCI_MODE_PLAY; }
+  bool Enabled(int id) { return IsWindowEnabled(Item(id)) != 0; }
+  // Lets the clock run to the end of the current play and the player react.
+  void RunToEndOfTrack(unsigned ms) {
+    VDriveAdvance(ms);
+    Pump();
+  }
+
+  bool ended = false;
+};
+
+TEST_F(Player, StartsWithTheFirstEntrySelectedAndSoughtButNotPlaying) {
+  Start();
+  EXPECT_EQ("Untitled", Text(mainWindow));
+  EXPECT_EQ("Untitled", Text(Item(IDC_DISC_TITLE)));
+  ASSERT_EQ(5, SendMessageA(Item(IDC_ORDER_LIST), CB_GETCOUNT, 0, 0));
+  char item[100];
+  SendMessageA(Item(IDC_ORDER_LIST), CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
+  EXPECT_STREQ("Track 2 (4:20)", item);
+  EXPECT_EQ(0, Selection());
+  EXPECT_EQ(Tmsf(1, 0, 0, 50), Status(MCI_STATUS_POSITION));
+  EXPECT_FALSE(Playing());
+  EXPECT_TRUE(Enabled(IDC_PLAY));
+  EXPECT_FALSE(Enabled(IDC_PAUSE));
+  EXPECT_EQ(0, SendMessageA(Item(IDC_REPEAT), CB_GETCURSEL, 0, 0));
+  EXPECT_EQ("(none)", ReadText(WindowsFile("tunedeck.ini")));  // a load writes nothing
+  EXPECT_TRUE(CaughtBoxes().empty());
+}
+
+TEST_F(Player, PlayPauseTwiceAndStop) {
+  Start();
+  Command(IDC_PLAY);
+  EXPECT_TRUE(Playing());
+  EXPECT_FALSE(Enabled(IDC_PLAY));
+  EXPECT_TRUE(Enabled(IDC_PAUSE));
+  VDriveAdvance(5000);
+
+  Command(IDC_PAUSE);
+  EXPECT_EQ(1, paused);
+  EXPECT_FALSE(Playing());
+  EXPECT_EQ("IDB_PAUSE_STOPPED", Text(Item(IDC_PAUSE)));
+  Command(IDC_PAUSE);
+  EXPECT_EQ(0, paused);
+  EXPECT_TRUE(Playing());
+  EXPECT_EQ("IDB_PAUSE", Text(Item(IDC_PAUSE)));
+
+  VDriveAdvance(2000);
+  Command(IDC_STOP);
+  EXPECT_FALSE(Playing());
+  EXPECT_EQ(Tmsf(1, 0, 0, 50), Status(MCI_STATUS_POSITION));
+  EXPECT_TRUE(Enabled(IDC_PLAY));
+  EXPECT_FALSE(Enabled(IDC_PAUSE));
+}
+
+TEST_F(Player, ReturnDoesNothingAndEscapeEndsWithTheDriveAtTheTrackStart) {
+  Start();
+  Command(IDC_FORWARD_SKIP);
+  Command(IDC_PLAY);
+  VDriveAdvance(30000);
+  HWND focus = Item(IDC_PLAY);
+  SetFocus(focus);
+  PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0);
+  Pump();
+  EXPECT_FALSE(ended);
+  EXPECT_TRUE(Playing());
+
+  PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(PumpUntil([this] { return ended; }));
+  std::string section = "[" + std::to_string(discInfo.discId) + "]";
+  EXPECT_NE(std::string::npos, ReadText(WindowsFile("tunedeck.ini")).find(section));
+  EXPECT_NE(std::string::npos, ReadText(WindowsFile("kovel.ini")).find("Template=101"));
+  // Reopen the drive to see where the player left it.
+  MCI_OPEN_PARMSA open = {};
+  open.lpstrDeviceType = "cdaudio";
+  ASSERT_EQ(0u, mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE, reinterpret_cast<DWORD_PTR>(&open)));
+  deviceId = static_cast<uint16_t>(open.wDeviceID);
+  EXPECT_EQ(Tmsf(2, 0, 0, 50), Status(MCI_STATUS_POSITION));
+  EXPECT_EQ(static_cast<DWORD>(MCI_MODE_STOP), Status(MCI_STATUS_MODE));
+  mciSendCommandA(deviceId, MCI_CLOSE, 0, 0);
+}
+
+TEST_F(Player, TheEndOfTheLastEntryFollowsTheRepeatMode) {
+  struct Case {
+    int repeat;
+    int selection;
+    bool playing;
+    DWORD track;
+  } cases[] = {{0, 0, false, 1}, {1, 4, true, 5}, {2, 0, true, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.repeat);
+    Start();
+    ChooseRepeat(c.repeat);
+    EXPECT_EQ(c.repeat, discInfo.repeatMode);
+    Command(IDC_REVERSE_SKIP);  // from the first entry to the last
+    ASSERT_EQ(4, Selection());
+    Command(IDC_PLAY);
+    RunToEndOfTrack(60000);
+    EXPECT_EQ(c.selection, Selection());
+    EXPECT_EQ(c.playing, Playing());
+    EXPECT_EQ(c.track, Status(MCI_STATUS_CURRENT_TRACK));
+    EXPECT_EQ(!c.playing, Enabled(IDC_PLAY));
+    EXPECT_EQ(c.playing, Enabled(IDC_PAUSE));
+    DestroyWindow(mainWindow);
+    ASSERT_TRUE(PumpUntil([this] { return ended; }));
+    ended = false;
+    VDriveReset();
+    VDriveUseManualClock(1);
+    FreeDiscArrays(&discInfo);
+    deviceId = 0;
+    deviceOpen = setupDone = viewRecreated = paused = 0;
+    DeleteFileA(WindowsFile("tunedeck.ini").c_str());
+  }
+}
+
+TEST_F(Player, NoRepeatPlaysEntryAfterEntryUntilTheLast) {
+  Start();
+  Command(IDC_FORWARD_SKIP);
+  Command(IDC_FORWARD_SKIP);
+  Command(IDC_FORWARD_SKIP);  // track 4, 30 seconds
+  Command(IDC_PLAY);
+  RunToEndOfTrack(30000);
+  EXPECT_EQ(4, Selection());
+  EXPECT_TRUE(Playing());
+  EXPECT_EQ(5u, Status(MCI_STATUS_CURRENT_TRACK));
+}
+
+TEST_F(Player, SkipsWrapBothWaysAndKeepPlayingOrStopped) {
+  Start();
+  Command(IDC_REVERSE_SKIP);
+  EXPECT_EQ(4, Selection());
+  EXPECT_FALSE(Playing());
+  EXPECT_EQ(Tmsf(5, 0, 0, 50), Status(MCI_STATUS_POSITION));
+  Command(IDC_FORWARD_SKIP);
+  EXPECT_EQ(0, Selection());
+  EXPECT_FALSE(Playing());
+
+  Command(IDC_PLAY);
+  VDriveAdvance(180000);  // three minutes into track 1
+  Command(IDC_REVERSE_SKIP);
+  EXPECT_EQ(4, Selection());
+  EXPECT_TRUE(Playing());
+  EXPECT_EQ(5u, Status(MCI_STATUS_CURRENT_TRACK));
+  Command(IDC_FORWARD_SKIP);
+  EXPECT_EQ(0, Selection());
+  EXPECT_TRUE(Playing());
+  EXPECT_EQ(Tmsf(1, 0, 0, 0), Status(MCI_STATUS_POSITION));
+
+  // A list choice plays the chosen entry.
+  SendMessageA(Item(IDC_ORDER_LIST), CB_SETCURSEL, 2, 0);
+  Command(IDC_ORDER_LIST, CBN_SELCHANGE);
+  EXPECT_TRUE(Playing());
+  EXPECT_EQ(3u, Status(MCI_STATUS_CURRENT_TRACK));
+}
+
+uint32_t FixedSecond() { return 1000; }
+
+TEST_F(Player, ShuffleStopsAndSkipsAndTrackEndsFollowTheShuffledOrder) {
+  shuffleClock = FixedSecond;
+  Start();
+  Command(IDC_PLAY);
+  SendMessageA(Item(IDC_SHUFFLE), BM_SETCHECK, BST_CHECKED, 0);
+  Command(IDC_SHUFFLE, BN_CLICKED);
+  EXPECT_EQ(1, discInfo.shuffle);
+  EXPECT_FALSE(Playing());
+  ASSERT_NE(nullptr, discInfo.shuffleOrder);
+  const int32_t* order = discInfo.shuffleOrder;
+  EXPECT_EQ(0, Selection());
+  EXPECT_EQ(static_cast<DWORD>(order[0]), Status(MCI_STATUS_CURRENT_TRACK));
+  Command(IDC_FORWARD_SKIP);
+  EXPECT_EQ(static_cast<DWORD>(order[1]), Status(MCI_STATUS_CURRENT_TRACK));
+
+  ChooseRepeat(2);
+  Command(IDC_PLAY);
+  VDriveAdvance(1000000);  // long enough for any track
+  Pump();
+  EXPECT_EQ(2, Selection());
+  EXPECT_EQ(static_cast<DWORD>(order[2]), Status(MCI_STATUS_CURRENT_TRACK));
+  EXPECT_TRUE(Playing());
+}
+
+TEST_F(Player, TakingTheDiscOutWhilePlayingShowsNoDisc) {
+  Start();
+  Command(IDC_PLAY);
+  VDriveRemoveDisc();
+  ASSERT_TRUE(PumpUntil([] { return Text(mainWindow) == "Corvane CD Player - No Disc"; }));
+  EXPECT_EQ("No Disc Or Data Disk", Text(Item(IDC_DISC_TITLE)));
+  for (int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_FORWARD_SKIP, IDC_REVERSE_SKIP, IDC_EJECT,
+                 IDC_ORDER_LIST, IDC_SHUFFLE, IDC_REPEAT, IDC_PROPERTIES, IDC_VIEW})
+    EXPECT_FALSE(Enabled(id)) << id;
+  MENUITEMINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STATE;
+  GetMenuItemInfoA(GetSystemMenu(mainWindow, FALSE), IDC_VIEW, FALSE, &info);
+  EXPECT_TRUE(info.fState & MFS_GRAYED);
+  EXPECT_EQ("IDB_OPENCD", Text(Item(IDC_DOOR)));
+  EXPECT_TRUE(CaughtBoxes().empty());
+}
+
+TEST_F(Player, ADataDiscIsRejectedOnceAndEjected) {
+  Start();
+  VDriveRemoveDisc();
+  ASSERT_TRUE(PumpUntil([] { return doorOpen == 1; }));
+  const unsigned data[] = {Frames(0, 2, 0)};
+  VDriveLoadDisc(1, data, Frames(40, 0, 0), 1);
+  ASSERT_TRUE(PumpUntil([] { return !CaughtBoxes().empty(); }));
+  Pump();
+  ASSERT_EQ(1u, CaughtBoxes().size());
+  EXPECT_EQ("Corvane CD Player", CaughtBoxes()[0].caption);
+  EXPECT_EQ("CD appears to be data disk, please\n replace with a music CD.", CaughtBoxes()[0].text);
+  EXPECT_EQ(mainWindow, CaughtBoxes()[0].owner);
+  EXPECT_EQ(static_cast<DWORD>(MCI_MODE_OPEN), Status(MCI_STATUS_MODE));
+  EXPECT_EQ(1, doorOpen);
+  EXPECT_FALSE(Enabled(IDC_PLAY));
+  for (int i = 0; i < 5; ++i) {
+    WaitForMessage(20);
+    Pump();
+  }
+  EXPECT_EQ(1u, CaughtBoxes().size());
+}
+
+TEST_F(Player, ANewDiscIsLoadedAfterTheOldEntryIsSaved) {
+  Start();
+  uint32_t oldId = discInfo.discId;
+  VDriveRemoveDisc();
+  ASSERT_TRUE(PumpUntil([] { return doorOpen == 1; }));
+  const unsigned starts[] = {Frames(0, 2, 0), Frames(5, 0, 0), Frames(9, 0, 0)};
+  VDriveLoadDisc(3, starts, Frames(20, 0, 0), 0);
+  ASSERT_TRUE(PumpUntil([] { return doorOpen == 0; }));
+  EXPECT_NE(oldId, discInfo.discId);
+  EXPECT_NE(std::string::npos, ReadText(WindowsFile("tunedeck.ini")).find("[" + std::to_string(oldId) + "]"));
+  EXPECT_EQ(3, SendMessageA(Item(IDC_ORDER_LIST), CB_GETCOUNT, 0, 0));
+  EXPECT_EQ(0, Selection());
+  EXPECT_FALSE(Playing());
+  EXPECT_TRUE(Enabled(IDC_PLAY));
+  EXPECT_TRUE(Enabled(IDC_EJECT));
+  EXPECT_EQ("IDB_CLOSEDCD", Text(Item(IDC_DOOR)));
+}
+
+TEST_F(Player, AStartWithAnEmptyDriveTakesTheDiscWhenItComes) {
+  Start(false);
+  EXPECT_EQ(0, deviceOpen);
+  EXPECT_EQ("Corvane CD Player - No Disc", Text(mainWindow));
+  EXPECT_FALSE(Enabled(IDC_PLAY));
+  ASSERT_TRUE(VDriveLoadDisc(5, kStarts, kLeadOut, 0));
+  ASSERT_TRUE(PumpUntil([] { return deviceOpen == 1 && doorOpen == 0; }));
+  ASSERT_TRUE(PumpUntil([this] { return Enabled(IDC_PLAY); }));
+  EXPECT_EQ("Untitled", Text(mainWindow));
+  EXPECT_EQ(5, SendMessageA(Item(IDC_ORDER_LIST), CB_GETCOUNT, 0, 0));
+  EXPECT_EQ(0, Selection());
+  EXPECT_FALSE(Playing());
+  EXPECT_TRUE(CaughtBoxes().empty());
+}
+
+TEST_F(Player, TwoViewSwitchesWhilePlayingKeepTheMusicAndTheSelection) {
+  Start();
+  Command(IDC_FORWARD_SKIP);
+  Command(IDC_PLAY);
+  VDriveAdvance(4000);
+  HWND first = mainWindow;
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDC_VIEW, 0);
+  ASSERT_TRUE(PumpUntil([first] { return mainWindow != first && IsWindowVisible(mainWindow); }));
+  Pump();
+  EXPECT_EQ(122, playerSettings.templateId);
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_ORDER_LIST)));
+  EXPECT_EQ(1, Selection());
+  EXPECT_TRUE(Playing());
+  EXPECT_FALSE(Enabled(IDC_PLAY));
+  EXPECT_TRUE(Enabled(IDC_PAUSE));
+  EXPECT_NE(std::string::npos, ReadText(WindowsFile("kovel.ini")).find("Template=122"));
+
+  HWND second = mainWindow;
+  SendMessageA(mainWindow, WM_COMMAND, IDC_VIEW, 0);  // the view button
+  ASSERT_TRUE(PumpUntil([second] { return mainWindow != second && IsWindowVisible(mainWindow); }));
+  Pump();
+  EXPECT_EQ(101, playerSettings.templateId);
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_ORDER_LIST)));
+  EXPECT_EQ(1, Selection());
+  EXPECT_EQ(Tmsf(2, 0, 4, 0), Status(MCI_STATUS_POSITION));
+  // The track's end still advances, through the notification window.
+  RunToEndOfTrack(260000 - 4000);
+  EXPECT_EQ(2, Selection());
+  EXPECT_TRUE(Playing());
+}
+
+TEST_F(Player, StayOnTopSurvivesAViewSwitchAndARestart) {
+  Start();
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_STAY_ON_TOP, 0);
+  EXPECT_TRUE(GetWindowLongA(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  HWND first = mainWindow;
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDC_VIEW, 0);
+  ASSERT_TRUE(PumpUntil([first] { return mainWindow != first && IsWindowVisible(mainWindow); }));
+  EXPECT_TRUE(GetWindowLongA(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
+            GetMenuState(GetSystemMenu(mainWindow, FALSE), IDM_STAY_ON_TOP, MF_BYCOMMAND) & MF_CHECKED);
+  DestroyWindow(mainWindow);
+  ASSERT_TRUE(PumpUntil([this] { return ended; }));
+  std::string settings = ReadText(WindowsFile("kovel.ini"));
+  EXPECT_NE(std::string::npos, settings.find("StayOnTop=1"));
+  EXPECT_NE(std::string::npos, settings.find("Template=122"));
+}
+
+TEST_F(Player, SavedPositionsAreKeptUnlessTheWindowWouldBeOffEveryMonitor) {
+  WriteText(WindowsFile("kovel.ini"), "[Window]\r\nWindowXPosn=-8\r\nWindowYPosn=20\r\n");
+  Start();
+  RECT rect;
+  GetWindowRect(mainWindow, &rect);
+  EXPECT_EQ(-8, rect.left);
+  EXPECT_EQ(20, rect.top);
+  DestroyWindow(mainWindow);
+  ASSERT_TRUE(PumpUntil([this] { return ended; }));
+  EXPECT_NE(std::string::npos, ReadText(WindowsFile("kovel.ini")).find("WindowXPosn=-8"));
+
+  ended = false;
+  VDriveReset();
+  VDriveUseManualClock(1);
+  deviceId = 0;
+  deviceOpen = setupDone = 0;
+  FreeDiscArrays(&discInfo);
+  WriteText(WindowsFile("kovel.ini"), "[Window]\r\nWindowXPosn=30000\r\nWindowYPosn=-20000\r\n");
+  Start();
+  GetWindowRect(mainWindow, &rect);
+  EXPECT_TRUE(MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr);
+}
+
+}  // namespace
