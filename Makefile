@@ -2,7 +2,7 @@
 # native tests and the Win32 tests under Wine.
 PRESETS := native win64 win32
 
-.PHONY: test build deps clean bench
+.PHONY: test build deps clean bench run
 
 test: build
 	@status=0; \
@@ -17,6 +17,12 @@ build: deps
 	  cmake --build --preset $$p; \
 	done; \
 	tools/check-imports build/win64/bin build/win32/bin
+
+# The player on the virtual drive's demo disc (see tools/run-player).
+run: deps
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64 --target kovel32 vcdaudio kovel_led_font run_demo
+	@tools/run-player
 
 deps:
 	@tools/install-deps
