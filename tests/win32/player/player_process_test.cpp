@@ -1,0 +1,123 @@
+// The real kovel32.exe in processes of its own: one player at a time, and a
+// start with the shell's arguments behaves like any other start.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string BesideThisProgram(const char* name) {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return folder.substr(0, folder.rfind('\\') + 1) + name;
+}
+
+std::string TempFile(const char* name) {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  return std::string(folder) + name;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadText(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+PROCESS_INFORMATION StartPlayer(const char* arguments) {
+  std::string command = "\"" + BesideThisProgram("kovel32.exe") + "\" " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  EXPECT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process));
+  return process;
+}
+
+// Waits, at most about ten seconds, for the condition; the other process runs
+// on its own.
+template <typename Done>
+bool WaitUntil(HANDLE process, Done done) {
+  for (int i = 0; i < 200; ++i) {
+    if (done()) return true;
+    WaitForSingleObject(process, 50);
+  }
+  return done();
+}
+
+DWORD ExitCode(HANDLE process) {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process, &code);
+  return code;
+}
+
+int PlayerWindows() {
+  int count = 0;
+  EnumWindows(
+      [](HWND window, LPARAM counter) -> BOOL {
+        char name[64];
+        if (GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "CorvaneCDAudioPlayer") == 0)
+          ++*reinterpret_cast<int*>(counter);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
+  std::string drive = TempFile("player-process-drive.ini");
+  std::string log = TempFile("player-process-drive.log");
+  WriteText(drive,
+            "[Drive]\r\nDisc=demo\r\n[Disc.demo]\r\nTracks=3\r\nTrack1=0:02:00\r\nTrack2=3:00:00\r\n"
+            "Track3=6:00:00\r\nLeadOut=9:00:00\r\n");
+  DeleteFileA(log.c_str());
+  SetEnvironmentVariableA("VDRIVE_FILE", drive.c_str());
+  SetEnvironmentVariableA("VDRIVE_LOG", log.c_str());
+
+  // The shell's verb passes "/play" and the drive: it changes nothing.
+  PROCESS_INFORMATION first = StartPlayer("/play D:");
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitUntil(first.hProcess, [&] {
+    window = FindWindowA("CorvaneCDAudioPlayer", nullptr);
+    return window && IsWindowVisible(window) && IsWindowEnabled(GetDlgItem(window, 1007));
+  }));
+  EXPECT_EQ(0, SendMessageA(GetDlgItem(window, 1038), CB_GETCURSEL, 0, 0));
+  EXPECT_EQ(std::string::npos, ReadText(log).find("cmd=MCI_PLAY"));
+
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(window));
+  PROCESS_INFORMATION second = StartPlayer("");
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second.hProcess, 10000));
+  EXPECT_EQ(0u, ExitCode(second.hProcess));
+  EXPECT_TRUE(WaitUntil(first.hProcess, [&] { return !IsIconic(window); }));
+  EXPECT_EQ(STILL_ACTIVE, ExitCode(first.hProcess));
+  EXPECT_EQ(1, PlayerWindows());
+
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(first.hProcess, 10000));
+  EXPECT_EQ(0u, ExitCode(first.hProcess));
+  for (PROCESS_INFORMATION* p : {&first, &second}) {
+    CloseHandle(p->hThread);
+    CloseHandle(p->hProcess);
+  }
+  DeleteFileA(drive.c_str());
+  DeleteFileA(log.c_str());
+}
+
+}  // namespace
