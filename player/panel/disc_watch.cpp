@@ -13,6 +13,10 @@
 
 namespace {
 
+// The disc went out while the properties sheet was open (it may be back, or
+// another disc may be in now): the watch handles it once the sheet closes.
+int removalSeen;
+
 void ArmTimer(HWND window, UINT_PTR timer) { SetTimer(window, timer, 0, nullptr); }
 
 void SetViewItemEnabled(HWND window, int enable) {
@@ -61,10 +65,14 @@ void OnArrivalTick(HWND window) {
 }
 
 void OnRemovalTick(HWND window) {
-  if (CDMediaPresent(window, deviceId) != 0)
+  if (!removalSeen && CDMediaPresent(window, deviceId) != 0) {
     ArmTimer(window, kRemovalTimer);
-  else
-    EnterNoDiscState(window);
+    return;
+  }
+  // A disc that came back (or another one) is then found by the arrival
+  // watch and loaded afresh.
+  removalSeen = 0;
+  EnterNoDiscState(window);
 }
 
 void OnOpenRetryTick(HWND window) {
@@ -86,12 +94,15 @@ void OnOpenRetryTick(HWND window) {
 
 }  // namespace
 
+int DiscLeftWhileSheetOpen() { return removalSeen; }
+
 void OnWatchTimer(HWND window, UINT_PTR timer) {
   if (timer != kArrivalTimer && timer != kRemovalTimer && timer != kOpenRetryTimer) return;
   KillTimer(window, timer);
-  // While the properties sheet is open the record it edits must stay: the
-  // watch waits, and notices any change once the sheet has closed.
+  // While the properties sheet is open the record its pages edit must stay:
+  // the watch only looks, and acts once the sheet has closed.
   if (propertiesOpen && timer != kOpenRetryTimer) {
+    if (timer == kRemovalTimer && CDMediaPresent(window, deviceId) == 0) removalSeen = 1;
     ArmTimer(window, timer);
     return;
   }

@@ -9,6 +9,7 @@
 #include "player/catalogue/catalogue.h"
 #include "player/controls/controls.h"
 #include "player/device/cd_device.h"
+#include "player/properties/properties.h"
 #include "player/shell/player_state.h"
 #include "resources/player/resource.h"
 
@@ -173,6 +174,20 @@ void ToggleShuffle(HWND window) {
   }
 }
 
+// The disc properties sheet. While it is open the disc watch waits; after a
+// change the front panel shows the record anew, stopped at the first entry.
+void ShowProperties(HWND window) {
+  propertiesOpen = 1;
+  int changed = ShowDiscProperties(window, &discInfo);
+  propertiesOpen = 0;
+  if (LOWORD(changed) != 1 || DiscLeftWhileSheetOpen() || !CDMediaPresent(window, deviceId)) return;
+  CDStopRewind(window, deviceId);
+  FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
+                   Item(window, IDC_REPEAT), deviceId, &discInfo);
+  SelectFirstEntry(window, window);
+  ShowStopped(window);
+}
+
 void ChooseRepeat(HWND window) {
   HWND list = Item(window, IDC_REPEAT);
   LRESULT item = SendMessageA(list, CB_GETCURSEL, 0, 0);
@@ -205,6 +220,7 @@ void OnCommand(HWND window, int id, int notification) {
     case IDC_REPEAT:
       if (notification == CBN_SELCHANGE) ChooseRepeat(window);
       break;
+    case IDC_PROPERTIES: ShowProperties(window); break;
     case IDC_ORDER_LIST:
       if (notification == CBN_SELCHANGE) ChooseOrderEntry(window, id);
       break;

@@ -37,5 +37,8 @@ uint32_t NextOrderEntry(HWND orderList);
 void AdvanceAfterTrackEnd(HWND notifyWindow);
 void ToggleDoor(HWND window);
 void OnWatchTimer(HWND window, UINT_PTR timer);
+// The disc went out while the properties sheet was open; the disc watch
+// handles that at its next tick.
+int DiscLeftWhileSheetOpen();
 
 enum { kArrivalTimer = 1, kRemovalTimer = 2, kOpenRetryTimer = 3 };

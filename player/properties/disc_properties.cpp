@@ -1,0 +1,67 @@
+// ShowDiscProperties and the protocol the three pages share.
+#include "player/properties/properties.h"
+
+#include <commctrl.h>
+
+#include "resources/player/resource.h"
+
+int propertiesChanged;
+
+int ShowDiscProperties(HWND mainWindow, DiscInfo* info) {
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
+  struct PageSpec {
+    const char* title;
+    int templateId;
+    int icon;
+    DLGPROC procedure;
+  } specs[] = {
+      {"CD Title", kCDTitlePage, IDI_CD_TITLE_PAGE, CDTitleProc},
+      {"Playlist", kPlayListPage, IDI_PLAYLIST_PAGE, PlayListProc},
+      {"TrackList", kTrackListPage, IDI_TRACKLIST_PAGE, EditTrackListProc},
+  };
+  PROPSHEETPAGEA pages[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    pages[i].dwSize = sizeof pages[i];
+    pages[i].dwFlags = PSP_USETITLE | PSP_USEICONID;
+    pages[i].hInstance = instance;
+    pages[i].pszTemplate = MAKEINTRESOURCEA(specs[i].templateId);
+    pages[i].pszIcon = MAKEINTRESOURCEA(specs[i].icon);
+    pages[i].pszTitle = specs[i].title;
+    pages[i].pfnDlgProc = specs[i].procedure;
+    pages[i].lParam = reinterpret_cast<LPARAM>(info);
+  }
+  PROPSHEETHEADERA header = {};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEICONID;
+  header.hwndParent = mainWindow;
+  header.hInstance = instance;
+  header.pszIcon = MAKEINTRESOURCEA(IDI_PLAYER);
+  header.pszCaption = "CD Audio Disc Properties";
+  header.nPages = 3;
+  header.nStartPage = 0;
+  header.ppsp = pages;
+  PropertySheetA(&header);
+  int changed = propertiesChanged;
+  propertiesChanged = 0;  // each showing reports only its own changes
+  return changed;
+}
+
+DiscInfo* PageRecord(HWND page, UINT message, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* description = reinterpret_cast<PROPSHEETPAGEA*>(lParam);
+    SetWindowLongPtrA(page, DWLP_USER, description->lParam);
+  }
+  return reinterpret_cast<DiscInfo*>(GetWindowLongPtrA(page, DWLP_USER));
+}
+
+void MarkPageUnchanged(HWND page, int* pending) {
+  *pending = 0;
+  SendMessageA(GetParent(page), PSM_UNCHANGED, reinterpret_cast<WPARAM>(page), 0);
+}
+
+void MarkPageChanged(HWND page, int* pending) {
+  SendMessageA(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+  *pending = 1;
+}
+
+void ReadTitle(HWND dialog, int id, char* title) { GetDlgItemTextA(dialog, id, title, kTitleSize); }

@@ -1,0 +1,32 @@
+// The disc properties sheet "CD Audio Disc Properties": its pages edit the
+// disc record in place and save it to the catalogue page by page.
+#pragma once
+
+#include <windows.h>
+
+#include "player/catalogue/disc_info.h"
+
+// Set by any page that applied a change to the record and the catalogue.
+extern int propertiesChanged;
+
+// Shows the sheet modally; 1 when a page applied a change during this
+// showing, else 0.
+int ShowDiscProperties(HWND mainWindow, DiscInfo* info);
+
+INT_PTR CALLBACK CDTitleProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK PlayListProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK EditTrackListProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+// The Edit Track Information dialog, on the TrackEntry given as its
+// creation parameter: 1 after Save stored the new title, 0 on Cancel.
+INT_PTR CALLBACK EditTrackProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The page protocol shared by the three pages.
+enum { kCDTitlePage = 124, kPlayListPage = 127, kTrackListPage = 131, kEditTrackDialog = 137 };
+// Keeps the record pointer of a page at its creation; returns it afterwards.
+DiscInfo* PageRecord(HWND page, UINT message, LPARAM lParam);
+// The page now shows the record: nothing is pending.
+void MarkPageUnchanged(HWND page, int* pending);
+// A user edit: the sheet's Apply button comes on.
+void MarkPageChanged(HWND page, int* pending);
+// Takes an edit's text, at most 79 characters.
+void ReadTitle(HWND dialog, int id, char* title);

@@ -1,0 +1,146 @@
+// The player in this process against the virtual drive with its manual
+// clock, for the tests of the front panel and of the properties sheet.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "player/catalogue/catalogue.h"
+#include "player/shell/player.h"
+#include "player/shell/player_state.h"
+#include "resources/player/resource.h"
+#include "tests/win32/support/win_test_support.h"
+#include "vdrive/vdrive_api.h"
+
+
+inline unsigned Frames(unsigned m, unsigned s, unsigned f) { return (m * 60 + s) * 75 + f; }
+inline DWORD Tmsf(DWORD t, DWORD m, DWORD s, DWORD f) { return t | m << 8 | s << 16 | f << 24; }
+
+// Five tracks; track 5 lasts 1:00:00 exactly, track 4 30 seconds.
+inline const unsigned kStarts[] = {Frames(0, 2, 0), Frames(3, 10, 15), Frames(7, 30, 40),
+                            Frames(11, 2, 0), Frames(11, 32, 0)};
+inline const unsigned kLeadOut = Frames(12, 32, 0);
+
+inline std::string WindowsFile(const char* name) {
+  char path[MAX_PATH];
+  GetWindowsDirectoryA(path, MAX_PATH);
+  return std::string(path) + "\\" + name;
+}
+
+inline std::string ReadText(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "(none)";
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+inline std::string Text(HWND window) {
+  char text[256] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+class Player : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetEnvironmentVariableA("VDRIVE_FILE", "C:\\no-such-folder\\vdrive.ini");
+    VDriveReset();
+    VDriveUseManualClock(1);
+    DeleteFileA(WindowsFile("tunedeck.ini").c_str());
+    DeleteFileA(WindowsFile("kovel.ini").c_str());
+    deviceId = 0;
+    deviceOpen = setupDone = viewRecreated = savedOrderIndex = doorOpen = paused = 0;
+    propertiesOpen = 0;
+    discInfo = DiscInfo{};
+    playerSettings = PlayerSettings{};
+    StartBoxCatcher();
+  }
+
+  void TearDown() override {
+    if (!ended && IsWindow(mainWindow)) DestroyWindow(mainWindow);
+    if (!ended) PumpUntil([this] { return ended; });
+    StopBoxCatcher();
+  }
+
+  // Starts the player with a disc (or none) and waits for its set-up.
+  void Start(bool withDisc = true) {
+    if (withDisc) {
+      ASSERT_TRUE(VDriveLoadDisc(5, kStarts, kLeadOut, 0));
+    }
+    StartPlayer(GetModuleHandleA(nullptr));
+    ASSERT_TRUE(CreateMainWindow());
+    ASSERT_TRUE(PumpUntil([] { return IsWindowVisible(mainWindow) != 0; }));
+    Pump();
+    VDriveClearLog();
+  }
+
+  // Runs the player's own loop over what is queued: a quit either re-creates
+  // the window for a view switch or shuts the player down.
+  void Pump() {
+    MSG msg;
+    while (!ended && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message != WM_QUIT) {
+        DispatchPlayerMessage(&msg);
+      } else if (SwitchViewAfterLoop()) {
+        CreateMainWindow();
+      } else {
+        ShutdownPlayer();
+        ended = true;
+      }
+    }
+  }
+
+  template <typename Done>
+  bool PumpUntil(Done done) {
+    for (int round = 0; round < 500; ++round) {
+      Pump();
+      if (done()) return true;
+      WaitForMessage(20);
+    }
+    return false;
+  }
+
+  HWND Item(int id) { return GetDlgItem(mainWindow, id); }
+  void Command(int id, int notification = 0) {
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(Item(id)));
+    Pump();
+  }
+  int Selection() { return static_cast<int>(SendMessageA(Item(IDC_ORDER_LIST), CB_GETCURSEL, 0, 0)); }
+  void ChooseRepeat(int index) {
+    SendMessageA(Item(IDC_REPEAT), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Command(IDC_REPEAT, CBN_SELCHANGE);
+  }
+  DWORD Status(DWORD item) {
+    MCI_SET_PARMS set = {};
+    set.dwTimeFormat = MCI_FORMAT_TMSF;
+    mciSendCommandA(deviceId, MCI_SET, MCI_SET_TIME_FORMAT, reinterpret_cast<DWORD_PTR>(&set));
+    MCI_STATUS_PARMS status = {};
+    status.dwItem = item;
+    mciSendCommandA(deviceId, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status));
+    return static_cast<DWORD>(status.dwReturn);
+  }
+  bool Playing() { return Status(MCI_STATUS_MODE) == MCI_MODE_PLAY; }
+  bool Enabled(int id) { return IsWindowEnabled(Item(id)) != 0; }
+  // Lets the clock run to the end of the current play and the player react.
+  void RunToEndOfTrack(unsigned ms) {
+    VDriveAdvance(ms);
+    Pump();
+  }
+
+  bool ended = false;
+};
+
