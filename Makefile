@@ -2,7 +2,7 @@
 # native tests and the Win32 tests under Wine.
 PRESETS := native win64 win32
 
-.PHONY: test build deps clean bench run
+.PHONY: test build deps clean bench run screenshots
 
 test: build
 	@status=0; \
@@ -23,6 +23,16 @@ run: deps
 	@cmake --preset win64 >/dev/null
 	@cmake --build --preset win64 --target kovel32 vcdaudio kovel_led_font run_demo
 	@tools/run-player
+
+# The pictures in docs/, taken under Xvfb.
+screenshots: deps
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64 --target screenshots vcdaudio kovel_led_font
+	@mkdir -p build/shots docs
+	env -u DISPLAY tools/wine-run --build-dir build/win64 build/win64/bin/screenshots.exe \
+	  "Z:$$(pwd | tr / '\\')\\build\\shots"
+	@for f in build/shots/*.bmp; do python3 tools/bmp2png.py $$f docs/$$(basename $$f .bmp).png; done
+	@ls docs/*.png
 
 deps:
 	@tools/install-deps

@@ -1,0 +1,177 @@
+// Takes the pictures in docs/: the player on the virtual drive's demo disc
+// in both views, playing and without a disc, its About box and the three
+// pages of the disc properties sheet. The player runs in this process, so
+// the drive's clock and contents are set directly.
+//
+//   screenshots FOLDER      (writes FOLDER\*.bmp)
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "player/catalogue/catalogue.h"
+#include "player/device/cd_device.h"
+#include "player/panel/panel.h"
+#include "player/properties/properties.h"
+#include "player/shell/player.h"
+#include "player/shell/player_state.h"
+#include "resources/player/resource.h"
+#include "vdrive/vdrive_api.h"
+
+namespace {
+
+unsigned Frames(unsigned m, unsigned s, unsigned f) { return (m * 60 + s) * 75 + f; }
+const unsigned kStarts[] = {Frames(0, 2, 0), Frames(3, 10, 15), Frames(7, 30, 40), Frames(8, 2, 0),
+                            Frames(12, 45, 70)};
+const unsigned kLeadOut = Frames(16, 59, 10);
+
+std::string folder;
+bool ended;
+
+void Capture(HWND window, const char* name) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  int stride = (width * 3 + 3) & ~3;
+  DWORD size = static_cast<DWORD>(stride * height);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  SelectObject(memory, old);
+  std::string bits(size, '\0');
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &bits[0], &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  BITMAPFILEHEADER header = {};
+  header.bfType = 0x4D42;
+  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+  header.bfSize = header.bfOffBits + size;
+  std::string path = folder + "\\" + name + ".bmp";
+  if (FILE* file = fopen(path.c_str(), "wb")) {
+    fwrite(&header, sizeof header, 1, file);
+    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file);
+    fwrite(bits.data(), size, 1, file);
+    fclose(file);
+  }
+}
+
+// Runs the player's loop for about ms of real time (its LED displays poll on
+// their own timers).
+void Pump(DWORD ms) {
+  DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (!ended && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message != WM_QUIT) {
+        DispatchPlayerMessage(&msg);
+      } else if (SwitchViewAfterLoop()) {
+        CreateMainWindow();
+      } else {
+        ShutdownPlayer();
+        ended = true;
+      }
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (GetTickCount() - start < ms);
+}
+
+void Command(int id) { SendMessageA(mainWindow, WM_COMMAND, id, 0); }
+
+// The modal windows are captured from a timer that fires in their loop.
+int sheetPage;
+void CALLBACK SheetTick(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND sheet = FindWindowA(nullptr, "CD Audio Disc Properties");
+  if (!sheet) return;
+  static const char* names[] = {"properties-cd-title", "properties-playlist", "properties-tracklist"};
+  static int settled;
+  if (++settled < 5) return;  // let the page paint
+  settled = 0;
+  Capture(sheet, names[sheetPage]);
+  if (++sheetPage < 3) {
+    SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(sheetPage), 0);
+    return;
+  }
+  KillTimer(nullptr, timer);
+  SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+}
+
+void CALLBACK AboutTick(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND about = GetActiveWindow();
+  static int settled;
+  if (!about || about == mainWindow || ++settled < 5) return;
+  KillTimer(nullptr, timer);
+  Capture(about, "about");
+  SendMessageA(about, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    fprintf(stderr, "usage: screenshots FOLDER\n");
+    return 2;
+  }
+  folder = argv[1];
+  SetEnvironmentVariableA("VDRIVE_FILE", "C:\\no-such-folder\\vdrive.ini");
+  VDriveReset();
+  VDriveUseManualClock(1);
+  VDriveLoadDisc(5, kStarts, kLeadOut, 0);
+
+  StartPlayer(GetModuleHandleA(nullptr));
+  playerSettings.xPosn = playerSettings.yPosn = 40;
+  playerSettings.templateId = kExpandedTemplate;
+  CreateMainWindow();
+  Pump(500);
+  // A catalogued disc: titles as a user would have typed them.
+  snprintf(discInfo.artist, sizeof discInfo.artist, "The Corvane Quartet");
+  snprintf(discInfo.title, sizeof discInfo.title, "Late Night Sessions");
+  const char* titles[] = {"Blue Harbour", "Night Train", "Slow Rain", "Interlude", "Last Call"};
+  for (int t = 0; t < 5; ++t) snprintf(discInfo.tracks[t].title, kTitleSize, "%s", titles[t]);
+  FillDiscControls(mainWindow, GetDlgItem(mainWindow, IDC_ORDER_LIST), GetDlgItem(mainWindow, IDC_SHUFFLE),
+                   GetDlgItem(mainWindow, IDC_REPEAT), deviceId, &discInfo);
+  SendMessageA(GetDlgItem(mainWindow, IDC_ORDER_LIST), CB_SETCURSEL, 1, 0);
+  CDSeekTrack(mainWindow, 2, deviceId);
+  Command(IDC_PLAY);
+  VDriveAdvance(83400);
+  Pump(600);
+  Capture(mainWindow, "player-expanded");
+
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDC_VIEW, 0);
+  Pump(600);
+  Capture(mainWindow, "player-minimized");
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDC_VIEW, 0);
+  Pump(600);
+
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, AboutTick);
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_ABOUT, 0);
+  KillTimer(nullptr, timer);
+
+  timer = SetTimer(nullptr, 0, 50, SheetTick);
+  ShowDiscProperties(mainWindow, &discInfo);
+  KillTimer(nullptr, timer);
+  Pump(300);
+
+  VDriveRemoveDisc();
+  Pump(600);
+  Capture(mainWindow, "player-no-disc");
+
+  DestroyWindow(mainWindow);
+  Pump(200);
+  // The demo titles are not kept in the catalogue.
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  DeleteFileA((std::string(windows) + "\\tunedeck.ini").c_str());
+  return 0;
+}
