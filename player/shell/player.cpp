@@ -105,3 +105,18 @@ void ShutdownPlayer() {
   ReleaseDiscEntry(appInstance, &discInfo);
   DestroyWindow(callbackWindow);
 }
+
+bool RunQueuedPlayerMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message != WM_QUIT) {
+      DispatchPlayerMessage(&msg);
+    } else if (SwitchViewAfterLoop()) {
+      CreateMainWindow();
+    } else {
+      ShutdownPlayer();
+      return false;
+    }
+  }
+  return true;
+}

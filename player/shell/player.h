@@ -16,3 +16,8 @@ void DispatchPlayerMessage(MSG* msg);
 bool SwitchViewAfterLoop();
 // Saves the settings, stops and closes the drive, saves the disc's entry.
 void ShutdownPlayer();
+// Runs the loop over what is queued now, without waiting: a quit re-creates
+// the window for a view switch or shuts the player down. Returns false once
+// the player has ended. For programs that drive the player in their own
+// process (its tests, the screenshots).
+bool RunQueuedPlayerMessages();

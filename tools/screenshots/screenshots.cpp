@@ -17,6 +17,7 @@
 #include "player/shell/player.h"
 #include "player/shell/player_state.h"
 #include "resources/player/resource.h"
+#include "tools/window_capture.h"
 #include "vdrive/vdrive_api.h"
 
 namespace {
@@ -30,41 +31,7 @@ std::string folder;
 bool ended;
 
 void Capture(HWND window, const char* name) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  int stride = (width * 3 + 3) & ~3;
-  DWORD size = static_cast<DWORD>(stride * height);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  SelectObject(memory, old);
-  std::string bits(size, '\0');
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &bits[0], &info, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-
-  BITMAPFILEHEADER header = {};
-  header.bfType = 0x4D42;
-  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-  header.bfSize = header.bfOffBits + size;
-  std::string path = folder + "\\" + name + ".bmp";
-  if (FILE* file = fopen(path.c_str(), "wb")) {
-    fwrite(&header, sizeof header, 1, file);
-    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file);
-    fwrite(bits.data(), size, 1, file);
-    fclose(file);
-  }
+  CaptureWindow(window, (folder + "\\" + name + ".bmp").c_str());
 }
 
 // Runs the player's loop for about ms of real time (its LED displays poll on
@@ -72,17 +39,7 @@ void Capture(HWND window, const char* name) {
 void Pump(DWORD ms) {
   DWORD start = GetTickCount();
   do {
-    MSG msg;
-    while (!ended && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message != WM_QUIT) {
-        DispatchPlayerMessage(&msg);
-      } else if (SwitchViewAfterLoop()) {
-        CreateMainWindow();
-      } else {
-        ShutdownPlayer();
-        ended = true;
-      }
-    }
+    if (!ended) ended = !RunQueuedPlayerMessages();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   } while (GetTickCount() - start < ms);
 }

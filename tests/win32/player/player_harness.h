@@ -91,17 +91,7 @@ class Player : public testing::Test {
   // Runs the player's own loop over what is queued: a quit either re-creates
   // the window for a view switch or shuts the player down.
   void Pump() {
-    MSG msg;
-    while (!ended && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message != WM_QUIT) {
-        DispatchPlayerMessage(&msg);
-      } else if (SwitchViewAfterLoop()) {
-        CreateMainWindow();
-      } else {
-        ShutdownPlayer();
-        ended = true;
-      }
-    }
+    if (!ended) ended = !RunQueuedPlayerMessages();
   }
 
   template <typename Done>
