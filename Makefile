@@ -75,3 +75,12 @@ crash-trials:
 	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/crash_trials.cpp \
 	  common/profile/profile.cpp common/profile/profile_file_posix.cpp -o build/crash-trials/crash_trials
 	build/crash-trials/crash_trials
+
+# The release for Windows users: the 32-bit player and Setup with the LED
+# font, as an installation disk, in build/dist/kovel32-1.0 and its zip.
+.PHONY: dist
+dist: deps
+	@cmake --preset win32 >/dev/null
+	@cmake --build --preset win32 --target kovel32 setup_program kovel_led_font
+	@tools/check-imports build/win32/bin
+	@install/dist/make-dist build/win32/bin build/dist
