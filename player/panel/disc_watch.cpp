@@ -143,8 +143,7 @@ void ToggleDoor(HWND window) {
     FillDiscControls(window, list, GetDlgItem(window, IDC_SHUFFLE), GetDlgItem(window, IDC_REPEAT),
                      deviceId, &discInfo);
     SendMessageA(list, CB_SETCURSEL, 0, 0);
-    LRESULT data = SendMessageA(list, CB_GETITEMDATA, 0, 0);
-    if (data != CB_ERR && data != 0) CDSeekTrack(window, reinterpret_cast<TrackEntry*>(data)->number, deviceId);
+    if (TrackEntry* first = OrderItem(list, 0)) CDSeekTrack(window, first->number, deviceId);
     enable = 1;
   }
   SetTransport(window, enable);

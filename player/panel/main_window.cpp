@@ -17,11 +17,6 @@ namespace {
 
 HWND Item(HWND window, int id) { return GetDlgItem(window, id); }
 
-TrackEntry* OrderItem(HWND orderList, LRESULT position) {
-  LRESULT data = SendMessageA(orderList, CB_GETITEMDATA, static_cast<WPARAM>(position), 0);
-  return data == CB_ERR ? nullptr : reinterpret_cast<TrackEntry*>(data);
-}
-
 // Selects entry 0 of the play order and seeks to its track.
 void SelectFirstEntry(HWND window, HWND owner) {
   HWND list = Item(window, IDC_ORDER_LIST);

@@ -27,6 +27,9 @@ void SetDiscControlsEnabled(HWND window, int enable);
 // Writes an LED display's record and repaints its text.
 void ResetStatusDisplay(HWND display, int track, int minutes, int seconds, int frames, int kind);
 
+// The track entry an item of the play-order list points to, or null.
+TrackEntry* OrderItem(HWND orderList, LRESULT position);
+
 // Shows a named bitmap on one of the main window's buttons.
 void ShowButtonImage(HWND window, int id, const char* image);
 void EnableControl(HWND window, int id, int enable);

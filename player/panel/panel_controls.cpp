@@ -16,6 +16,11 @@ const RepeatChoice repeatChoices[] = {
     {255, 0, ""},
 };
 
+TrackEntry* OrderItem(HWND orderList, LRESULT position) {
+  LRESULT data = SendMessageA(orderList, CB_GETITEMDATA, static_cast<WPARAM>(position), 0);
+  return data == CB_ERR ? nullptr : reinterpret_cast<TrackEntry*>(data);
+}
+
 void ShowButtonImage(HWND window, int id, const char* image) {
   HWND button = GetDlgItem(window, id);
   SetWindowTextA(button, image);

@@ -9,11 +9,6 @@
 
 namespace {
 
-TrackEntry* OrderItem(HWND orderList, LRESULT position) {
-  LRESULT data = SendMessageA(orderList, CB_GETITEMDATA, static_cast<WPARAM>(position), 0);
-  return data == CB_ERR ? nullptr : reinterpret_cast<TrackEntry*>(data);
-}
-
 }  // namespace
 
 void ChooseOrderEntry(HWND window, int command) {
