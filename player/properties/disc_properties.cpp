@@ -9,12 +9,12 @@ int propertiesChanged;
 
 int ShowDiscProperties(HWND mainWindow, DiscInfo* info) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
-  struct PageSpec {
+  struct PageKind {
     const char* title;
     int templateId;
     int icon;
     DLGPROC procedure;
-  } specs[] = {
+  } kinds[] = {
       {"CD Title", kCDTitlePage, IDI_CD_TITLE_PAGE, CDTitleProc},
       {"Playlist", kPlayListPage, IDI_PLAYLIST_PAGE, PlayListProc},
       {"TrackList", kTrackListPage, IDI_TRACKLIST_PAGE, EditTrackListProc},
@@ -24,10 +24,10 @@ int ShowDiscProperties(HWND mainWindow, DiscInfo* info) {
     pages[i].dwSize = sizeof pages[i];
     pages[i].dwFlags = PSP_USETITLE | PSP_USEICONID;
     pages[i].hInstance = instance;
-    pages[i].pszTemplate = MAKEINTRESOURCEA(specs[i].templateId);
-    pages[i].pszIcon = MAKEINTRESOURCEA(specs[i].icon);
-    pages[i].pszTitle = specs[i].title;
-    pages[i].pfnDlgProc = specs[i].procedure;
+    pages[i].pszTemplate = MAKEINTRESOURCEA(kinds[i].templateId);
+    pages[i].pszIcon = MAKEINTRESOURCEA(kinds[i].icon);
+    pages[i].pszTitle = kinds[i].title;
+    pages[i].pfnDlgProc = kinds[i].procedure;
     pages[i].lParam = reinterpret_cast<LPARAM>(info);
   }
   PROPSHEETHEADERA header = {};

@@ -17,7 +17,7 @@ namespace {
 
 HACCEL accelerators;  // loaded with the first window, kept for the run
 
-struct ClassSpec {
+struct ClassEntry {
   UINT nameId;
   WNDPROC procedure;
   UINT style;
@@ -30,7 +30,7 @@ struct ClassSpec {
 
 // Registers the player's five classes in order; FALSE at the first failure.
 BOOL RegisterPlayerClasses(HINSTANCE instance) {
-  const ClassSpec classes[] = {
+  const ClassEntry classes[] = {
       {IDS_MAIN_CLASS, MainWndProc, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, DLGWINDOWEXTRA,
        MAKEINTRESOURCEA(IDI_PLAYER), IDC_ARROW, 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)},
       {IDS_CONTROL_CLASS, CDControlWndProc, CS_VREDRAW | CS_HREDRAW, kControlExtraBytes, nullptr,
@@ -42,17 +42,17 @@ BOOL RegisterPlayerClasses(HINSTANCE instance) {
       {IDS_CALLBACK_CLASS, CDCallbackWndProc, CS_VREDRAW | CS_HREDRAW, 0, nullptr, IDC_ARROW, 0,
        reinterpret_cast<HBRUSH>(COLOR_BACKGROUND + 1)},
   };
-  for (const ClassSpec& spec : classes) {
+  for (const ClassEntry& entry : classes) {
     char name[40];
-    LoadStringA(instance, spec.nameId, name, sizeof name);
+    LoadStringA(instance, entry.nameId, name, sizeof name);
     WNDCLASSA wc = {};
-    wc.style = spec.style;
-    wc.lpfnWndProc = spec.procedure;
-    wc.cbWndExtra = spec.extraBytes;
+    wc.style = entry.style;
+    wc.lpfnWndProc = entry.procedure;
+    wc.cbWndExtra = entry.extraBytes;
     wc.hInstance = instance;
-    wc.hIcon = spec.icon ? LoadIconA(instance, spec.icon) : nullptr;
-    wc.hCursor = LoadCursorA(spec.ownCursor ? instance : nullptr, spec.cursor);
-    wc.hbrBackground = spec.background;
+    wc.hIcon = entry.icon ? LoadIconA(instance, entry.icon) : nullptr;
+    wc.hCursor = LoadCursorA(entry.ownCursor ? instance : nullptr, entry.cursor);
+    wc.hbrBackground = entry.background;
     wc.lpszClassName = name;
     if (!RegisterClassA(&wc)) return FALSE;
   }

@@ -76,9 +76,9 @@ _modules = {}
 def _module(folder, name):
     path = os.path.join(folder, "art", name + ".py")
     if path not in _modules:
-        spec = importlib.util.spec_from_file_location("art_%s_%s" % (os.path.basename(folder), name), path)
-        module = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(module)
+        loader = importlib.util.spec_from_file_location("art_%s_%s" % (os.path.basename(folder), name), path)
+        module = importlib.util.module_from_spec(loader)
+        loader.loader.exec_module(module)
         _modules[path] = module
     return _modules[path]
 
