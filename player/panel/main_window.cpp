@@ -240,7 +240,9 @@ bool OnSysCommand(HWND window, WPARAM command) {
       return true;
     case IDC_VIEW: SwitchView(window); return true;
     case IDM_STAY_ON_TOP:
-      playerSettings.stayOnTop ^= 1;
+      // Only 1 means topmost; a stored 2 (say) counts as off, so the item
+      // always turns it on, where flipping the low bit alone never would.
+      playerSettings.stayOnTop = playerSettings.stayOnTop == 1 ? 0 : 1;
       ApplyStayOnTop(window);
       return true;
   }

@@ -58,16 +58,33 @@ class Player : public testing::Test {
  protected:
   void SetUp() override {
     SetEnvironmentVariableA("VDRIVE_FILE", "C:\\no-such-folder\\vdrive.ini");
-    VDriveReset();
-    VDriveUseManualClock(1);
     DeleteFileA(WindowsFile("tunedeck.ini").c_str());
     DeleteFileA(WindowsFile("kovel.ini").c_str());
+    discInfo = DiscInfo{};
+    FreshProcess();
+    StartBoxCatcher();
+  }
+
+  // What a new player process starts from: an empty drive, no state.
+  void FreshProcess() {
+    VDriveReset();
+    VDriveUseManualClock(1);
+    FreeDiscArrays(&discInfo);
     deviceId = 0;
     deviceOpen = setupDone = viewRecreated = savedOrderIndex = doorOpen = paused = 0;
     propertiesOpen = 0;
     discInfo = DiscInfo{};
     playerSettings = PlayerSettings{};
-    StartBoxCatcher();
+    ended = false;
+  }
+
+  // Ends the running player as a user would, and starts a new one on the
+  // same files.
+  void Restart() {
+    DestroyWindow(mainWindow);
+    ASSERT_TRUE(PumpUntil([this] { return ended; }));
+    FreshProcess();
+    Start();
   }
 
   void TearDown() override {

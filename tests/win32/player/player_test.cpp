@@ -99,12 +99,7 @@ TEST_F(Player, TheEndOfTheLastEntryFollowsTheRepeatMode) {
     EXPECT_EQ(c.playing, Enabled(IDC_PAUSE));
     DestroyWindow(mainWindow);
     ASSERT_TRUE(PumpUntil([this] { return ended; }));
-    ended = false;
-    VDriveReset();
-    VDriveUseManualClock(1);
-    FreeDiscArrays(&discInfo);
-    deviceId = 0;
-    deviceOpen = setupDone = viewRecreated = paused = 0;
+    FreshProcess();
     DeleteFileA(WindowsFile("tunedeck.ini").c_str());
   }
 }
@@ -289,11 +284,25 @@ TEST_F(Player, StayOnTopSurvivesAViewSwitchAndARestart) {
   EXPECT_TRUE(GetWindowLongA(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
             GetMenuState(GetSystemMenu(mainWindow, FALSE), IDM_STAY_ON_TOP, MF_BYCOMMAND) & MF_CHECKED);
-  DestroyWindow(mainWindow);
-  ASSERT_TRUE(PumpUntil([this] { return ended; }));
-  std::string settings = ReadText(WindowsFile("kovel.ini"));
-  EXPECT_NE(std::string::npos, settings.find("StayOnTop=1"));
-  EXPECT_NE(std::string::npos, settings.find("Template=122"));
+  Restart();
+  EXPECT_EQ(122, playerSettings.templateId);
+  EXPECT_TRUE(GetWindowLongA(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
+            GetMenuState(GetSystemMenu(mainWindow, FALSE), IDM_STAY_ON_TOP, MF_BYCOMMAND) & MF_CHECKED);
+  // Turned off again, it stays off after the next restart.
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_STAY_ON_TOP, 0);
+  Restart();
+  EXPECT_FALSE(GetWindowLongA(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_NE(std::string::npos, ReadText(WindowsFile("kovel.ini")).find("StayOnTop=0"));
+}
+
+TEST_F(Player, AStoredStayOnTopOfTwoStartsNotTopmostAndTheMenuTurnsItOn) {
+  WriteText(WindowsFile("kovel.ini"), "[Window]\r\nStayOnTop=2\r\n");
+  Start();
+  EXPECT_FALSE(GetWindowLongA(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_STAY_ON_TOP, 0);
+  EXPECT_TRUE(GetWindowLongA(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(1, playerSettings.stayOnTop);
 }
 
 TEST_F(Player, SavedPositionsAreKeptUnlessTheWindowWouldBeOffEveryMonitor) {
@@ -307,12 +316,7 @@ TEST_F(Player, SavedPositionsAreKeptUnlessTheWindowWouldBeOffEveryMonitor) {
   ASSERT_TRUE(PumpUntil([this] { return ended; }));
   EXPECT_NE(std::string::npos, ReadText(WindowsFile("kovel.ini")).find("WindowXPosn=-8"));
 
-  ended = false;
-  VDriveReset();
-  VDriveUseManualClock(1);
-  deviceId = 0;
-  deviceOpen = setupDone = 0;
-  FreeDiscArrays(&discInfo);
+  FreshProcess();
   WriteText(WindowsFile("kovel.ini"), "[Window]\r\nWindowXPosn=30000\r\nWindowYPosn=-20000\r\n");
   Start();
   GetWindowRect(mainWindow, &rect);
