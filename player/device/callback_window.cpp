@@ -5,11 +5,18 @@
 #include <mmsystem.h>
 
 #include "player/panel/panel.h"
+#include "player/shell/player_state.h"
 
 LRESULT CALLBACK CDCallbackWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != MM_MCINOTIFY) return DefWindowProcA(window, message, wParam, lParam);
   // A play that was stopped, paused, skipped away from, superseded or ended
   // by the disc going away starts nothing.
-  if (wParam == MCI_NOTIFY_SUCCESSFUL) AdvanceAfterTrackEnd(window);
+  if (wParam != MCI_NOTIFY_SUCCESSFUL) return 0;
+  // A track that ends while a view switch has destroyed the main window is
+  // advanced by the new window's set-up, once its play-order list exists.
+  if (IsWindow(mainWindow))
+    AdvanceAfterTrackEnd(window);
+  else
+    trackEndPending = 1;
   return 0;
 }

@@ -106,6 +106,10 @@ void DeferredSetup(HWND window) {
       if (paused == 1) ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE_STOPPED");
     }
     ShowWindow(window, SW_SHOWNORMAL);
+    if (trackEndPending) {
+      trackEndPending = 0;
+      AdvanceAfterTrackEnd(callbackWindow);
+    }
     return;
   }
 

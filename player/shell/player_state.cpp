@@ -12,3 +12,4 @@ int savedOrderIndex;
 int doorOpen;
 int paused;
 int propertiesOpen;
+int trackEndPending;

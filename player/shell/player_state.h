@@ -24,3 +24,5 @@ extern int paused;           // the last pause/resume toggle paused the disc
 // The disc properties sheet is open: the disc watch waits until it closes,
 // so the record its pages edit is never replaced under them.
 extern int propertiesOpen;
+// A track ended while the main window was being re-created.
+extern int trackEndPending;

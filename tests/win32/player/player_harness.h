@@ -72,7 +72,7 @@ class Player : public testing::Test {
     FreeDiscArrays(&discInfo);
     deviceId = 0;
     deviceOpen = setupDone = viewRecreated = savedOrderIndex = doorOpen = paused = 0;
-    propertiesOpen = 0;
+    propertiesOpen = trackEndPending = 0;
     discInfo = DiscInfo{};
     playerSettings = PlayerSettings{};
     ended = false;

@@ -274,6 +274,19 @@ TEST_F(Player, TwoViewSwitchesWhilePlayingKeepTheMusicAndTheSelection) {
   EXPECT_TRUE(Playing());
 }
 
+TEST_F(Player, ATrackEndingDuringAViewSwitchStillAdvances) {
+  Start();
+  Command(IDC_PLAY);
+  HWND first = mainWindow;
+  VDriveAdvance(188000);  // track 1 ends: its notification is queued...
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDC_VIEW, 0);  // ...behind the switch
+  ASSERT_TRUE(PumpUntil([first] { return mainWindow != first && IsWindowVisible(mainWindow); }));
+  Pump();
+  EXPECT_EQ(1, Selection());
+  EXPECT_TRUE(Playing());
+  EXPECT_EQ(2u, Status(MCI_STATUS_CURRENT_TRACK));
+}
+
 TEST_F(Player, StayOnTopSurvivesAViewSwitchAndARestart) {
   Start();
   SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_STAY_ON_TOP, 0);
