@@ -12,9 +12,9 @@ LRESULT CALLBACK CDCallbackWndProc(HWND window, UINT message, WPARAM wParam, LPA
   // A play that was stopped, paused, skipped away from, superseded or ended
   // by the disc going away starts nothing.
   if (wParam != MCI_NOTIFY_SUCCESSFUL) return 0;
-  // A track that ends while a view switch has destroyed the main window is
+  // A track that ends while a view switch re-creates the main window is
   // advanced by the new window's set-up, once its play-order list exists.
-  if (IsWindow(mainWindow))
+  if (IsWindow(mainWindow) && setupDone)
     AdvanceAfterTrackEnd(window);
   else
     trackEndPending = 1;

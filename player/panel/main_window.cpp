@@ -83,7 +83,11 @@ void DeferredSetup(HWND window) {
 
   if (deviceOpen) {
     if (CDTrackCount(deviceId) < 2) {
-      // Not a music disc: the door toggle tells the user and ejects it.
+      // Not a music disc: the door toggle tells the user and ejects it. The
+      // arrival watch of a window that opened the device late would find
+      // the same disc and show the message a second time.
+      KillTimer(window, kArrivalTimer);
+      trackEndPending = 0;
       ShowWindow(window, SW_SHOWNORMAL);
       doorOpen = 0;
       PostMessageA(window, WM_COMMAND, IDC_EJECT, 0);
@@ -99,17 +103,23 @@ void DeferredSetup(HWND window) {
       SelectFirstEntry(window, window);
     else
       SendMessageA(Item(window, IDC_ORDER_LIST), CB_SETCURSEL, static_cast<WPARAM>(savedOrderIndex), 0);
+    if (trackEndPending) {
+      // A track ended while the view switched: go on now that the list is here.
+      trackEndPending = 0;
+      AdvanceAfterTrackEnd(callbackWindow);
+    }
     if (CDIsPlaying(window, deviceId) == 1) {
       EnableControl(window, IDC_PLAY, 0);
       EnableControl(window, IDC_PAUSE, 1);
       ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
-      if (paused == 1) ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE_STOPPED");
+    }
+    // A paused disc reports itself stopped: the paused look stands on its own.
+    if (paused == 1) {
+      EnableControl(window, IDC_PLAY, 0);
+      EnableControl(window, IDC_PAUSE, 1);
+      ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE_STOPPED");
     }
     ShowWindow(window, SW_SHOWNORMAL);
-    if (trackEndPending) {
-      trackEndPending = 0;
-      AdvanceAfterTrackEnd(callbackWindow);
-    }
     return;
   }
 
@@ -179,7 +189,7 @@ void ShowProperties(HWND window) {
   propertiesOpen = 1;
   int changed = ShowDiscProperties(window, &discInfo);
   propertiesOpen = 0;
-  if (LOWORD(changed) != 1 || DiscLeftWhileSheetOpen() || !CDMediaPresent(window, deviceId)) return;
+  if (LOWORD(changed) != 1 || DiscLeftWhileSheetOpen()) return;
   CDStopRewind(window, deviceId);
   FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
                    Item(window, IDC_REPEAT), deviceId, &discInfo);

@@ -17,7 +17,8 @@ void OnInit(HWND dialog, TrackEntry* entry) {
   snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(entry->number));
   SetDlgItemTextA(dialog, kNumberLabel, text);
   SetDlgItemTextA(dialog, kTitleEdit, entry->title);
-  if (CDTrackLengthText(dialog, deviceId, entry->number, text)) SetDlgItemTextA(dialog, kLengthLabel, text);
+  if (!CDTrackLengthText(dialog, deviceId, entry->number, text)) text[0] = '\0';  // blank, not a made-up time
+  SetDlgItemTextA(dialog, kLengthLabel, text);
   // Filling the edit enabled Save through its change notification.
   EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
 }

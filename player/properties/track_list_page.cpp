@@ -21,9 +21,11 @@ TrackEntry* EntryAt(HWND page, int position) {
   return data == CB_ERR ? nullptr : reinterpret_cast<TrackEntry*>(data);
 }
 
+// A length the device cannot tell is left blank, never another track's.
 void ShowLength(HWND page, const TrackEntry* entry) {
   char length[20] = "";
-  if (entry && CDTrackLengthText(page, deviceId, entry->number, length)) SetDlgItemTextA(page, kLengthLabel, length);
+  if (!entry || !CDTrackLengthText(page, deviceId, entry->number, length)) length[0] = '\0';
+  SetDlgItemTextA(page, kLengthLabel, length);
 }
 
 void ShowTrack(HWND page, int position) {

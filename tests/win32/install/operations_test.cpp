@@ -85,6 +85,11 @@ TEST_F(Operations, StoredFoldersAreReadOnlyWhenTheyAreUsableText) {
   SetValue("AudioCD", "InstallPath", REG_SZ, longText.c_str(), static_cast<DWORD>(longText.size() + 1));
   EXPECT_EQ(0, ReadInstallPath(buffer));
   EXPECT_STREQ("untouched", buffer);
+  // An empty text names no folder: the program would be looked for at the
+  // root of the current drive.
+  SetValue("AudioCD", "InstallPath", REG_SZ, "", 1);
+  EXPECT_EQ(0, ReadInstallPath(buffer));
+  EXPECT_STREQ("untouched", buffer);
   // 259 characters and the NUL fit exactly.
   const std::string fits(259, 'f');
   SetValue("AudioCD", "InstallPath", REG_SZ, fits.c_str(), static_cast<DWORD>(fits.size() + 1));

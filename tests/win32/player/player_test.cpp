@@ -210,6 +210,35 @@ TEST_F(Player, ADataDiscIsRejectedOnceAndEjected) {
   EXPECT_EQ(1u, CaughtBoxes().size());
 }
 
+TEST_F(Player, ADataDiscFoundWhenTheDeviceOpensLateIsRejectedOnce) {
+  StartBoxCatcher(200);  // the user takes a moment to read the message
+  Start(false);
+  const unsigned data[] = {Frames(0, 2, 0)};
+  VDriveLoadDisc(1, data, Frames(40, 0, 0), 1);
+  ASSERT_TRUE(PumpUntil([] { return deviceOpen == 1 && !CaughtBoxes().empty(); }));
+  for (int i = 0; i < 10; ++i) {
+    WaitForMessage(20);
+    Pump();
+  }
+  EXPECT_EQ(1u, CaughtBoxes().size());
+  EXPECT_EQ(static_cast<DWORD>(MCI_MODE_OPEN), Status(MCI_STATUS_MODE));
+}
+
+TEST_F(Player, APausedDiscKeepsItsPausedLookAcrossAViewSwitch) {
+  Start();
+  Command(IDC_PLAY);
+  Command(IDC_PAUSE);
+  HWND first = mainWindow;
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDC_VIEW, 0);
+  ASSERT_TRUE(PumpUntil([first] { return mainWindow != first && IsWindowVisible(mainWindow); }));
+  Pump();
+  EXPECT_FALSE(Enabled(IDC_PLAY));
+  EXPECT_TRUE(Enabled(IDC_PAUSE));
+  EXPECT_EQ("IDB_PAUSE_STOPPED", Text(Item(IDC_PAUSE)));
+  Command(IDC_PAUSE);  // resumes
+  EXPECT_TRUE(Playing());
+}
+
 TEST_F(Player, ANewDiscIsLoadedAfterTheOldEntryIsSaved) {
   Start();
   uint32_t oldId = discInfo.discId;

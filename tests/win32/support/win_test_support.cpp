@@ -1,8 +1,18 @@
 #include "tests/win32/support/win_test_support.h"
 
+#include <utility>
+
 namespace {
 
 HHOOK boxHook;
+UINT boxDelay;
+std::vector<std::pair<UINT_PTR, HWND>> waitingBoxes;  // each box's dismissal timer
+
+void CALLBACK DismissBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  for (const auto& waiting : waitingBoxes)
+    if (waiting.first == timer && IsWindow(waiting.second)) PostMessageA(waiting.second, WM_COMMAND, IDOK, 0);
+}
 std::vector<CaughtBox> boxes;
 std::vector<Notification> notifications;
 
@@ -17,7 +27,11 @@ LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
       GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
       boxes.push_back({caption, text, GetWindow(box, GW_OWNER)});
       // The buttons are not set up yet: post, and let the box close itself.
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      if (boxDelay == 0) {
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+      } else {
+        waitingBoxes.push_back({SetTimer(nullptr, 0, boxDelay, DismissBox), box});
+      }
     }
   }
   return CallNextHookEx(boxHook, code, wParam, lParam);
@@ -45,7 +59,8 @@ bool WaitForMessage(DWORD timeoutMs) {
   return MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, QS_ALLINPUT) == WAIT_OBJECT_0;
 }
 
-void StartBoxCatcher() {
+void StartBoxCatcher(UINT delayMs) {
+  boxDelay = delayMs;
   boxes.clear();
   if (!boxHook) boxHook = SetWindowsHookExA(WH_CBT, BoxHookProc, nullptr, GetCurrentThreadId());
 }

@@ -15,13 +15,14 @@ bool PumpUntil(Done done, DWORD maxWaitMs = 5000);
 void PumpPending();
 
 // Message boxes and dialogs shown on this thread while a catcher runs are
-// recorded and dismissed with IDOK.
+// recorded and dismissed with IDOK; with a delay they stay open that long
+// first, as a user's would (timers keep firing in their loop meanwhile).
 struct CaughtBox {
   std::string caption;
   std::string text;
   HWND owner;
 };
-void StartBoxCatcher();
+void StartBoxCatcher(UINT delayMs = 0);
 void StopBoxCatcher();
 const std::vector<CaughtBox>& CaughtBoxes();
 void ClearCaughtBoxes();
