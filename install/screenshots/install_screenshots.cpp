@@ -12,6 +12,7 @@
 
 #include "install/install.h"
 #include "resources/install/resource.h"
+#include "tools/window_capture.h"
 
 namespace {
 
@@ -25,42 +26,8 @@ std::string Caption(HWND window) {
   return text;
 }
 
-// Saves the whole window, frame included, as a 24-bit BMP. It is read from
-// the window's own DC: the screen shows a fresh painting only later.
 void Capture(HWND dialog, const char* name) {
-  // The controls paint themselves: bring every one up to date first.
-  RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  RECT rect;
-  GetWindowRect(dialog, &rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  const int stride = (width * 3 + 3) & ~3;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HDC window = GetWindowDC(dialog);
-  HBITMAP dib = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(window);
-  HGDIOBJ old = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
-  GdiFlush();
-  BITMAPFILEHEADER header = {};
-  header.bfType = 0x4D42;
-  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-  header.bfSize = header.bfOffBits + static_cast<DWORD>(stride * height);
-  if (FILE* file = fopen((folder + "\\" + name + ".bmp").c_str(), "wb")) {
-    fwrite(&header, sizeof header, 1, file);
-    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file);
-    fwrite(bits, static_cast<size_t>(stride * height), 1, file);
-    fclose(file);
-  }
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  DeleteObject(dib);
-  ReleaseDC(dialog, window);
+  CaptureOwnWindow(dialog, (folder + "\\" + name + ".bmp").c_str());
 }
 
 void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }

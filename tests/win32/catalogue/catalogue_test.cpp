@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win32/support/drive_log.h"
 #include "tests/win32/support/win_test_support.h"
 #include "vdrive/vdrive_api.h"
 
@@ -22,34 +23,8 @@ std::string CataloguePath() {
   return std::string(path) + "\\tunedeck.ini";
 }
 
-std::string ReadCatalogue() {
-  std::string text;
-  HANDLE file = CreateFileA(CataloguePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "(none)";
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
-}
-
-void WriteCatalogue(const std::string& text) {
-  HANDLE file = CreateFileA(CataloguePath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                            nullptr);
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-std::vector<std::string> DriveLog() {
-  std::vector<std::string> lines;
-  std::string text(static_cast<size_t>(VDriveReadLog(nullptr, 0)) + 1, '\0');
-  VDriveReadLog(&text[0], static_cast<int>(text.size()));
-  for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
-    lines.push_back(text.substr(text.find(' ', at) + 1, end - text.find(' ', at) - 1));
-  return lines;
-}
+std::string ReadCatalogue() { return ReadBytes(CataloguePath()); }
+void WriteCatalogue(const std::string& text) { WriteBytes(CataloguePath(), text); }
 
 class Catalogue : public testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win32/support/drive_log.h"
 #include "tests/win32/support/win_test_support.h"
 #include "vdrive/vdrive_api.h"
 
@@ -21,21 +22,6 @@ DWORD Tmsf(DWORD t, DWORD m, DWORD s, DWORD f) { return t | m << 8 | s << 16 | f
 const unsigned kStarts[] = {Frames(0, 2, 0), Frames(3, 10, 15), Frames(7, 30, 40),
                             Frames(11, 2, 0), Frames(15, 45, 70)};
 const unsigned kLeadOut = Frames(19, 59, 10);
-
-// The command log without the time field, one entry a line.
-std::vector<std::string> DriveLog() {
-  std::vector<std::string> lines;
-  int size = VDriveReadLog(nullptr, 0) + 1;
-  std::string text(static_cast<size_t>(size), '\0');
-  VDriveReadLog(&text[0], size);
-  size_t at = 0;
-  for (size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
-    std::string line = text.substr(at, end - at);
-    size_t blank = line.find(' ');
-    lines.push_back(line.compare(0, 2, "t=") == 0 ? line.substr(blank + 1) : line);
-  }
-  return lines;
-}
 
 class CDDevice : public testing::Test {
  protected:

@@ -392,26 +392,6 @@ std::string ClassesValue(const char* path, const char* name, DWORD* byteCount) {
 
 // ---- Files ----
 
-std::string ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "(none)";
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsFolder(const std::string& path) {

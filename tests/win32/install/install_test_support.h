@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/win32/support/win_test_support.h"
+
 enum class SetupChoice { Install, Remove, Cancel };
 enum class ProgressStart { FireTimer, FireTimerTwice, EscapeBeforeTimer };
 enum class ProgressClose { Done, Escape, CloseBox };
@@ -80,8 +82,6 @@ std::string ClassesValue(const char* path, const char* name, DWORD* byteCount = 
 std::string FontsValue();
 
 // Files.
-std::string ReadBytes(const std::string& path);  // "(none)" when missing
-void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);
 std::string WindowsFontPath();

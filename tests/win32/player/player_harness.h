@@ -30,23 +30,6 @@ inline std::string WindowsFile(const char* name) {
   return std::string(path) + "\\" + name;
 }
 
-inline std::string ReadText(const std::string& path) {
-  std::string text;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "(none)";
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
-}
-
-inline void WriteText(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-}
 
 inline std::string Text(HWND window) {
   char text[256] = "";

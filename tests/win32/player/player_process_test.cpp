@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "tests/win32/support/win_test_support.h"
+
 namespace {
 
 std::string BesideThisProgram(const char* name) {
@@ -19,25 +21,6 @@ std::string TempFile(const char* name) {
   char folder[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);
   return std::string(folder) + name;
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-std::string ReadText(const std::string& path) {
-  std::string text;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
 }
 
 PROCESS_INFORMATION StartPlayer(const char* arguments) {
@@ -83,7 +66,7 @@ int PlayerWindows() {
 TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
   std::string drive = TempFile("player-process-drive.ini");
   std::string log = TempFile("player-process-drive.log");
-  WriteText(drive,
+  WriteBytes(drive,
             "[Drive]\r\nDisc=demo\r\n[Disc.demo]\r\nTracks=3\r\nTrack1=0:02:00\r\nTrack2=3:00:00\r\n"
             "Track3=6:00:00\r\nLeadOut=9:00:00\r\n");
   DeleteFileA(log.c_str());
@@ -98,7 +81,7 @@ TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
     return window && IsWindowVisible(window) && IsWindowEnabled(GetDlgItem(window, 1007));
   }));
   EXPECT_EQ(0, SendMessageA(GetDlgItem(window, 1038), CB_GETCURSEL, 0, 0));
-  EXPECT_EQ(std::string::npos, ReadText(log).find("cmd=MCI_PLAY"));
+  EXPECT_EQ(std::string::npos, ReadBytes(log).find("cmd=MCI_PLAY"));
 
   ShowWindow(window, SW_MINIMIZE);
   ASSERT_TRUE(IsIconic(window));

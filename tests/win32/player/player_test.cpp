@@ -20,7 +20,7 @@ TEST_F(Player, StartsWithTheFirstEntrySelectedAndSoughtButNotPlaying) {
   EXPECT_TRUE(Enabled(IDC_PLAY));
   EXPECT_FALSE(Enabled(IDC_PAUSE));
   EXPECT_EQ(0, SendMessageA(Item(IDC_REPEAT), CB_GETCURSEL, 0, 0));
-  EXPECT_EQ("(none)", ReadText(WindowsFile("tunedeck.ini")));  // a load writes nothing
+  EXPECT_EQ("(none)", ReadBytes(WindowsFile("tunedeck.ini")));  // a load writes nothing
   EXPECT_TRUE(CaughtBoxes().empty());
 }
 
@@ -64,8 +64,8 @@ TEST_F(Player, ReturnDoesNothingAndEscapeEndsWithTheDriveAtTheTrackStart) {
   PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
   ASSERT_TRUE(PumpUntil([this] { return ended; }));
   std::string section = "[" + std::to_string(discInfo.discId) + "]";
-  EXPECT_NE(std::string::npos, ReadText(WindowsFile("tunedeck.ini")).find(section));
-  EXPECT_NE(std::string::npos, ReadText(WindowsFile("kovel.ini")).find("Template=101"));
+  EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find(section));
+  EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("kovel.ini")).find("Template=101"));
   // Reopen the drive to see where the player left it.
   MCI_OPEN_PARMSA open = {};
   open.lpstrDeviceType = "cdaudio";
@@ -248,7 +248,7 @@ TEST_F(Player, ANewDiscIsLoadedAfterTheOldEntryIsSaved) {
   VDriveLoadDisc(3, starts, Frames(20, 0, 0), 0);
   ASSERT_TRUE(PumpUntil([] { return doorOpen == 0; }));
   EXPECT_NE(oldId, discInfo.discId);
-  EXPECT_NE(std::string::npos, ReadText(WindowsFile("tunedeck.ini")).find("[" + std::to_string(oldId) + "]"));
+  EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("[" + std::to_string(oldId) + "]"));
   EXPECT_EQ(3, SendMessageA(Item(IDC_ORDER_LIST), CB_GETCOUNT, 0, 0));
   EXPECT_EQ(0, Selection());
   EXPECT_FALSE(Playing());
@@ -287,7 +287,7 @@ TEST_F(Player, TwoViewSwitchesWhilePlayingKeepTheMusicAndTheSelection) {
   EXPECT_TRUE(Playing());
   EXPECT_FALSE(Enabled(IDC_PLAY));
   EXPECT_TRUE(Enabled(IDC_PAUSE));
-  EXPECT_NE(std::string::npos, ReadText(WindowsFile("kovel.ini")).find("Template=122"));
+  EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("kovel.ini")).find("Template=122"));
 
   HWND second = mainWindow;
   SendMessageA(mainWindow, WM_COMMAND, IDC_VIEW, 0);  // the view button
@@ -335,11 +335,11 @@ TEST_F(Player, StayOnTopSurvivesAViewSwitchAndARestart) {
   SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_STAY_ON_TOP, 0);
   Restart();
   EXPECT_FALSE(GetWindowLongA(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  EXPECT_NE(std::string::npos, ReadText(WindowsFile("kovel.ini")).find("StayOnTop=0"));
+  EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("kovel.ini")).find("StayOnTop=0"));
 }
 
 TEST_F(Player, AStoredStayOnTopOfTwoStartsNotTopmostAndTheMenuTurnsItOn) {
-  WriteText(WindowsFile("kovel.ini"), "[Window]\r\nStayOnTop=2\r\n");
+  WriteBytes(WindowsFile("kovel.ini"), "[Window]\r\nStayOnTop=2\r\n");
   Start();
   EXPECT_FALSE(GetWindowLongA(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
   SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_STAY_ON_TOP, 0);
@@ -348,7 +348,7 @@ TEST_F(Player, AStoredStayOnTopOfTwoStartsNotTopmostAndTheMenuTurnsItOn) {
 }
 
 TEST_F(Player, SavedPositionsAreKeptUnlessTheWindowWouldBeOffEveryMonitor) {
-  WriteText(WindowsFile("kovel.ini"), "[Window]\r\nWindowXPosn=-8\r\nWindowYPosn=20\r\n");
+  WriteBytes(WindowsFile("kovel.ini"), "[Window]\r\nWindowXPosn=-8\r\nWindowYPosn=20\r\n");
   Start();
   RECT rect;
   GetWindowRect(mainWindow, &rect);
@@ -356,10 +356,10 @@ TEST_F(Player, SavedPositionsAreKeptUnlessTheWindowWouldBeOffEveryMonitor) {
   EXPECT_EQ(20, rect.top);
   DestroyWindow(mainWindow);
   ASSERT_TRUE(PumpUntil([this] { return ended; }));
-  EXPECT_NE(std::string::npos, ReadText(WindowsFile("kovel.ini")).find("WindowXPosn=-8"));
+  EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("kovel.ini")).find("WindowXPosn=-8"));
 
   FreshProcess();
-  WriteText(WindowsFile("kovel.ini"), "[Window]\r\nWindowXPosn=30000\r\nWindowYPosn=-20000\r\n");
+  WriteBytes(WindowsFile("kovel.ini"), "[Window]\r\nWindowXPosn=30000\r\nWindowYPosn=-20000\r\n");
   Start();
   GetWindowRect(mainWindow, &rect);
   EXPECT_TRUE(MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr);

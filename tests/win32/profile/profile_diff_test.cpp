@@ -18,6 +18,7 @@
 // fits the buffer loses its last character on the platform ("abc" in a
 // buffer of 4 gives "ab"); the engine gives the whole text.
 #include "common/profile/profile.h"
+#include "tests/win32/support/win_test_support.h"
 
 #include <windows.h>
 
@@ -113,14 +114,7 @@ std::string ReadAll(const std::string& path) {
   return text;
 }
 
-void WriteAll(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
-  CloseHandle(file);
-  ASSERT_EQ(text.size(), written);
-}
+void WriteAll(const std::string& path, const std::string& text) { WriteBytes(path, text); }
 
 // Every query of sections x keys, with two defaults and whole or (with
 // cutBuffers) cut buffers, gives the platform's answer on the file at path,

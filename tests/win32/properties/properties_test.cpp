@@ -81,7 +81,7 @@ class Properties : public Player {
       uint32_t starts[5];
       for (int t = 0; t < 5; ++t) starts[t] = kStarts[t] / 4500 | kStarts[t] / 75 % 60 << 8 | kStarts[t] % 75 << 16;
       uint32_t id = DiscIdFromToc(5, starts, 0);
-      WriteText(WindowsFile("tunedeck.ini"), "[" + std::to_string(id) + "]\r\n" + section);
+      WriteBytes(WindowsFile("tunedeck.ini"), "[" + std::to_string(id) + "]\r\n" + section);
     }
     Start();
     StopBoxCatcher();  // it would answer the sheet itself
@@ -107,7 +107,7 @@ class Properties : public Player {
     return result;
   }
 
-  std::string Catalogue() { return ReadText(WindowsFile("tunedeck.ini")); }
+  std::string Catalogue() { return ReadBytes(WindowsFile("tunedeck.ini")); }
   std::vector<int32_t> PlayList() { return std::vector<int32_t>(discInfo.playList, discInfo.playList + discInfo.playCount); }
 };
 

@@ -1,5 +1,7 @@
 #include "tests/win32/support/win_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <utility>
 
 namespace {
@@ -89,3 +91,24 @@ HWND CreateNotifyWindow() {
 
 const std::vector<Notification>& Notifications() { return notifications; }
 void ClearNotifications() { notifications.clear(); }
+
+std::string ReadBytes(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "(none)";
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_EQ(bytes.size(), written) << path;
+}

@@ -36,6 +36,11 @@ HWND CreateNotifyWindow();
 const std::vector<Notification>& Notifications();
 void ClearNotifications();
 
+// A whole file, as bytes; "(none)" when it does not exist.
+std::string ReadBytes(const std::string& path);
+// Replaces a file with the bytes.
+void WriteBytes(const std::string& path, const std::string& bytes);
+
 // Waits for one message or the timeout; the primitive under PumpUntil.
 bool WaitForMessage(DWORD timeoutMs);
 

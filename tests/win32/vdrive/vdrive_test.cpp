@@ -47,15 +47,6 @@ std::string TempPath(const char* name) {
 std::string DriveFilePath() { return TempPath("kovel-vdrive-test.ini"); }
 std::string LogFilePath() { return TempPath("kovel-vdrive-test.log"); }
 
-std::string ReadText(const std::string& path) {
-  FILE* file = fopen(path.c_str(), "rb");
-  if (!file) return "<missing>";
-  char buffer[8192];
-  size_t n = fread(buffer, 1, sizeof buffer, file);
-  fclose(file);
-  return std::string(buffer, n);
-}
-
 // Makes the drive read `text` as its drive file from the next command on.
 void UseDriveFile(const std::string& text) {
   FILE* file = fopen(DriveFilePath().c_str(), "wb");
@@ -404,10 +395,10 @@ TEST_F(VDriveTest, DoorOpenIsWrittenToTheDriveFile) {
   EXPECT_EQ(Get(MCI_STATUS_NUMBER_OF_TRACKS), 5u);
   ASSERT_EQ(Simple(MCI_SET, MCI_SET_DOOR_OPEN), 0u);
   const char doorLine[] = "Door=closed        ; open or closed";
-  EXPECT_EQ(ReadText(DriveFilePath()), ExampleWith(doorLine, "Door=open"));
+  EXPECT_EQ(ReadBytes(DriveFilePath()), ExampleWith(doorLine, "Door=open"));
   EXPECT_EQ(Mode(), kOpen);
   ASSERT_EQ(Simple(MCI_SET, MCI_SET_DOOR_CLOSED), 0u);
-  EXPECT_EQ(ReadText(DriveFilePath()), ExampleWith(doorLine, "Door=closed"));
+  EXPECT_EQ(ReadBytes(DriveFilePath()), ExampleWith(doorLine, "Door=closed"));
   EXPECT_EQ(Mode(), kStopped);
 }
 
@@ -512,7 +503,7 @@ TEST_F(VDriveTest, TheLogRecordsCommandsAndNotifications) {
       "t=260334 cmd=MCI_STATUS flags=0x110 item=2 track=9 err=282\n"
       "t=260334 cmd=MCI_STATUS flags=0x100 item=2 err=0 ret=3\n";
   EXPECT_EQ(ReadLog(), expected);
-  EXPECT_EQ(ReadText(LogFilePath()), expected);
+  EXPECT_EQ(ReadBytes(LogFilePath()), expected);
   EXPECT_EQ(Codes(), "1");
 
   // A short buffer gets the start of the log; the length is the whole log's.
