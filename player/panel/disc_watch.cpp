@@ -19,9 +19,10 @@ int removalSeen;
 
 void ArmTimer(HWND window, UINT_PTR timer) { SetTimer(window, timer, 0, nullptr); }
 
+// The view item and the look-up item both need a music disc.
 void SetViewItemEnabled(HWND window, int enable) {
-  EnableMenuItem(GetSystemMenu(window, FALSE), IDC_VIEW,
-                 MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+  for (UINT item : {IDC_VIEW, IDM_LOOKUP})
+    EnableMenuItem(GetSystemMenu(window, FALSE), item, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
 void SetDoorIndicator(HWND window) {

@@ -9,6 +9,7 @@
 #include "player/catalogue/catalogue.h"
 #include "player/controls/controls.h"
 #include "player/device/cd_device.h"
+#include "player/lookup/lookup.h"
 #include "player/properties/properties.h"
 #include "player/shell/player_state.h"
 #include "resources/player/resource.h"
@@ -62,6 +63,7 @@ void FirstSetup(HWND window) {
   DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_STAY_ON_TOP, "&Stay On Top");
+  AppendMenuA(menu, MF_STRING, IDM_LOOKUP, "Look Up Titles &Online...");
   AppendMenuA(menu, MF_STRING, IDC_VIEW,
               playerSettings.templateId == kMinimizedTemplate ? "&Expanded View" : "Minimized Vi&ew");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -125,6 +127,7 @@ void DeferredSetup(HWND window) {
 
   doorOpen = 1;
   EnableMenuItem(GetSystemMenu(window, FALSE), IDC_VIEW, MF_BYCOMMAND | MF_GRAYED);
+  EnableMenuItem(GetSystemMenu(window, FALSE), IDM_LOOKUP, MF_BYCOMMAND | MF_GRAYED);
   char door[20];
   LoadStringA(appInstance, IDS_OPEN_CD, door, sizeof door);
   SetDlgItemTextA(window, IDC_DOOR, door);
@@ -197,6 +200,16 @@ void ShowProperties(HWND window) {
   ShowStopped(window);
 }
 
+// The online look-up. Titles it applied are shown at once; the play order,
+// its selection and playback stay as they are.
+void LookUpTitlesOnline(HWND window) {
+  if (LookUpTitles(window) != 1) return;
+  HWND list = Item(window, IDC_ORDER_LIST);
+  LRESULT selected = SendMessageA(list, CB_GETCURSEL, 0, 0);
+  FillDiscControls(window, list, Item(window, IDC_SHUFFLE), Item(window, IDC_REPEAT), deviceId, &discInfo);
+  SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
 void ChooseRepeat(HWND window) {
   HWND list = Item(window, IDC_REPEAT);
   LRESULT item = SendMessageA(list, CB_GETCURSEL, 0, 0);
@@ -259,6 +272,7 @@ bool OnSysCommand(HWND window, WPARAM command) {
       playerSettings.stayOnTop = playerSettings.stayOnTop == 1 ? 0 : 1;
       ApplyStayOnTop(window);
       return true;
+    case IDM_LOOKUP: LookUpTitlesOnline(window); return true;
   }
   playerSettings.switchView = 0;
   return false;

@@ -39,6 +39,7 @@
 #define IDD_EXPANDED 101
 #define IDD_MINIMIZED 122
 #define IDD_ABOUT 134
+#define IDD_LOOKUP 139
 #define IDR_ACCELERATORS 104
 
 // Commands and controls of the main window.
@@ -46,6 +47,7 @@
 #define IDM_ABOUT 1000
 #define IDC_VIEW 1001
 #define IDM_STAY_ON_TOP 1002
+#define IDM_LOOKUP 1003
 #define IDC_PAUSE 1006
 #define IDC_PLAY 1007
 #define IDC_EJECT 1008
@@ -60,3 +62,7 @@
 #define IDC_TIME_DISPLAY 1024
 #define IDC_DISC_TITLE 1025
 #define IDC_ORDER_LIST 1038
+
+// The Look Up Titles Online dialog.
+#define IDC_LOOKUP_STATUS 1060
+#define IDC_LOOKUP_LIST 1061

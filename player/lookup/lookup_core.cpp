@@ -1,0 +1,537 @@
+#include "player/lookup/lookup_core.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/profile/profile.h"
+
+namespace {
+
+const char kSection[] = "Lookup";
+const char kDefaultServer[] = "gnudb.gnudb.org";
+const char kDefaultPort[] = "80";
+const char kDefaultPath[] = "/~cddb/cddb.cgi";
+const char kDefaultUser[] = "kovel32";
+const char kClientName[] = "kovel32";
+const char kClientVersion[] = "1.0";
+const uint32_t kFramesPerSecond = 75;
+
+// A text growing in a fixed buffer; once something did not fit, full stays
+// set and the text is cut.
+struct Writer {
+  char* out;
+  size_t size;
+  size_t used;
+  bool full;
+};
+
+Writer StartWriter(char* out, size_t size) {
+  if (size) out[0] = '\0';
+  return Writer{out, size, 0, size == 0};
+}
+
+void Put(Writer* w, const char* text, size_t n) {
+  if (w->full) return;
+  if (w->used + n >= w->size) {
+    w->full = true;
+    return;
+  }
+  memcpy(w->out + w->used, text, n);
+  w->used += n;
+  w->out[w->used] = '\0';
+}
+
+void PutText(Writer* w, const char* text) { Put(w, text, strlen(text)); }
+
+void PutNumber(Writer* w, unsigned long value) {
+  char digits[24];
+  snprintf(digits, sizeof digits, "%lu", value);
+  PutText(w, digits);
+}
+
+bool IsUnreserved(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == '_' || c == '~';
+}
+
+// Percent-encodes what may not stand in a request line as it is: in a path
+// only blanks, control and non-ASCII bytes; in a value of the greeting
+// everything but the unreserved characters, so that "+" keeps separating
+// its words.
+void PutEncoded(Writer* w, const char* text, bool path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+    bool plain = path ? *p > 0x20 && *p < 0x7F : IsUnreserved(*p);
+    if (plain) {
+      Put(w, reinterpret_cast<const char*>(p), 1);
+    } else {
+      char escaped[3] = {'%', kHex[*p >> 4], kHex[*p & 15]};
+      Put(w, escaped, 3);
+    }
+  }
+}
+
+struct Span {
+  const char* begin;
+  const char* end;
+};
+
+size_t Length(Span s) { return static_cast<size_t>(s.end - s.begin); }
+
+// The next line from *at, without its line end (LF or CR LF).
+bool NextLine(const char** at, const char* end, Span* line) {
+  if (*at >= end) return false;
+  const char* stop = static_cast<const char*>(memchr(*at, '\n', static_cast<size_t>(end - *at)));
+  const char* next = stop ? stop + 1 : end;
+  if (!stop) stop = end;
+  if (stop > *at && stop[-1] == '\r') --stop;
+  *line = Span{*at, stop};
+  *at = next;
+  return true;
+}
+
+bool IsEndOfList(Span line) { return Length(line) == 1 && line.begin[0] == '.'; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The three-digit code at the start of a protocol line, or -1.
+int StatusCode(Span line) {
+  if (Length(line) < 3 || !IsDigit(line.begin[0]) || !IsDigit(line.begin[1]) || !IsDigit(line.begin[2]))
+    return -1;
+  if (Length(line) > 3 && line.begin[3] != ' ') return -1;
+  return (line.begin[0] - '0') * 100 + (line.begin[1] - '0') * 10 + (line.begin[2] - '0');
+}
+
+// A status line to show: printable ASCII only, cut to the buffer.
+void CopyLine(Span line, char* out, size_t size) {
+  if (size == 0) return;
+  size_t n = Length(line) < size - 1 ? Length(line) : size - 1;
+  for (size_t i = 0; i < n; ++i) {
+    char c = line.begin[i];
+    out[i] = c >= 0x20 && c < 0x7F ? c : '?';
+  }
+  out[n] = '\0';
+}
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Drops a UTF-8 sequence that a cut left incomplete at the end of text[0..n).
+size_t WholeCharacters(const char* text, size_t n) {
+  size_t start = n;
+  while (start > 0 && n - start < 4 && IsContinuation(static_cast<unsigned char>(text[start - 1]))) --start;
+  if (start == 0) return n;
+  unsigned char lead = static_cast<unsigned char>(text[start - 1]);
+  size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  return need > n - start + 1 ? start - 1 : n;
+}
+
+// Removes the outer blanks of a finished text.
+void TrimText(char* text) {
+  size_t n = strlen(text);
+  while (n > 0 && text[n - 1] == ' ') --n;
+  size_t start = 0;
+  while (start < n && text[start] == ' ') ++start;
+  memmove(text, text + start, n - start);
+  text[n - start] = '\0';
+}
+
+// Makes a value a text to keep, in place: unescapes \n, \t and \\, turns
+// control characters (the unescaped line breaks and tabs among them) into
+// blanks, trims outer blanks and terminates it within its buffer.
+void FinishText(char* text, size_t length) {
+  size_t j = 0;
+  for (size_t i = 0; i < length; ++i) {
+    char c = text[i];
+    if (c == '\\' && i + 1 < length && (text[i + 1] == 'n' || text[i + 1] == 't' || text[i + 1] == '\\')) {
+      c = text[++i] == '\\' ? '\\' : ' ';
+    }
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    text[j++] = c;
+  }
+  text[WholeCharacters(text, j)] = '\0';
+  TrimText(text);
+}
+
+// Appends a raw value to a key's text, cut to its buffer.
+void AppendValue(char* text, size_t* length, size_t size, Span value) {
+  size_t room = size - 1 - *length;
+  size_t n = Length(value) < room ? Length(value) : room;
+  memcpy(text + *length, value.begin, n);
+  *length += n;
+  text[*length] = '\0';
+}
+
+// Copies a finished text into a buffer, cut to whole characters.
+void CopyText(const char* text, size_t n, char* out, size_t size) {
+  if (n > size - 1) n = WholeCharacters(text, size - 1);
+  memcpy(out, text, n);
+  out[n] = '\0';
+}
+
+bool IsAlnum(char c) { return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsHex(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// The next word of a line, up to a blank.
+Span NextWord(Span* line) {
+  const char* p = line->begin;
+  while (p < line->end && *p != ' ') ++p;
+  Span word{line->begin, p};
+  line->begin = p < line->end ? p + 1 : p;
+  return word;
+}
+
+bool AllOf(Span word, bool (*test)(char), size_t maxLength) {
+  if (Length(word) == 0 || Length(word) > maxLength) return false;
+  for (const char* p = word.begin; p < word.end; ++p)
+    if (!test(*p)) return false;
+  return true;
+}
+
+// "category discid Artist / Title": false when the category or the id is not
+// one the protocol can give.
+bool AddMatch(LookupMatches* matches, Span line) {
+  LookupMatch* match = &matches->items[matches->count];
+  Span category = NextWord(&line);
+  Span discId = NextWord(&line);
+  if (!AllOf(category, IsAlnum, sizeof match->category - 1) || !AllOf(discId, IsHex, sizeof match->discId - 1))
+    return false;
+  memcpy(match->category, category.begin, Length(category));
+  match->category[Length(category)] = '\0';
+  memcpy(match->discId, discId.begin, Length(discId));
+  match->discId[Length(discId)] = '\0';
+  size_t length = 0;
+  AppendValue(match->title, &length, sizeof match->title, line);
+  FinishText(match->title, length);
+  ++matches->count;
+  return true;
+}
+
+bool IsKey(Span key, const char* name) { return Length(key) == strlen(name) && memcmp(key.begin, name, Length(key)) == 0; }
+
+// The track number of a key "TTITLEn", or -1.
+int TrackKey(Span key) {
+  static const char kPrefix[] = "TTITLE";
+  size_t prefix = sizeof kPrefix - 1;
+  if (Length(key) <= prefix || memcmp(key.begin, kPrefix, prefix) != 0) return -1;
+  int number = 0;
+  for (const char* p = key.begin + prefix; p < key.end; ++p) {
+    if (!IsDigit(*p)) return -1;
+    number = number * 10 + (*p - '0');
+    if (number >= kLookupMaxTracks) return -1;
+  }
+  return number;
+}
+
+// Whether the section has the key, whatever its value.
+bool HasKey(const ProfileSection* section, const char* key) {
+  char a[2], b[2];
+  ProfileSectionGetString(section, key, "", a, sizeof a);
+  ProfileSectionGetString(section, key, "x", b, sizeof b);
+  return strcmp(a, b) == 0;
+}
+
+bool IsPrintableName(const char* text) {
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+    if (*p <= 0x20 || *p >= 0x7F) return false;
+  return true;
+}
+
+// A header "Name: value" of the given name (any case); its value trimmed.
+bool HeaderValue(Span header, const char* name, Span* value) {
+  size_t n = strlen(name);
+  if (Length(header) <= n || header.begin[n] != ':') return false;
+  for (size_t i = 0; i < n; ++i) {
+    char c = header.begin[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    char d = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
+    if (c != d) return false;
+  }
+  Span v{header.begin + n + 1, header.end};
+  while (v.begin < v.end && (*v.begin == ' ' || *v.begin == '\t')) ++v.begin;
+  while (v.end > v.begin && (v.end[-1] == ' ' || v.end[-1] == '\t')) --v.end;
+  *value = v;
+  return true;
+}
+
+}  // namespace
+
+uint32_t FreedbDiscId(const LookupToc* toc) {
+  if (toc->trackCount < 1 || toc->trackCount > kLookupMaxTracks) return 0;
+  uint32_t sum = 0;
+  for (int i = 0; i < toc->trackCount; ++i)
+    for (uint32_t seconds = toc->offsets[i] / kFramesPerSecond; seconds > 0; seconds /= 10) sum += seconds % 10;
+  uint32_t playing = toc->leadOut / kFramesPerSecond - toc->offsets[0] / kFramesPerSecond;
+  return (sum % 255) << 24 | playing << 8 | static_cast<uint32_t>(toc->trackCount);
+}
+
+void ReadLookupSettings(const std::string& text, LookupSettings* settings) {
+  ProfileSection section = ProfileFindSection(text, kSection);
+  ProfileSectionGetString(&section, "Server", kDefaultServer, settings->server, sizeof settings->server);
+  if (!settings->server[0] || !IsPrintableName(settings->server))
+    snprintf(settings->server, sizeof settings->server, "%s", kDefaultServer);
+  settings->port = ProfileSectionGetInt(&section, "Port", kLookupDefaultPort);
+  if (settings->port < 1 || settings->port > 65535) settings->port = kLookupDefaultPort;
+  ProfileSectionGetString(&section, "Path", kDefaultPath, settings->path, sizeof settings->path);
+  if (settings->path[0] != '/') snprintf(settings->path, sizeof settings->path, "%s", kDefaultPath);
+  ProfileSectionGetString(&section, "User", kDefaultUser, settings->user, sizeof settings->user);
+  if (!settings->user[0]) snprintf(settings->user, sizeof settings->user, "%s", kDefaultUser);
+}
+
+int AddLookupDefaults(std::string* text) {
+  const ProfileEntry defaults[] = {
+      {"Server", kDefaultServer}, {"Port", kDefaultPort}, {"Path", kDefaultPath}, {"User", kDefaultUser}};
+  ProfileEntry missing[4];
+  size_t count = 0;
+  ProfileSection section = ProfileFindSection(*text, kSection);
+  for (const ProfileEntry& entry : defaults)
+    if (!HasKey(&section, entry.key)) missing[count++] = entry;
+  return count ? ProfileWriteSection(text, kSection, missing, count) : 0;
+}
+
+int FormatQueryCommand(const LookupToc* toc, char* out, size_t size) {
+  Writer w = StartWriter(out, size);
+  if (toc->trackCount < 1 || toc->trackCount > kLookupMaxTracks) return 0;
+  char id[16];
+  snprintf(id, sizeof id, "%08lx", static_cast<unsigned long>(FreedbDiscId(toc)));
+  PutText(&w, "cddb+query+");
+  PutText(&w, id);
+  PutText(&w, "+");
+  PutNumber(&w, static_cast<unsigned long>(toc->trackCount));
+  for (int i = 0; i < toc->trackCount; ++i) {
+    PutText(&w, "+");
+    PutNumber(&w, toc->offsets[i]);
+  }
+  PutText(&w, "+");
+  PutNumber(&w, toc->leadOut / kFramesPerSecond);
+  return !w.full;
+}
+
+int FormatReadCommand(const LookupMatch* match, char* out, size_t size) {
+  Writer w = StartWriter(out, size);
+  PutText(&w, "cddb+read+");
+  PutText(&w, match->category);
+  PutText(&w, "+");
+  PutText(&w, match->discId);
+  return !w.full && match->category[0] && match->discId[0];
+}
+
+int FormatLookupRequest(const LookupSettings* settings, const char* command, const char* hostName,
+                        char* out, size_t size) {
+  Writer w = StartWriter(out, size);
+  PutText(&w, "GET ");
+  PutEncoded(&w, settings->path, true);
+  PutText(&w, "?cmd=");
+  PutText(&w, command);
+  PutText(&w, "&hello=");
+  PutEncoded(&w, settings->user, false);
+  PutText(&w, "+");
+  PutEncoded(&w, hostName && hostName[0] ? hostName : "localhost", false);
+  PutText(&w, "+");
+  PutText(&w, kClientName);
+  PutText(&w, "+");
+  PutText(&w, kClientVersion);
+  PutText(&w, "&proto=6 HTTP/1.0\r\nHost: ");
+  PutText(&w, settings->server);
+  if (settings->port != kLookupDefaultPort) {
+    PutText(&w, ":");
+    PutNumber(&w, static_cast<unsigned long>(settings->port));
+  }
+  PutText(&w, "\r\nUser-Agent: ");
+  PutText(&w, kClientName);
+  PutText(&w, "/");
+  PutText(&w, kClientVersion);
+  PutText(&w, "\r\n\r\n");
+  return !w.full;
+}
+
+int ParseHttpAnswer(const char* data, size_t size, const char** body, size_t* bodySize, char* line,
+                    size_t lineSize) {
+  *body = nullptr;
+  *bodySize = 0;
+  if (lineSize) line[0] = '\0';
+  const char* at = data;
+  const char* end = data + size;
+  if (size < 5 || memcmp(data, "HTTP/", 5) != 0) return kLookupUnreadable;
+  if (!memchr(data, '\n', size)) return kLookupCut;
+  Span status;
+  NextLine(&at, end, &status);
+  Span rest = status;
+  NextWord(&rest);
+  int code = StatusCode(rest);
+  if (code < 0) return kLookupUnreadable;
+  if (code != 200) {
+    CopyLine(status, line, lineSize);
+    return kLookupServerError;
+  }
+  bool sized = false;
+  size_t length = 0;
+  for (;;) {
+    Span header, value;
+    bool terminated = at < end && memchr(at, '\n', static_cast<size_t>(end - at));
+    if (!terminated) return kLookupCut;  // the headers never ended
+    NextLine(&at, end, &header);
+    if (Length(header) == 0) break;
+    if (HeaderValue(header, "Content-Length", &value)) {
+      if (!AllOf(value, IsDigit, 20)) return kLookupUnreadable;
+      sized = true;
+      length = 0;
+      for (const char* p = value.begin; p < value.end; ++p)
+        length = length > kLookupAnswerLimit ? length : length * 10 + static_cast<size_t>(*p - '0');
+    } else if (HeaderValue(header, "Transfer-Encoding", &value) && !(Length(value) == 8 && memcmp(value.begin, "identity", 8) == 0)) {
+      return kLookupUnreadable;  // a request of HTTP/1.0 gets no chunks
+    }
+  }
+  size_t left = static_cast<size_t>(end - at);
+  if (sized) {
+    if (length > left) return kLookupCut;
+    left = length;
+  }
+  *body = at;
+  *bodySize = left;
+  return kLookupOk;
+}
+
+int ParseQueryAnswer(const char* body, size_t size, LookupMatches* matches, char* line, size_t lineSize) {
+  matches->count = 0;
+  if (lineSize) line[0] = '\0';
+  const char* at = body;
+  const char* end = body + size;
+  Span first;
+  if (!NextLine(&at, end, &first)) return kLookupUnreadable;
+  int code = StatusCode(first);
+  if (code == 200) {
+    Span match{first.begin + 3, first.end};
+    if (match.begin < match.end) ++match.begin;
+    return AddMatch(matches, match) ? kLookupOk : kLookupUnreadable;
+  }
+  if (code == 210 || code == 211) {
+    // The list ends with "."; an answer that closed without it still counts.
+    Span item;
+    while (NextLine(&at, end, &item) && !IsEndOfList(item))
+      if (matches->count < kLookupMaxMatches) AddMatch(matches, item);
+    return matches->count ? kLookupOk : kLookupNoMatch;
+  }
+  if (code == 202) return kLookupNoMatch;
+  if (code >= 400 && code < 600) {
+    CopyLine(first, line, lineSize);
+    return kLookupServerError;
+  }
+  return kLookupUnreadable;
+}
+
+int ParseReadAnswer(const char* body, size_t size, LookupEntry* entry, char* line, size_t lineSize) {
+  memset(entry, 0, sizeof *entry);
+  if (lineSize) line[0] = '\0';
+  const char* at = body;
+  const char* end = body + size;
+  Span first;
+  if (!NextLine(&at, end, &first)) return kLookupUnreadable;
+  int code = StatusCode(first);
+  if (code >= 400 && code < 600) {
+    CopyLine(first, line, lineSize);
+    return kLookupServerError;
+  }
+  if (code != 210) return kLookupUnreadable;
+
+  // Keys that repeat continue their value; escapes are undone once it is
+  // whole, since a line may end inside one.
+  char discTitle[1024] = "";
+  size_t discTitleLength = 0;
+  size_t trackLengths[kLookupMaxTracks] = {};
+  bool any = false;
+  Span item;
+  while (NextLine(&at, end, &item) && !IsEndOfList(item)) {
+    if (Length(item) == 0 || item.begin[0] == '#') continue;
+    const char* equals = static_cast<const char*>(memchr(item.begin, '=', Length(item)));
+    if (!equals) continue;
+    Span key{item.begin, equals};
+    Span value{equals + 1, item.end};
+    int track = TrackKey(key);
+    if (IsKey(key, "DTITLE")) {
+      AppendValue(discTitle, &discTitleLength, sizeof discTitle, value);
+      any = true;
+    } else if (track >= 0) {
+      AppendValue(entry->tracks[track], &trackLengths[track], kLookupTextSize, value);
+      if (track >= entry->trackCount) entry->trackCount = track + 1;
+      any = true;
+    }
+  }
+  if (!any) return kLookupUnreadable;
+
+  FinishText(discTitle, discTitleLength);
+  const char* split = strstr(discTitle, " / ");
+  if (split) {
+    CopyText(discTitle, static_cast<size_t>(split - discTitle), entry->artist, sizeof entry->artist);
+    const char* title = split + 3;
+    CopyText(title, strlen(title), entry->title, sizeof entry->title);
+    TrimText(entry->artist);
+    TrimText(entry->title);
+  } else {
+    // Without " / " the artist and the title are the same.
+    CopyText(discTitle, strlen(discTitle), entry->artist, sizeof entry->artist);
+    CopyText(discTitle, strlen(discTitle), entry->title, sizeof entry->title);
+  }
+  for (int t = 0; t < entry->trackCount; ++t) FinishText(entry->tracks[t], trackLengths[t]);
+  return kLookupOk;
+}
+
+size_t Utf8ToUtf16(const char* text, uint16_t* out, size_t count) {
+  if (count == 0) return 0;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  size_t n = 0;
+  while (*p) {
+    unsigned char c = *p;
+    int length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    uint32_t code = length == 1 ? c : length == 2 ? c & 0x1Fu : length == 3 ? c & 0x0Fu : c & 0x07u;
+    bool valid = length > 0;
+    // Each byte is checked before the next is read, so the terminator ends a
+    // cut sequence.
+    for (int k = 1; valid && k < length; ++k) {
+      valid = IsContinuation(p[k]);
+      code = code << 6 | (p[k] & 0x3Fu);
+    }
+    if (valid && length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) valid = false;
+    if (valid && length == 4 && (code < 0x10000 || code > 0x10FFFF)) valid = false;
+    if (!valid) {
+      code = 0xFFFD;
+      length = 1;
+    }
+    size_t units = code >= 0x10000 ? 2 : 1;
+    if (n + units > count - 1) break;
+    if (units == 2) {
+      code -= 0x10000;
+      out[n++] = static_cast<uint16_t>(0xD800 | code >> 10);
+      out[n++] = static_cast<uint16_t>(0xDC00 | (code & 0x3FF));
+    } else {
+      out[n++] = static_cast<uint16_t>(code);
+    }
+    p += length;
+  }
+  out[n] = 0;
+  return n;
+}
+
+void FormatMatchLine(const LookupMatch* match, char* out, size_t size) {
+  snprintf(out, size, "%s (%s)", match->title, match->category);
+}
+
+void FormatLookupStatus(int status, const char* server, const char* line, char* out, size_t size) {
+  switch (status) {
+    case kStatusConnecting: snprintf(out, size, "Connecting to %s...", server); break;
+    case kStatusSearching: snprintf(out, size, "Searching..."); break;
+    case kStatusReading: snprintf(out, size, "Reading..."); break;
+    case kStatusChoose: snprintf(out, size, "Choose the matching disc and press OK."); break;
+    case kStatusNoMatch: snprintf(out, size, "No titles were found for this disc."); break;
+    case kStatusNameNotFound: snprintf(out, size, "The server %s was not found.", server); break;
+    case kStatusCannotConnect: snprintf(out, size, "Cannot connect to %s.", server); break;
+    case kStatusTimeout: snprintf(out, size, "No answer from %s within 15 seconds.", server); break;
+    case kStatusConnectionLost: snprintf(out, size, "The connection to %s was lost.", server); break;
+    case kStatusServerError: snprintf(out, size, "The server answered: %s", line); break;
+    case kStatusUnreadable: snprintf(out, size, "The server's answer could not be read."); break;
+    case kStatusTooLong: snprintf(out, size, "The server's answer is too long."); break;
+    case kStatusNoSockets: snprintf(out, size, "Windows Sockets are not available."); break;
+    case kStatusNoDisc: snprintf(out, size, "The disc's table of contents could not be read."); break;
+    case kStatusDiscChanged: snprintf(out, size, "The disc was changed; its titles were not replaced."); break;
+    default: snprintf(out, size, "%s", ""); break;
+  }
+}

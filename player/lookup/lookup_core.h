@@ -1,0 +1,129 @@
+// Looking a disc up in the online CD database, without the platform: the
+// database's disc id from the table of contents, the settings, the HTTP
+// requests of the CDDB protocol, and the parsing of every answer. What the
+// server sends is untrusted: each parser takes any bytes, never reads past
+// the size it is given and bounds every text it keeps. Texts stay UTF-8
+// here; the platform layer converts them for display.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+enum {
+  kLookupMaxTracks = 99,
+  kLookupAnswerLimit = 65536,  // bytes of one answer, headers included
+  kLookupMaxMatches = 32,
+  kLookupTextSize = 320,       // a UTF-8 text: 79 characters of up to 4 bytes, and more
+  kLookupLineSize = 128,       // a server's status line, kept to show the user
+  kLookupRequestSize = 2048,
+  kLookupDefaultPort = 80,
+};
+
+// A disc's table of contents: each track's start and the lead-out as frame
+// offsets from the disc's start (75 a second; a normal disc's first track
+// starts at 150, after the 2-second lead-in).
+struct LookupToc {
+  int trackCount;
+  uint32_t offsets[kLookupMaxTracks];
+  uint32_t leadOut;
+};
+
+// The database's disc id: the digit sums of each track's start in whole
+// seconds (mod 255) in the top byte, the playing time in seconds in the
+// middle and the number of tracks in the low byte.
+uint32_t FreedbDiscId(const LookupToc* toc);
+
+// Section "Lookup" of the settings file.
+struct LookupSettings {
+  char server[128];
+  int port;
+  char path[128];
+  char user[64];  // the user name of the protocol's greeting
+};
+
+// Reads the section; a key that is missing or unusable gives its default
+// (gnudb.gnudb.org, 80, /~cddb/cddb.cgi, kovel32).
+void ReadLookupSettings(const std::string& text, LookupSettings* settings);
+// Adds the keys the section lacks, with their defaults, so users find them;
+// every other line stays. Returns 1 when the text changed.
+int AddLookupDefaults(std::string* text);
+
+// One match of a search: its category and disc id (letters and digits
+// only, so they go into a request as they are) and its "Artist / Title".
+struct LookupMatch {
+  char category[32];
+  char discId[9];
+  char title[kLookupTextSize];
+};
+
+struct LookupMatches {
+  int count;
+  LookupMatch items[kLookupMaxMatches];
+};
+
+// A database entry: the disc title split at its first " / ", and a title
+// per track (counted from 0; trackCount is one more than the highest
+// number the entry gives). Texts are unescaped, without control characters
+// or outer blanks; an empty text means the entry has none.
+struct LookupEntry {
+  char artist[kLookupTextSize];
+  char title[kLookupTextSize];
+  int trackCount;
+  char tracks[kLookupMaxTracks][kLookupTextSize];
+};
+
+// The search and read commands, words joined by "+" as a request wants
+// them. 0 when the table is unusable or the text does not fit.
+int FormatQueryCommand(const LookupToc* toc, char* out, size_t size);
+int FormatReadCommand(const LookupMatch* match, char* out, size_t size);
+// The HTTP/1.0 GET request for a command, with the greeting (user, host
+// name, program and version) and protocol level 6, which answers in UTF-8.
+int FormatLookupRequest(const LookupSettings* settings, const char* command, const char* hostName,
+                        char* out, size_t size);
+
+enum LookupResult {
+  kLookupOk,
+  kLookupNoMatch,      // the database does not know the disc
+  kLookupServerError,  // an error answer; its status line is kept
+  kLookupUnreadable,   // not an answer of the protocol
+  kLookupCut,          // shorter than it says it is
+};
+
+// Finds the body of an HTTP answer. A status other than 200 gives
+// kLookupServerError with the status line.
+int ParseHttpAnswer(const char* data, size_t size, const char** body, size_t* bodySize, char* line,
+                    size_t lineSize);
+// The answer to a search: 200 (one match), 210 and 211 (a list of matches
+// ending with "."), 202 (none), 4xx and 5xx (errors).
+int ParseQueryAnswer(const char* body, size_t size, LookupMatches* matches, char* line, size_t lineSize);
+// The answer to a read: 210 and the entry in xmcd format ending with ".".
+int ParseReadAnswer(const char* body, size_t size, LookupEntry* entry, char* line, size_t lineSize);
+
+// Decodes UTF-8 into UTF-16 code units, terminated, cut to whole characters
+// within count - 1 units. A byte that starts no valid sequence reads as
+// U+FFFD. Returns the number of units written before the terminator.
+size_t Utf8ToUtf16(const char* text, uint16_t* out, size_t count);
+
+// A line of the list of matches: "Artist / Title (category)", UTF-8.
+void FormatMatchLine(const LookupMatch* match, char* out, size_t size);
+
+// What the look-up dialog tells the user.
+enum LookupStatus {
+  kStatusConnecting,     // server
+  kStatusSearching,
+  kStatusReading,
+  kStatusChoose,
+  kStatusNoMatch,
+  kStatusNameNotFound,   // server
+  kStatusCannotConnect,  // server
+  kStatusTimeout,        // server
+  kStatusConnectionLost, // server
+  kStatusServerError,    // the server's line
+  kStatusUnreadable,
+  kStatusTooLong,
+  kStatusNoSockets,
+  kStatusNoDisc,
+  kStatusDiscChanged,
+};
+void FormatLookupStatus(int status, const char* server, const char* line, char* out, size_t size);
