@@ -69,12 +69,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.close_connection = True
 
     def answer(self, scenario, fields):
-        hello = fields.get("hello", [""])[0].split(" ")
+        hello = fields.get("hello", [""])[0].split()
         if len(hello) != 4 or not all(hello):
             return b"409 No handshake.\r\n"
         if not re.fullmatch(r"[1-6]", fields.get("proto", [""])[0]):
             return b"501 Illegal protocol level.\r\n"
-        words = fields.get("cmd", [""])[0].split(" ")
+        words = fields.get("cmd", [""])[0].split()
         if words[:2] == ["cddb", "query"]:
             return self.query(scenario, words[2:])
         if words[:2] == ["cddb", "read"]:
