@@ -1,0 +1,298 @@
+// The look-up dialog of the player in this process against the test CD
+// database (tests/cddb) on 127.0.0.1: driven by a script that runs from a
+// thread timer inside the dialog's modal loop, and checked through its
+// controls, the front panel, the files the player writes and the requests
+// the server saw.
+#include <winsock.h>
+
+#include <functional>
+
+#include "player/lookup/lookup.h"
+#include "tests/win32/player/player_harness.h"
+
+namespace {
+
+const char kChoose[] = "Choose the matching disc and press OK.";
+const char kLongTitle[] =
+    "A Very Long Closing Number That Goes On And On, Well Past The Seventy-Nine Characters Of A Title";
+
+// A file of the test server's folder, seen from Wine.
+std::string ServerFile(const char* name) {
+  std::string path = std::string("Z:") + KOVEL_CDDB_DIR + "/" + name;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+int ServerPort() { return atoi(ReadBytes(ServerFile("port")).c_str()); }
+
+HWND Dialog() { return FindWindowA("#32770", "Look Up Titles Online"); }
+
+std::string DialogText(int id) {
+  char text[256] = "";
+  GetDlgItemTextA(Dialog(), id, text, sizeof text);
+  return text;
+}
+
+std::vector<std::string> ListItems(HWND list, UINT countMessage, UINT textMessage) {
+  std::vector<std::string> items;
+  int count = static_cast<int>(SendMessageA(list, countMessage, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char text[512] = "";
+    SendMessageA(list, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    items.push_back(text);
+  }
+  return items;
+}
+
+// The script: one step a tick, a step that is not ready yet is tried again.
+// A step that never comes true cancels the dialog, so a failing test ends.
+std::vector<std::function<bool()>> script;
+size_t scriptAt;
+int ticksWaited;
+
+void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
+  if (scriptAt >= script.size()) return;
+  size_t step = scriptAt++;
+  if (script[step]()) {
+    ticksWaited = 0;
+    return;
+  }
+  scriptAt = step;
+  if (++ticksWaited > 1000 && Dialog()) PostMessageA(Dialog(), WM_COMMAND, IDCANCEL, 0);
+}
+
+std::function<bool()> WhenStatus(std::string text) {
+  return [text] { return Dialog() && DialogText(IDC_LOOKUP_STATUS) == text; };
+}
+std::function<bool()> Do(std::function<void()> action) {
+  return [action] {
+    action();
+    return true;
+  };
+}
+std::function<bool()> Press(int button) {
+  return Do([button] {
+    HWND dialog = Dialog();
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  });
+}
+
+class Lookup : public Player {
+ protected:
+  void SetUp() override {
+    Player::SetUp();
+    StopBoxCatcher();  // it would press the dialog's buttons itself
+    lookupTimeoutMs = 15000;
+    WSADATA data;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(1, 1), &data));
+    logStart = ReadBytes(ServerFile("requests.log")).size();
+  }
+  void TearDown() override {
+    Player::TearDown();
+    WSACleanup();
+  }
+
+  // Points the look-up at a scenario of the test server.
+  void UseServer(const std::string& scenario, int port = ServerPort(), const std::string& before = "") {
+    WriteBytes(WindowsFile("kovel.ini"), before + "[Lookup]\r\nServer=127.0.0.1\r\nPort=" + std::to_string(port) +
+                                             "\r\nPath=/" + scenario + "/~cddb/cddb.cgi\r\n");
+  }
+
+  // Opens the dialog from the system menu and runs the script in it.
+  void RunLookup(std::vector<std::function<bool()>> steps) {
+    script = std::move(steps);
+    scriptAt = 0;
+    ticksWaited = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, ScriptTick);
+    SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_LOOKUP, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(script.size(), scriptAt) << "the dialog closed before its script ended";
+    EXPECT_EQ(nullptr, Dialog());
+    Pump();
+  }
+
+  // The requests the server saw during this test.
+  std::vector<std::string> Requests() {
+    std::string log = ReadBytes(ServerFile("requests.log")).substr(logStart);
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
+      lines.push_back(log.substr(at, end - at));
+    return lines;
+  }
+
+  std::vector<std::string> OrderTexts() { return ListItems(Item(IDC_ORDER_LIST), CB_GETCOUNT, CB_GETLBTEXT); }
+
+  // Ends the player as a user would, so that it saves its files.
+  void EndPlayer() {
+    DestroyWindow(mainWindow);
+    ASSERT_TRUE(PumpUntil([this] { return ended; }));
+  }
+
+  size_t logStart = 0;
+};
+
+bool LookupGrayed() {
+  return (GetMenuState(GetSystemMenu(mainWindow, FALSE), IDM_LOOKUP, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+TEST_F(Lookup, TheMenuItemFollowsStayOnTopAndNeedsAMusicDisc) {
+  Start(false);
+  HMENU menu = GetSystemMenu(mainWindow, FALSE);
+  int at = -1;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i)
+    if (GetMenuItemID(menu, i) == IDM_LOOKUP) at = i;
+  ASSERT_GT(at, 0);
+  EXPECT_EQ(static_cast<UINT>(IDM_STAY_ON_TOP), GetMenuItemID(menu, at - 1));
+  EXPECT_EQ(static_cast<UINT>(IDC_VIEW), GetMenuItemID(menu, at + 1));
+  char text[64];
+  GetMenuStringA(menu, IDM_LOOKUP, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ("Look Up Titles &Online...", text);
+  EXPECT_TRUE(LookupGrayed());
+
+  ASSERT_TRUE(VDriveLoadDisc(5, kStarts, kLeadOut, 0));
+  ASSERT_TRUE(PumpUntil([] { return doorOpen == 0 && !LookupGrayed(); }));
+  VDriveRemoveDisc();
+  ASSERT_TRUE(PumpUntil(LookupGrayed));
+  EXPECT_TRUE(Requests().empty());  // nothing goes out unasked
+}
+
+TEST_F(Lookup, OkAppliesTheSingleMatchSavesItAndLeavesPlaybackAlone) {
+  ASSERT_EQ(1252u, GetACP()) << "the expected texts are those of the Western code page";
+  const std::string window = "[Window]\r\nWindowXPosn=30\r\nWindowYPosn=40\r\n";
+  UseServer("single", ServerPort(), window);
+  Start();
+  Command(IDC_FORWARD_SKIP);
+  Command(IDC_PLAY);
+  std::vector<std::string> matches;
+  LRESULT selected = -1;
+  bool okEnabled = false;
+  RunLookup({WhenStatus(kChoose), Do([&] {
+               HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
+               matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
+               selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+               okEnabled = IsWindowEnabled(GetDlgItem(Dialog(), IDOK)) != 0;
+             }),
+             Press(IDOK)});
+  EXPECT_EQ(std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (rock)"}, matches);
+  EXPECT_EQ(0, selected);
+  EXPECT_TRUE(okEnabled);
+
+  // UTF-8 in the Western code page, "?" for what it lacks, cut to 79.
+  EXPECT_EQ("The Corvane Quartet", Text(mainWindow));
+  EXPECT_EQ("Late Night Sessions", Text(Item(IDC_DISC_TITLE)));
+  const std::vector<std::string> order = {"Blue Harbour (3:08)", "Caf\xE9 Noir (4:20)",
+                                          "Slow Rain in \\ Ky?to ?? (3:31)", "Track 4 (0:30)",
+                                          std::string(kLongTitle, 79) + " (1:00)"};
+  EXPECT_EQ(order, OrderTexts());
+  EXPECT_EQ(1, Selection());
+  EXPECT_TRUE(Playing());
+
+  std::string catalogue = ReadBytes(WindowsFile("tunedeck.ini"));
+  EXPECT_NE(std::string::npos,
+            catalogue.find("DiscTitle=Late Night Sessions\r\nDiscArtist=The Corvane Quartet\r\nRepeat=0\r\n"
+                           "Shuffle=0\r\nTrack1=Blue Harbour\r\nTrack2=Caf\xE9 Noir\r\n"));
+  EXPECT_NE(std::string::npos, catalogue.find("Track4=Track 4\r\n"));
+  // The missing key was added; the window settings were left as they were.
+  EXPECT_EQ(window + "[Lookup]\r\nServer=127.0.0.1\r\nPort=" + std::to_string(ServerPort()) +
+                "\r\nPath=/single/~cddb/cddb.cgi\r\nUser=kovel32\r\n",
+            ReadBytes(WindowsFile("kovel.ini")));
+
+  std::vector<std::string> requests = Requests();
+  ASSERT_EQ(2u, requests.size());
+  const std::string query = "/single/~cddb/cddb.cgi?cmd=cddb+query+3402ee05+5+150+14265+33790+49650+51900+752&hello=kovel32+";
+  const std::string read = "/single/~cddb/cddb.cgi?cmd=cddb+read+rock+3402ee05&hello=kovel32+";
+  const std::string greeting = "+kovel32+1.0&proto=6";
+  EXPECT_EQ(query, requests[0].substr(0, query.size()));
+  EXPECT_EQ(read, requests[1].substr(0, read.size()));
+  for (const std::string& request : requests)
+    EXPECT_EQ(greeting, request.substr(request.size() - greeting.size())) << request;
+}
+
+TEST_F(Lookup, OfSeveralMatchesTheOnePickedIsApplied) {
+  UseServer("several");
+  Start();
+  std::vector<std::string> matches;
+  RunLookup({WhenStatus(kChoose), Do([&] {
+               HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
+               matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
+               SendMessageA(list, LB_SETCURSEL, 1, 0);
+             }),
+             Press(IDOK)});
+  EXPECT_EQ((std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (rock)",
+                                      "Corvane Trio / Early Morning Sessions (jazz)",
+                                      "Various Artists / Harbour Lights (misc)"}),
+            matches);
+  EXPECT_EQ("Corvane Trio", Text(mainWindow));
+  EXPECT_EQ("Early Morning Sessions", Text(Item(IDC_DISC_TITLE)));
+  EXPECT_EQ("First Light (3:08)", OrderTexts()[0]);
+  ASSERT_EQ(2u, Requests().size());
+  EXPECT_EQ(0u, Requests()[1].find("/several/~cddb/cddb.cgi?cmd=cddb+read+jazz+3402ee06&"));
+}
+
+TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
+  // A port where nothing listens.
+  SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = inet_addr("127.0.0.1");
+  int size = sizeof address;
+  ASSERT_EQ(0, bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address));
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+  closesocket(probe);
+
+  struct Case {
+    const char* scenario;
+    int port;
+    UINT timeoutMs;
+    const char* status;
+  } cases[] = {
+      {"nomatch", ServerPort(), 15000, "No titles were found for this disc."},
+      {"error", ServerPort(), 15000, "The server answered: 403 Database entry is corrupt."},
+      {"single", ntohs(address.sin_port), 15000, "Cannot connect to 127.0.0.1."},
+      {"silent", ServerPort(), 300, "No answer from 127.0.0.1 within 15 seconds."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scenario);
+    UseServer(c.scenario, c.port);
+    lookupTimeoutMs = c.timeoutMs;
+    FreshProcess();
+    Start();
+    bool okEnabled = true;
+    RunLookup({WhenStatus(c.status), Do([&] { okEnabled = IsWindowEnabled(GetDlgItem(Dialog(), IDOK)) != 0; }),
+               Press(IDCANCEL)});
+    EXPECT_FALSE(okEnabled);
+    EXPECT_EQ("Untitled", Text(mainWindow));
+    EndPlayer();
+    EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Corvane"));
+  }
+}
+
+TEST_F(Lookup, CancelDropsTheConnectionAtOnce) {
+  UseServer("silent");
+  Start();
+  RunLookup({WhenStatus("Searching..."), Press(IDCANCEL)});
+  // The server sees the connection closed: the look-up is not left running.
+  ASSERT_TRUE(PumpUntil([this] {
+    std::vector<std::string> requests = Requests();
+    return requests.size() == 2 && requests[1] == "closed " + requests[0];
+  }));
+  EXPECT_EQ("Untitled", Text(mainWindow));
+}
+
+TEST_F(Lookup, ADiscChangedWhileTheDialogIsOpenDoesNotTakeTheTitles) {
+  UseServer("single");
+  Start();
+  const unsigned other[] = {Frames(0, 2, 0), Frames(5, 0, 0), Frames(9, 0, 0)};
+  RunLookup({WhenStatus(kChoose), Do(VDriveRemoveDisc), [] { return doorOpen == 1; },
+             Do([&] { VDriveLoadDisc(3, other, Frames(20, 0, 0), 0); }),
+             [] { return doorOpen == 0 && discInfo.trackCount == 3; }, Press(IDOK),
+             WhenStatus("The disc was changed; its titles were not replaced."), Press(IDCANCEL)});
+  EXPECT_EQ("Untitled", Text(mainWindow));
+  EXPECT_EQ(3u, OrderTexts().size());
+  EXPECT_EQ(1u, Requests().size());  // the entry was never read
+  EndPlayer();
+  EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Corvane"));
+}
+
+}  // namespace
