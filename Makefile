@@ -29,8 +29,10 @@ screenshots: deps
 	@cmake --preset win64 >/dev/null
 	@cmake --build --preset win64 --target screenshots vcdaudio kovel_led_font
 	@mkdir -p build/shots docs
+	@python3 tests/cddb/cddb_server.py start build/shots/cddb
 	env -u DISPLAY tools/wine-run --build-dir build/win64 build/win64/bin/screenshots.exe \
-	  "Z:$$(pwd | tr / '\\')\\build\\shots"
+	  "Z:$$(pwd | tr / '\\')\\build\\shots" $$(cat build/shots/cddb/port); \
+	  status=$$?; python3 tests/cddb/cddb_server.py stop build/shots/cddb; exit $$status
 	@for f in build/shots/*.bmp; do python3 tools/bmp2png.py $$f docs/$$(basename $$f .bmp).png; done
 	@ls docs/*.png
 
@@ -44,7 +46,8 @@ clean:
 bench: build
 	tools/wine-run --build-dir build/win64 build/win64/bin/catalogue_bench.exe
 
-# Fuzzing of the profile engine and the catalogue load, and crash trials of
+# Fuzzing of the profile engine, the catalogue load and the answers of the
+# CD database, and crash trials of
 # the catalogue save: run by hand, never by `make test`. FUZZ_SECONDS bounds
 # each fuzzing run; new inputs the fuzzers find stay in build/fuzz for the
 # next run.
@@ -59,16 +62,20 @@ fuzz:
 	  echo "Installing:$$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
 	fi
-	@mkdir -p build/fuzz/profile build/fuzz/catalogue
+	@mkdir -p build/fuzz/profile build/fuzz/catalogue build/fuzz/lookup
 	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
 	  -I. fuzz/profile_fuzz.cpp common/profile/profile.cpp -o build/fuzz/profile_fuzz
 	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
 	  -I. fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp common/profile/profile.cpp \
 	  -o build/fuzz/catalogue_fuzz
+	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+	  -I. fuzz/lookup_fuzz.cpp player/lookup/lookup_core.cpp common/profile/profile.cpp -o build/fuzz/lookup_fuzz
 	build/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/profile fuzz/corpus
 	build/fuzz/catalogue_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/catalogue fuzz/catalogue-corpus
+	build/fuzz/lookup_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -print_final_stats=1 \
+	  -artifact_prefix=build/fuzz/ build/fuzz/lookup fuzz/lookup-corpus
 
 crash-trials:
 	@mkdir -p build/crash-trials

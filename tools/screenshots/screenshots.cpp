@@ -1,15 +1,18 @@
 // Takes the pictures in docs/: the player on the virtual drive's demo disc
-// in both views, playing and without a disc, its About box and the three
-// pages of the disc properties sheet. The player runs in this process, so
-// the drive's clock and contents are set directly.
+// in both views, playing and without a disc, its About box, the three
+// pages of the disc properties sheet and, given the port of the test CD
+// database (tests/cddb) on 127.0.0.1, the look-up dialog with its matches.
+// The player runs in this process, so the drive's clock and contents are
+// set directly.
 //
-//   screenshots FOLDER      (writes FOLDER\*.bmp)
+//   screenshots FOLDER [PORT]     (writes FOLDER\*.bmp)
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
 #include <string>
 
+#include "common/profile/profile.h"
 #include "player/catalogue/catalogue.h"
 #include "player/device/cd_device.h"
 #include "player/panel/panel.h"
@@ -73,11 +76,41 @@ void CALLBACK AboutTick(HWND, UINT, UINT_PTR timer, DWORD) {
   SendMessageA(about, WM_COMMAND, IDOK, 0);
 }
 
+void CALLBACK LookupTick(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = FindWindowA("#32770", "Look Up Titles Online");
+  static int settled;
+  if (!dialog || SendDlgItemMessageA(dialog, IDC_LOOKUP_LIST, LB_GETCOUNT, 0, 0) <= 0 || ++settled < 5) return;
+  KillTimer(nullptr, timer);
+  Capture(dialog, "lookup");
+  SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+// The look-up against the "several" scenario of the test CD database; the
+// settings file is put back as it was.
+void CaptureLookup(const char* port) {
+  char path[MAX_PATH];
+  std::string before, text;
+  if (!ProfileResolvePath("kovel.ini", path, sizeof path)) return;
+  ProfileReadFile(path, &before);
+  text = before;
+  const ProfileEntry server[] = {
+      {"Server", "127.0.0.1"}, {"Port", port}, {"Path", "/several/~cddb/cddb.cgi"}, {"User", "kovel32"}};
+  ProfileWriteSection(&text, "Lookup", server, 4);
+  ProfileWriteFile(path, text);
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, LookupTick);
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_LOOKUP, 0);
+  KillTimer(nullptr, timer);
+  if (before.empty())
+    DeleteFileA(path);
+  else
+    ProfileWriteFile(path, before);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: screenshots FOLDER\n");
+  if (argc != 2 && argc != 3) {
+    fprintf(stderr, "usage: screenshots FOLDER [PORT]\n");
     return 2;
   }
   folder = argv[1];
@@ -119,6 +152,11 @@ int main(int argc, char** argv) {
   ShowDiscProperties(mainWindow, &discInfo);
   KillTimer(nullptr, timer);
   Pump(300);
+
+  if (argc == 3) {
+    CaptureLookup(argv[2]);
+    Pump(300);
+  }
 
   VDriveRemoveDisc();
   Pump(600);
