@@ -94,9 +94,10 @@ class Lookup : public Player {
   }
 
   // Points the look-up at a scenario of the test server.
-  void UseServer(const std::string& scenario, int port = ServerPort(), const std::string& before = "") {
-    WriteBytes(WindowsFile("kovel.ini"), before + "[Lookup]\r\nServer=127.0.0.1\r\nPort=" + std::to_string(port) +
-                                             "\r\nPath=/" + scenario + "/~cddb/cddb.cgi\r\n");
+  void UseServer(const std::string& scenario, int port = ServerPort(), const std::string& before = "",
+                 const std::string& server = "127.0.0.1") {
+    WriteBytes(WindowsFile("kovel.ini"), before + "[Lookup]\r\nServer=" + server + "\r\nPort=" +
+                                             std::to_string(port) + "\r\nPath=/" + scenario + "/~cddb/cddb.cgi\r\n");
   }
 
   // Opens the dialog from the system menu and runs the script in it.
@@ -160,7 +161,7 @@ TEST_F(Lookup, TheMenuItemFollowsStayOnTopAndNeedsAMusicDisc) {
 TEST_F(Lookup, OkAppliesTheSingleMatchSavesItAndLeavesPlaybackAlone) {
   ASSERT_EQ(1252u, GetACP()) << "the expected texts are those of the Western code page";
   const std::string window = "[Window]\r\nWindowXPosn=30\r\nWindowYPosn=40\r\n";
-  UseServer("single", ServerPort(), window);
+  UseServer("single", ServerPort(), window, "localhost");  // a name to look up
   Start();
   Command(IDC_FORWARD_SKIP);
   Command(IDC_PLAY);
@@ -194,7 +195,7 @@ TEST_F(Lookup, OkAppliesTheSingleMatchSavesItAndLeavesPlaybackAlone) {
                            "Shuffle=0\r\nTrack1=Blue Harbour\r\nTrack2=Caf\xE9 Noir\r\n"));
   EXPECT_NE(std::string::npos, catalogue.find("Track4=Track 4\r\n"));
   // The missing key was added; the window settings were left as they were.
-  EXPECT_EQ(window + "[Lookup]\r\nServer=127.0.0.1\r\nPort=" + std::to_string(ServerPort()) +
+  EXPECT_EQ(window + "[Lookup]\r\nServer=localhost\r\nPort=" + std::to_string(ServerPort()) +
                 "\r\nPath=/single/~cddb/cddb.cgi\r\nUser=kovel32\r\n",
             ReadBytes(WindowsFile("kovel.ini")));
 
