@@ -20,7 +20,8 @@ void Check(bool ok, const char* what) {
 void CheckText(const char* text, size_t size) {
   const char* end = static_cast<const char*>(memchr(text, 0, size));
   Check(end != nullptr, "text not terminated");
-  for (const char* p = text; p < end; ++p) Check(static_cast<unsigned char>(*p) >= 0x20 && *p != 0x7F, "control character kept");
+  for (const char* p = text; p < end; ++p)
+    Check(static_cast<unsigned char>(*p) >= 0x20 && *p != 0x7F, "control character kept");
   uint16_t wide[kLookupTextSize];
   size_t n = Utf8ToUtf16(text, wide, kLookupTextSize);
   Check(n < kLookupTextSize && wide[n] == 0, "conversion past its buffer");

@@ -50,8 +50,8 @@ void PutNumber(Writer* w, unsigned long value) {
 }
 
 bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_' || c == '~';
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+         c == '_' || c == '~';
 }
 
 // Percent-encodes what may not stand in a request line as it is: in a path
@@ -111,6 +111,18 @@ void CopyLine(Span line, char* out, size_t size) {
     out[i] = c >= 0x20 && c < 0x7F ? c : '?';
   }
   out[n] = '\0';
+}
+
+bool IsErrorCode(int code) { return code >= 400 && code < 600; }
+
+// Reads the status line of a CDDB answer and returns its code (-1 when there
+// is none). The line of an error answer is kept for the user.
+int AnswerCode(const char** at, const char* end, Span* first, char* line, size_t lineSize) {
+  if (lineSize) line[0] = '\0';
+  if (!NextLine(at, end, first)) return -1;
+  int code = StatusCode(*first);
+  if (IsErrorCode(code)) CopyLine(*first, line, lineSize);
+  return code;
 }
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -193,7 +205,8 @@ bool AddMatch(LookupMatches* matches, Span line) {
   LookupMatch* match = &matches->items[matches->count];
   Span category = NextWord(&line);
   Span discId = NextWord(&line);
-  if (!AllOf(category, IsAlnum, sizeof match->category - 1) || !AllOf(discId, IsHex, sizeof match->discId - 1))
+  if (!AllOf(category, IsAlnum, sizeof match->category - 1) ||
+      !AllOf(discId, IsHex, sizeof match->discId - 1))
     return false;
   memcpy(match->category, category.begin, Length(category));
   match->category[Length(category)] = '\0';
@@ -206,7 +219,9 @@ bool AddMatch(LookupMatches* matches, Span line) {
   return true;
 }
 
-bool IsKey(Span key, const char* name) { return Length(key) == strlen(name) && memcmp(key.begin, name, Length(key)) == 0; }
+bool IsKey(Span key, const char* name) {
+  return Length(key) == strlen(name) && memcmp(key.begin, name, Length(key)) == 0;
+}
 
 // The track number of a key "TTITLEn", or -1.
 int TrackKey(Span key) {
@@ -259,7 +274,8 @@ uint32_t FreedbDiscId(const LookupToc* toc) {
   if (toc->trackCount < 1 || toc->trackCount > kLookupMaxTracks) return 0;
   uint32_t sum = 0;
   for (int i = 0; i < toc->trackCount; ++i)
-    for (uint32_t seconds = toc->offsets[i] / kFramesPerSecond; seconds > 0; seconds /= 10) sum += seconds % 10;
+    for (uint32_t seconds = toc->offsets[i] / kFramesPerSecond; seconds > 0; seconds /= 10)
+      sum += seconds % 10;
   uint32_t playing = toc->leadOut / kFramesPerSecond - toc->offsets[0] / kFramesPerSecond;
   return (sum % 255) << 24 | playing << 8 | static_cast<uint32_t>(toc->trackCount);
 }
@@ -315,8 +331,8 @@ int FormatReadCommand(const LookupMatch* match, char* out, size_t size) {
   return !w.full && match->category[0] && match->discId[0];
 }
 
-int FormatLookupRequest(const LookupSettings* settings, const char* command, const char* hostName,
-                        char* out, size_t size) {
+int FormatLookupRequest(const LookupSettings* settings, const char* command, const char* hostName, char* out,
+                        size_t size) {
   Writer w = StartWriter(out, size);
   PutText(&w, "GET ");
   PutEncoded(&w, settings->path, true);
@@ -377,7 +393,8 @@ int ParseHttpAnswer(const char* data, size_t size, const char** body, size_t* bo
       length = 0;
       for (const char* p = value.begin; p < value.end; ++p)
         length = length > kLookupAnswerLimit ? length : length * 10 + static_cast<size_t>(*p - '0');
-    } else if (HeaderValue(header, "Transfer-Encoding", &value) && !(Length(value) == 8 && memcmp(value.begin, "identity", 8) == 0)) {
+    } else if (HeaderValue(header, "Transfer-Encoding", &value) &&
+               !(Length(value) == 8 && memcmp(value.begin, "identity", 8) == 0)) {
       return kLookupUnreadable;  // a request of HTTP/1.0 gets no chunks
     }
   }
@@ -393,12 +410,10 @@ int ParseHttpAnswer(const char* data, size_t size, const char** body, size_t* bo
 
 int ParseQueryAnswer(const char* body, size_t size, LookupMatches* matches, char* line, size_t lineSize) {
   matches->count = 0;
-  if (lineSize) line[0] = '\0';
   const char* at = body;
   const char* end = body + size;
   Span first;
-  if (!NextLine(&at, end, &first)) return kLookupUnreadable;
-  int code = StatusCode(first);
+  int code = AnswerCode(&at, end, &first, line, lineSize);
   if (code == 200) {
     Span match{first.begin + 3, first.end};
     if (match.begin < match.end) ++match.begin;
@@ -412,26 +427,16 @@ int ParseQueryAnswer(const char* body, size_t size, LookupMatches* matches, char
     return matches->count ? kLookupOk : kLookupNoMatch;
   }
   if (code == 202) return kLookupNoMatch;
-  if (code >= 400 && code < 600) {
-    CopyLine(first, line, lineSize);
-    return kLookupServerError;
-  }
-  return kLookupUnreadable;
+  return IsErrorCode(code) ? kLookupServerError : kLookupUnreadable;
 }
 
 int ParseReadAnswer(const char* body, size_t size, LookupEntry* entry, char* line, size_t lineSize) {
   memset(entry, 0, sizeof *entry);
-  if (lineSize) line[0] = '\0';
   const char* at = body;
   const char* end = body + size;
   Span first;
-  if (!NextLine(&at, end, &first)) return kLookupUnreadable;
-  int code = StatusCode(first);
-  if (code >= 400 && code < 600) {
-    CopyLine(first, line, lineSize);
-    return kLookupServerError;
-  }
-  if (code != 210) return kLookupUnreadable;
+  int code = AnswerCode(&at, end, &first, line, lineSize);
+  if (code != 210) return IsErrorCode(code) ? kLookupServerError : kLookupUnreadable;
 
   // Keys that repeat continue their value; escapes are undone once it is
   // whole, since a line may end inside one.
@@ -481,7 +486,11 @@ size_t Utf8ToUtf16(const char* text, uint16_t* out, size_t count) {
   size_t n = 0;
   while (*p) {
     unsigned char c = *p;
-    int length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    int length = c < 0x80                 ? 1
+                 : c >= 0xC2 && c <= 0xDF ? 2
+                 : c >= 0xE0 && c <= 0xEF ? 3
+                 : c >= 0xF0 && c <= 0xF4 ? 4
+                                          : 0;
     uint32_t code = length == 1 ? c : length == 2 ? c & 0x1Fu : length == 3 ? c & 0x0Fu : c & 0x07u;
     bool valid = length > 0;
     // Each byte is checked before the next is read, so the terminator ends a
@@ -530,8 +539,10 @@ void FormatLookupStatus(int status, const char* server, const char* line, char* 
     case kStatusUnreadable: snprintf(out, size, "The server's answer could not be read."); break;
     case kStatusTooLong: snprintf(out, size, "The server's answer is too long."); break;
     case kStatusNoSockets: snprintf(out, size, "Windows Sockets are not available."); break;
-    case kStatusNoDisc: snprintf(out, size, "The disc's table of contents could not be read."); break;
-    case kStatusDiscChanged: snprintf(out, size, "The disc was changed; its titles were not replaced."); break;
+    case kStatusNoContents: snprintf(out, size, "The disc's table of contents could not be read."); break;
+    case kStatusDiscChanged:
+      snprintf(out, size, "The disc was changed; its titles were not replaced.");
+      break;
     default: snprintf(out, size, "%s", ""); break;
   }
 }

@@ -14,8 +14,8 @@ enum {
   kLookupMaxTracks = 99,
   kLookupAnswerLimit = 65536,  // bytes of one answer, headers included
   kLookupMaxMatches = 32,
-  kLookupTextSize = 320,       // a UTF-8 text: 79 characters of up to 4 bytes, and more
-  kLookupLineSize = 128,       // a server's status line, kept to show the user
+  kLookupTextSize = 320,  // a UTF-8 text: 79 characters of up to 4 bytes each, with room
+  kLookupLineSize = 128,  // a server's status line, kept to show the user
   kLookupRequestSize = 2048,
   kLookupDefaultPort = 80,
 };
@@ -79,8 +79,8 @@ int FormatQueryCommand(const LookupToc* toc, char* out, size_t size);
 int FormatReadCommand(const LookupMatch* match, char* out, size_t size);
 // The HTTP/1.0 GET request for a command, with the greeting (user, host
 // name, program and version) and protocol level 6, which answers in UTF-8.
-int FormatLookupRequest(const LookupSettings* settings, const char* command, const char* hostName,
-                        char* out, size_t size);
+int FormatLookupRequest(const LookupSettings* settings, const char* command, const char* hostName, char* out,
+                        size_t size);
 
 enum LookupResult {
   kLookupOk,
@@ -110,20 +110,22 @@ void FormatMatchLine(const LookupMatch* match, char* out, size_t size);
 
 // What the look-up dialog tells the user.
 enum LookupStatus {
-  kStatusConnecting,     // server
+  kStatusConnecting,
   kStatusSearching,
   kStatusReading,
   kStatusChoose,
   kStatusNoMatch,
-  kStatusNameNotFound,   // server
-  kStatusCannotConnect,  // server
-  kStatusTimeout,        // server
-  kStatusConnectionLost, // server
-  kStatusServerError,    // the server's line
+  kStatusNameNotFound,
+  kStatusCannotConnect,
+  kStatusTimeout,
+  kStatusConnectionLost,
+  kStatusServerError,
   kStatusUnreadable,
   kStatusTooLong,
   kStatusNoSockets,
-  kStatusNoDisc,
+  kStatusNoContents,
   kStatusDiscChanged,
 };
+// The text of a status: server names the server where a text mentions it,
+// line is the server's own status line for kStatusServerError.
 void FormatLookupStatus(int status, const char* server, const char* line, char* out, size_t size);

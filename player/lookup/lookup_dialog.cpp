@@ -47,7 +47,9 @@ struct LookupSession {
 
 enum Received { kReceivedData, kAnswerEnded, kNothingYet, kReceiveFailed };
 
-LookupSession* Session(HWND dialog) { return reinterpret_cast<LookupSession*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+LookupSession* Session(HWND dialog) {
+  return reinterpret_cast<LookupSession*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 void ShowStatus(HWND dialog, const LookupSession* s, int status, const char* line = "") {
   char text[256];
@@ -140,7 +142,8 @@ void SendRequest(HWND dialog, LookupSession* s) {
 int Receive(HWND dialog, LookupSession* s) {
   char spill;
   size_t room = sizeof s->answer - s->answerLength;
-  int n = recv(s->connection, room ? s->answer + s->answerLength : &spill, room ? static_cast<int>(room) : 1, 0);
+  int n =
+      recv(s->connection, room ? s->answer + s->answerLength : &spill, room ? static_cast<int>(room) : 1, 0);
   if (n == SOCKET_ERROR) {
     if (WSAGetLastError() == WSAEWOULDBLOCK) return kNothingYet;
     Fail(dialog, s, kStatusConnectionLost);
@@ -263,7 +266,7 @@ void Begin(HWND dialog, LookupSession* s) {
   s->discId = discInfo.discId;
   LoadLookupSettings(appInstance, &s->settings);
   if (!ReadLookupToc(deviceId, &s->toc)) {
-    Fail(dialog, s, kStatusNoDisc);
+    Fail(dialog, s, kStatusNoContents);
     return;
   }
   WSADATA data;
@@ -281,7 +284,8 @@ void Begin(HWND dialog, LookupSession* s) {
     Search(dialog, s);
     return;
   }
-  s->hostRequest = WSAAsyncGetHostByName(dialog, kHostFound, s->settings.server, s->hostEntry, sizeof s->hostEntry);
+  s->hostRequest =
+      WSAAsyncGetHostByName(dialog, kHostFound, s->settings.server, s->hostEntry, sizeof s->hostEntry);
   if (!s->hostRequest) {
     Fail(dialog, s, kStatusNameNotFound);
     return;
@@ -315,7 +319,8 @@ INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       if (s) OnSocketEvent(dialog, s, wParam, lParam);
       return TRUE;
     case WM_TIMER:
-      if (s && wParam == kTimeoutTimer && s->step != kFinished && s->step != kChoosing) Fail(dialog, s, kStatusTimeout);
+      if (s && wParam == kTimeoutTimer && s->step != kFinished && s->step != kChoosing)
+        Fail(dialog, s, kStatusTimeout);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {

@@ -90,5 +90,6 @@ void ApplyLookupEntry(const LookupEntry* entry, DiscInfo* info) {
   if (entry->artist[0]) AnsiFromUtf8(entry->artist, info->artist, sizeof info->artist);
   if (entry->title[0]) AnsiFromUtf8(entry->title, info->title, sizeof info->title);
   for (int t = 0; t < entry->trackCount && t < info->trackCount; ++t)
-    if (entry->tracks[t][0]) AnsiFromUtf8(entry->tracks[t], info->tracks[t].title, sizeof info->tracks[t].title);
+    if (entry->tracks[t][0])
+      AnsiFromUtf8(entry->tracks[t], info->tracks[t].title, sizeof info->tracks[t].title);
 }

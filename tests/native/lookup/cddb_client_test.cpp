@@ -93,7 +93,7 @@ TEST(CddbClient, TheTestServerAnswersAsADatabaseDoes) {
     const char* scenario;
     const char* readCategory;  // read this entry instead of searching
     int result;
-    std::string found;         // the categories and artists found
+    std::string found;  // the categories and artists found
   } steps[] = {
       {"single", nullptr, 1, "rock:The Corvane Quartet"},
       {"several", nullptr, 3, "rock:The Corvane Quartet jazz:Corvane Trio misc:Various Artists"},
@@ -117,7 +117,8 @@ TEST(CddbClient, TheTestServerAnswersAsADatabaseDoes) {
         if (i > 0) {
           ASSERT_EQ(1, cddb_query_next(connection, disc));
         }
-        found += std::string(i ? " " : "") + cddb_disc_get_category_str(disc) + ":" + cddb_disc_get_artist(disc);
+        found +=
+            std::string(i ? " " : "") + cddb_disc_get_category_str(disc) + ":" + cddb_disc_get_artist(disc);
       }
     }
     EXPECT_EQ(step.found, found);

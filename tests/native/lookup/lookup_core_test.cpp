@@ -95,24 +95,27 @@ TEST(LookupCore, SettingsTakeDefaultsAndTheDefaultsAreAddedOnlyWhereMissing) {
   EXPECT_STREQ("/~cddb/cddb.cgi", settings.path);
   EXPECT_STREQ("kovel32", settings.user);
 
-  std::string text = "[Window]\r\nWindowXPosn=-8\r\n[Lookup]\r\nServer=127.0.0.1\r\nPort=99999\r\nPath=cddb.cgi\r\n";
+  std::string text =
+      "[Window]\r\nWindowXPosn=-8\r\n[Lookup]\r\nServer=127.0.0.1\r\nPort=99999\r\nPath=cddb.cgi\r\n";
   ReadLookupSettings(text, &settings);
   EXPECT_STREQ("127.0.0.1", settings.server);
-  EXPECT_EQ(80, settings.port);                      // out of range
-  EXPECT_STREQ("/~cddb/cddb.cgi", settings.path);    // not a path
+  EXPECT_EQ(80, settings.port);                    // out of range
+  EXPECT_STREQ("/~cddb/cddb.cgi", settings.path);  // not a path
   ReadLookupSettings("[Lookup]\r\nServer=bad name\r\nPort=8080\r\nUser=\r\n", &settings);
   EXPECT_STREQ("gnudb.gnudb.org", settings.server);
   EXPECT_EQ(8080, settings.port);
   EXPECT_STREQ("kovel32", settings.user);
 
   ASSERT_EQ(1, AddLookupDefaults(&text));
-  EXPECT_EQ("[Window]\r\nWindowXPosn=-8\r\n[Lookup]\r\nServer=127.0.0.1\r\nPort=99999\r\nPath=cddb.cgi\r\n"
-            "User=kovel32\r\n",
-            text);
+  EXPECT_EQ(
+      "[Window]\r\nWindowXPosn=-8\r\n[Lookup]\r\nServer=127.0.0.1\r\nPort=99999\r\nPath=cddb.cgi\r\n"
+      "User=kovel32\r\n",
+      text);
   EXPECT_EQ(0, AddLookupDefaults(&text));
   std::string fresh;
   ASSERT_EQ(1, AddLookupDefaults(&fresh));
-  EXPECT_EQ("[Lookup]\r\nServer=gnudb.gnudb.org\r\nPort=80\r\nPath=/~cddb/cddb.cgi\r\nUser=kovel32\r\n", fresh);
+  EXPECT_EQ("[Lookup]\r\nServer=gnudb.gnudb.org\r\nPort=80\r\nPath=/~cddb/cddb.cgi\r\nUser=kovel32\r\n",
+            fresh);
 }
 
 TEST(LookupCore, HttpAnswersGiveTheirBodyOrSayWhatIsWrong) {
@@ -122,15 +125,19 @@ TEST(LookupCore, HttpAnswersGiveTheirBodyOrSayWhatIsWrong) {
     std::string body;
     std::string line;
   } cases[] = {
-      {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n202 No match\r\n", kLookupOk, "202 No match\r\n", ""},
+      {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n202 No match\r\n", kLookupOk, "202 No match\r\n",
+       ""},
       {"HTTP/1.1 200 OK\nContent-length:  5\n\n200 x and more", kLookupOk, "200 x", ""},
       {"HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\n200 x", kLookupCut, "", ""},
       {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n200 x", kLookupCut, "", ""},
       {"HTTP/1.1 200 OK\r\nContent-Length: 12x\r\n\r\n200 x", kLookupUnreadable, "", ""},
-      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n200 x\r\n0\r\n\r\n", kLookupUnreadable, "", ""},
+      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n200 x\r\n0\r\n\r\n", kLookupUnreadable, "",
+       ""},
       {"HTTP/1.1 200 OK\r\nServer: x", kLookupCut, "", ""},
       {"HTTP/1.0 200 OK", kLookupCut, "", ""},
-      {"HTTP/1.1 404 Not \x01" "Found\r\n\r\n", kLookupServerError, "", "HTTP/1.1 404 Not ?Found"},
+      {"HTTP/1.1 404 Not \x01"
+       "Found\r\n\r\n",
+       kLookupServerError, "", "HTTP/1.1 404 Not ?Found"},
       {"HTTP/1.1 20x OK\r\n\r\n", kLookupUnreadable, "", ""},
       {"200 rock 12345678 A / B\r\n", kLookupUnreadable, "", ""},
       {"", kLookupUnreadable, "", ""},
@@ -149,7 +156,8 @@ TEST(LookupCore, HttpAnswersGiveTheirBodyOrSayWhatIsWrong) {
 TEST(LookupCore, SearchAnswersListTheirMatches) {
   LookupMatches matches;
   std::string line;
-  ASSERT_EQ(kLookupOk, Query("200 rock 3402ee05 The Corvane Quartet / Late Night Sessions\r\n", &matches, &line));
+  ASSERT_EQ(kLookupOk,
+            Query("200 rock 3402ee05 The Corvane Quartet / Late Night Sessions\r\n", &matches, &line));
   ASSERT_EQ(1, matches.count);
   EXPECT_STREQ("rock", matches.items[0].category);
   EXPECT_STREQ("3402ee05", matches.items[0].discId);
@@ -163,8 +171,9 @@ TEST(LookupCore, SearchAnswersListTheirMatches) {
 
   // LF alone, a line the protocol cannot give skipped, the list ending at
   // "." or where the answer ends.
-  ASSERT_EQ(kLookupOk, Query("211 close matches\nrock 1 A / B\nrock+x 2 C\njazz 0000000g D\nfolk 3\n.\nmisc 4 E\n",
-                             &matches, &line));
+  ASSERT_EQ(kLookupOk,
+            Query("211 close matches\nrock 1 A / B\nrock+x 2 C\njazz 0000000g D\nfolk 3\n.\nmisc 4 E\n",
+                  &matches, &line));
   ASSERT_EQ(2, matches.count);
   EXPECT_STREQ("A / B", matches.items[0].title);
   EXPECT_STREQ("folk", matches.items[1].category);
@@ -247,8 +256,17 @@ TEST(LookupCore, Utf8DecodesToUtf16AndMarksWhatIsNotUtf8) {
   EXPECT_EQ(u"\U0001F3B5!", Utf16("\xF0\x9F\x8E\xB5!"));
   // Stray continuation, overlong form, encoded surrogate, cut sequence,
   // Latin-1 byte: each bad byte becomes U+FFFD.
-  EXPECT_EQ(u"\xFFFD" u"a\xFFFD\xFFFD" u"b\xFFFD\xFFFD\xFFFD" u"c\xFFFD\xFFFD" u"d\xFFFD",
-            Utf16("\x80" "a\xC0\xAF" "b\xED\xA0\x80" "c\xE4\xBA" "d\xE9"));
+  EXPECT_EQ(
+      u"\xFFFD"
+      u"a\xFFFD\xFFFD"
+      u"b\xFFFD\xFFFD\xFFFD"
+      u"c\xFFFD\xFFFD"
+      u"d\xFFFD",
+      Utf16("\x80"
+            "a\xC0\xAF"
+            "b\xED\xA0\x80"
+            "c\xE4\xBA"
+            "d\xE9"));
   // The buffer takes whole characters only: no half of a surrogate pair.
   EXPECT_EQ(u"ab", Utf16("ab\xF0\x9F\x8E\xB5", 4));
   EXPECT_EQ(u"", Utf16("x", 1));

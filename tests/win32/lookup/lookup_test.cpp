@@ -74,7 +74,8 @@ std::function<bool()> Do(std::function<void()> action) {
 std::function<bool()> Press(int button) {
   return Do([button] {
     HWND dialog = Dialog();
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
   });
 }
 
@@ -96,8 +97,9 @@ class Lookup : public Player {
   // Points the look-up at a scenario of the test server.
   void UseServer(const std::string& scenario, int port = ServerPort(), const std::string& before = "",
                  const std::string& server = "127.0.0.1") {
-    WriteBytes(WindowsFile("kovel.ini"), before + "[Lookup]\r\nServer=" + server + "\r\nPort=" +
-                                             std::to_string(port) + "\r\nPath=/" + scenario + "/~cddb/cddb.cgi\r\n");
+    WriteBytes(WindowsFile("kovel.ini"), before + "[Lookup]\r\nServer=" + server +
+                                             "\r\nPort=" + std::to_string(port) + "\r\nPath=/" + scenario +
+                                             "/~cddb/cddb.cgi\r\n");
   }
 
   // Opens the dialog from the system menu and runs the script in it.
@@ -201,7 +203,8 @@ TEST_F(Lookup, OkAppliesTheSingleMatchSavesItAndLeavesPlaybackAlone) {
 
   std::vector<std::string> requests = Requests();
   ASSERT_EQ(2u, requests.size());
-  const std::string query = "/single/~cddb/cddb.cgi?cmd=cddb+query+3402ee05+5+150+14265+33790+49650+51900+752&hello=kovel32+";
+  const std::string query =
+      "/single/~cddb/cddb.cgi?cmd=cddb+query+3402ee05+5+150+14265+33790+49650+51900+752&hello=kovel32+";
   const std::string read = "/single/~cddb/cddb.cgi?cmd=cddb+read+rock+3402ee05&hello=kovel32+";
   const std::string greeting = "+kovel32+1.0&proto=6";
   EXPECT_EQ(query, requests[0].substr(0, query.size()));
@@ -260,8 +263,8 @@ TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
     FreshProcess();
     Start();
     bool okEnabled = true;
-    RunLookup({WhenStatus(c.status), Do([&] { okEnabled = IsWindowEnabled(GetDlgItem(Dialog(), IDOK)) != 0; }),
-               Press(IDCANCEL)});
+    RunLookup({WhenStatus(c.status),
+               Do([&] { okEnabled = IsWindowEnabled(GetDlgItem(Dialog(), IDOK)) != 0; }), Press(IDCANCEL)});
     EXPECT_FALSE(okEnabled);
     EXPECT_EQ("Untitled", Text(mainWindow));
     EndPlayer();
