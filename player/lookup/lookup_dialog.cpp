@@ -32,7 +32,6 @@ struct LookupSession {
   int socketsStarted;
   int step;
   HANDLE hostRequest;
-  char hostEntry[MAXGETHOSTSTRUCT];
   unsigned long address;  // network byte order
   SOCKET connection;
   char hostName[64];
@@ -44,6 +43,11 @@ struct LookupSession {
   LookupMatches matches;
   LookupEntry entry;
 };
+
+// WinSock writes the answer of a name lookup here whenever it comes: a
+// request cancelled with the dialog may still be answered (Wine does not
+// cancel), so the buffer outlives every dialog. One dialog runs at a time.
+char hostEntry[MAXGETHOSTSTRUCT];
 
 enum Received { kReceivedData, kAnswerEnded, kNothingYet, kReceiveFailed };
 
@@ -117,7 +121,7 @@ void Search(HWND dialog, LookupSession* s) {
 void OnHostFound(HWND dialog, LookupSession* s, WPARAM request, LPARAM lParam) {
   if (reinterpret_cast<HANDLE>(request) != s->hostRequest) return;
   s->hostRequest = nullptr;
-  const hostent* host = reinterpret_cast<const hostent*>(s->hostEntry);
+  const hostent* host = reinterpret_cast<const hostent*>(hostEntry);
   if (WSAGETASYNCERROR(lParam) != 0 || host->h_length != sizeof s->address || !host->h_addr_list ||
       !host->h_addr_list[0]) {
     Fail(dialog, s, kStatusNameNotFound);
@@ -285,7 +289,7 @@ void Begin(HWND dialog, LookupSession* s) {
     return;
   }
   s->hostRequest =
-      WSAAsyncGetHostByName(dialog, kHostFound, s->settings.server, s->hostEntry, sizeof s->hostEntry);
+      WSAAsyncGetHostByName(dialog, kHostFound, s->settings.server, hostEntry, sizeof hostEntry);
   if (!s->hostRequest) {
     Fail(dialog, s, kStatusNameNotFound);
     return;
