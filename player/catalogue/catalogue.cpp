@@ -35,20 +35,23 @@ int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   LoadNames(instance, &names);
   info->discId = ComputeDiscId(deviceId, &info->trackCount);
   char path[MAX_PATH];
-  std::string catalogue;
+  ProfileFile catalogue = {};
+  // A catalogue that cannot be read gives the defaults, as a missing one.
   if (CataloguePath(instance, path, sizeof path)) ProfileReadFile(path, &catalogue);
-  LoadDiscRecord(catalogue, &names, info);
+  LoadDiscRecord(catalogue.text, &names, info);
   return 1;
 }
 
 void SaveDiscEntry(HINSTANCE instance, DiscInfo* info) {
   CatalogueNames names;
   char path[MAX_PATH];
-  std::string catalogue;
+  ProfileFile catalogue = {};
   if (!info->tracks || !CataloguePath(instance, path, sizeof path)) return;
   LoadNames(instance, &names);
-  ProfileReadFile(path, &catalogue);
-  if (SaveDiscRecord(&catalogue, &names, info)) ProfileWriteFile(path, catalogue);
+  // A catalogue that exists but cannot be read is left alone: rewriting it
+  // from nothing would lose every other disc.
+  if (!ProfileReadFile(path, &catalogue)) return;
+  if (SaveDiscRecord(&catalogue.text, &names, info)) ProfileWriteFile(path, &catalogue);
 }
 
 void ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info) {
