@@ -53,15 +53,14 @@ int ReadLookupToc(UINT deviceId, LookupToc* toc) {
 
 void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings) {
   char file[13], path[MAX_PATH];
-  std::string text;
+  ProfileFile settingsFile = {};
   LoadStringA(instance, IDS_SETTINGS_FILE, file, sizeof file);
-  // A file that is there but could not be read is not rewritten: the
-  // window settings in it would be lost.
-  if (ProfileResolvePath(file, path, sizeof path) &&
-      (ProfileReadFile(path, &text) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) &&
-      AddLookupDefaults(&text))
-    ProfileWriteFile(path, text);
-  ReadLookupSettings(text, settings);
+  // A file that is there but cannot be read is not rewritten: the window
+  // settings in it would be lost.
+  if (ProfileResolvePath(file, path, sizeof path) && ProfileReadFile(path, &settingsFile) &&
+      AddLookupDefaults(&settingsFile.text))
+    ProfileWriteFile(path, &settingsFile);
+  ReadLookupSettings(settingsFile.text, settings);
 }
 
 void AnsiFromUtf8(const char* text, char* out, size_t size) {

@@ -89,21 +89,20 @@ void CALLBACK LookupTick(HWND, UINT, UINT_PTR timer, DWORD) {
 // settings file is put back as it was.
 void CaptureLookup(const char* port) {
   char path[MAX_PATH];
-  std::string before, text;
-  if (!ProfileResolvePath("kovel.ini", path, sizeof path)) return;
-  ProfileReadFile(path, &before);
-  text = before;
+  ProfileFile before = {};
+  if (!ProfileResolvePath("kovel.ini", path, sizeof path) || !ProfileReadFile(path, &before)) return;
+  ProfileFile file = before;
   const ProfileEntry server[] = {
       {"Server", "127.0.0.1"}, {"Port", port}, {"Path", "/several/~cddb/cddb.cgi"}, {"User", "kovel32"}};
-  ProfileWriteSection(&text, "Lookup", server, 4);
-  ProfileWriteFile(path, text);
+  ProfileWriteSection(&file.text, "Lookup", server, 4);
+  ProfileWriteFile(path, &file);
   UINT_PTR timer = SetTimer(nullptr, 0, 50, LookupTick);
   SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_LOOKUP, 0);
   KillTimer(nullptr, timer);
-  if (before.empty())
+  if (before.text.empty())
     DeleteFileA(path);
   else
-    ProfileWriteFile(path, before);
+    ProfileWriteFile(path, &before);
 }
 
 }  // namespace
