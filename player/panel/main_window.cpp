@@ -182,6 +182,8 @@ void RememberPosition(HWND window) {
 }
 
 void Play(HWND window) {
+  // A new play ends any pause: the paused look must not come back later.
+  paused = 0;
   CDPlayTrack(callbackWindow, deviceId);
   EnableControl(window, IDC_PLAY, 0);
   EnableControl(window, IDC_PAUSE, 1);
@@ -215,6 +217,7 @@ void ShowProperties(HWND window) {
   int changed = ShowDiscProperties(window, &discInfo);
   propertiesOpen = 0;
   if (LOWORD(changed) != 1 || DiscLeftWhileSheetOpen()) return;
+  paused = 0;
   CDStopRewind(window, deviceId);
   FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
                    Item(window, IDC_REPEAT), deviceId, &discInfo);
