@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "common/profile/profile.h"
+#include "player/catalogue/cdplayer_import.h"
 #include "resources/player/resource.h"
 
 namespace {
@@ -25,6 +26,18 @@ int CataloguePath(HINSTANCE instance, char* path, size_t size) {
   return ProfileResolvePath(name, path, size);
 }
 
+// The operating system's CD player keeps its titles in the Windows
+// directory; the file is only ever read. The device is asked for that
+// player's identity only when the file has something to offer.
+void ImportCdPlayerTitles(UINT deviceId, DiscInfo* info) {
+  char path[MAX_PATH];
+  std::string text;
+  if (!ProfileResolvePath("cdplayer.ini", path, sizeof path)) return;
+  ProfileReadFile(path, &text);
+  if (text.empty() || !info->tracks) return;
+  ImportCdPlayerRecord(text, ComputeCdPlayerDiscId(deviceId, info), info);
+}
+
 }  // namespace
 
 int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
@@ -37,7 +50,11 @@ int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   char path[MAX_PATH];
   std::string catalogue;
   if (CataloguePath(instance, path, sizeof path)) ProfileReadFile(path, &catalogue);
+  char section[16];
+  DiscSectionName(info->discId, section, sizeof section);
+  int known = ProfileFindSection(catalogue, section).found;
   LoadDiscRecord(catalogue, &names, info);
+  if (!known) ImportCdPlayerTitles(deviceId, info);
   return 1;
 }
 
