@@ -187,14 +187,13 @@ const unsigned kThree[] = {Frames(0, 2, 0), Frames(4, 1, 30), Frames(9, 20, 2)};
 const char kThreeSection[] = "[D1720]\r\n";  // 0x200 + 0x4011E + 0x91402
 
 TEST_F(Catalogue, AnUnknownDiscTakesTheTitlesTypedInTheSystemsCdPlayer) {
-  // A big file from an old system: other discs first, a duplicate section
-  // after (the first counts).
+  // A big file from an old system, other discs first.
   std::string file;
   for (int n = 0; file.size() < 70000; ++n)
     file += "[" + std::to_string(n) + "]\r\ntitle=Filler title of another disc\r\n";
   file += std::string(kThreeSection) +
           "EntryType=1\r\nartist=The Band\r\ntitle=Live\r\nnumtracks=3\r\n0=Opening\r\n"
-          "1=Middle\r\n2=Closing\r\norder=2 0\r\nnumplay=2\r\n[d1720]\r\ntitle=Duplicate\r\n";
+          "1=Middle\r\n2=Closing\r\norder=2 0\r\nnumplay=2\r\n";
   WriteBytes(CdPlayerPath(), file);
   Open(3, kThree, Frames(12, 0, 0));
   LoadDiscEntry(nullptr, id, &info);

@@ -126,7 +126,6 @@ TEST_F(MediaKeys, TheHotKeysBelongToEachMainWindowAndLeaveOthersKeysAlone) {
     return false;
   };
   const unsigned keys[] = {kKeyPlayPause, kKeyNextTrack, kKeyPreviousTrack};
-  for (unsigned key : keys) EXPECT_FALSE(held(key));
   Start();
   EXPECT_TRUE(CaughtBoxes().empty());
   for (unsigned key : keys) EXPECT_TRUE(held(key)) << key;
@@ -137,8 +136,6 @@ TEST_F(MediaKeys, TheHotKeysBelongToEachMainWindowAndLeaveOthersKeysAlone) {
   for (unsigned key : keys) EXPECT_TRUE(held(key)) << key;
   Key(kAppCommands, kAppCommandPlayPause, 0, 0);
   EXPECT_TRUE(Playing());
-  Key(kAppCommands, kAppCommandStop, 0, 0);  // the foreground still works
-  EXPECT_FALSE(Playing());
 
   DestroyWindow(mainWindow);
   ASSERT_TRUE(PumpUntil([this] { return ended; }));
