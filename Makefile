@@ -73,7 +73,8 @@ fuzz:
 crash-trials:
 	@mkdir -p build/crash-trials
 	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/crash_trials.cpp \
-	  common/profile/profile.cpp common/profile/profile_file_posix.cpp -o build/crash-trials/crash_trials
+	  common/profile/profile.cpp common/profile/profile_file.cpp common/profile/profile_file_posix.cpp \
+	  -o build/crash-trials/crash_trials
 	build/crash-trials/crash_trials
 
 # The release for Windows users: the 32-bit player and Setup with the LED

@@ -13,6 +13,8 @@
 #include "player/shell/player_state.h"
 #include "resources/player/resource.h"
 
+MonitorFunctions monitorFunctions;
+
 namespace {
 
 HWND Item(HWND window, int id) { return GetDlgItem(window, id); }
@@ -24,6 +26,32 @@ void SelectFirstEntry(HWND window, HWND owner) {
   if (TrackEntry* entry = OrderItem(list, 0)) CDSeekTrack(owner, entry->number, deviceId);
 }
 
+// The work area a window at rect belongs on: the nearest monitor's, or the
+// primary screen's where the system has no monitor functions. Returns
+// whether the window touches a monitor (or that work area) as it stands.
+bool WorkAreaFor(const RECT& rect, RECT* work) {
+  if (!monitorFunctions.lookedUp) {
+    HMODULE user = GetModuleHandleA("user32.dll");
+    monitorFunctions.fromRect = reinterpret_cast<MonitorFromRectCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user, "MonitorFromRect")));
+    monitorFunctions.getInfo = reinterpret_cast<GetMonitorInfoCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user, "GetMonitorInfoA")));
+    monitorFunctions.lookedUp = 1;
+  }
+  if (monitorFunctions.fromRect && monitorFunctions.getInfo) {
+    if (monitorFunctions.fromRect(&rect, kMonitorDefaultToNull)) return true;
+    MonitorInfo info = {};
+    info.size = sizeof info;
+    if (monitorFunctions.getInfo(monitorFunctions.fromRect(&rect, kMonitorDefaultToNearest), &info)) {
+      *work = info.work;
+      return false;
+    }
+  }
+  RECT overlap;
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, work, 0)) return true;
+  return IntersectRect(&overlap, &rect, work) != 0;
+}
+
 // A position saved while a monitor was attached may lie off every monitor
 // now: such a window is moved onto the nearest one. A window still partly
 // visible keeps its place.
@@ -32,11 +60,8 @@ POINT VisiblePosition(HWND window, int x, int y) {
   GetWindowRect(window, &rect);
   OffsetRect(&rect, x - rect.left, y - rect.top);
   POINT at = {x, y};
-  if (MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return at;
-  MONITORINFO info = {};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) return at;
-  const RECT& work = info.rcWork;
+  RECT work;
+  if (WorkAreaFor(rect, &work)) return at;
   int width = rect.right - rect.left, height = rect.bottom - rect.top;
   at.x = x < work.left ? work.left : x + width > work.right ? work.right - width : x;
   at.y = y < work.top ? work.top : y + height > work.bottom ? work.bottom - height : y;

@@ -7,6 +7,26 @@
 
 #include "player/catalogue/disc_info.h"
 
+// The multiple-monitor functions came with Windows 98 and 2000: the panel
+// looks them up at run time and, without them, keeps its window on the
+// primary screen's work area. Declared here, as the platform's headers show
+// them only to programs for those systems; tests clear them to run without.
+struct MonitorInfo {
+  DWORD size;
+  RECT monitor;
+  RECT work;
+  DWORD flags;
+};
+typedef HANDLE(WINAPI* MonitorFromRectCall)(const RECT*, DWORD);
+typedef BOOL(WINAPI* GetMonitorInfoCall)(HANDLE, MonitorInfo*);
+enum { kMonitorDefaultToNull = 0, kMonitorDefaultToNearest = 2 };
+struct MonitorFunctions {
+  int lookedUp;
+  MonitorFromRectCall fromRect;
+  GetMonitorInfoCall getInfo;
+};
+extern MonitorFunctions monitorFunctions;
+
 // One choice of the repeat list; an index of 255 ends the table.
 struct RepeatChoice {
   uint8_t index;

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "common/profile/profile_win32.h"
 #include "player/catalogue/catalogue.h"
+#include "player/panel/panel.h"
 #include "player/shell/player.h"
 #include "player/shell/player_state.h"
 #include "resources/player/resource.h"

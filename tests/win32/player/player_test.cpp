@@ -363,6 +363,71 @@ TEST_F(Player, SavedPositionsAreKeptUnlessTheWindowWouldBeOffEveryMonitor) {
   Start();
   GetWindowRect(mainWindow, &rect);
   EXPECT_TRUE(MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr);
+
+  // Where the system has no monitor functions, the primary screen's work area.
+  DestroyWindow(mainWindow);
+  ASSERT_TRUE(PumpUntil([this] { return ended; }));
+  FreshProcess();
+  WriteBytes(WindowsFile("kovel.ini"), "[Window]\r\nWindowXPosn=30000\r\nWindowYPosn=-20000\r\n");
+  monitorFunctions = MonitorFunctions{1, nullptr, nullptr};
+  Start();
+  monitorFunctions = MonitorFunctions{};
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(mainWindow, &rect);
+  EXPECT_EQ(work.right, rect.right);
+  EXPECT_EQ(work.top, rect.top);
+}
+
+// Another program holding the files (a sharing violation), or an I/O error
+// part-way through a read: the player's saves at exit must write nothing,
+// where rewriting from nothing would lose every other disc and setting.
+DWORD failOpensWith;
+int readsBeforeFailing;
+
+HANDLE WINAPI HeldCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                             DWORD flags, HANDLE model) {
+  if ((access & GENERIC_READ) && failOpensWith) {
+    SetLastError(failOpensWith);
+    return INVALID_HANDLE_VALUE;
+  }
+  return CreateFileA(name, access, share, security, how, flags, model);
+}
+
+BOOL WINAPI FailingReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) {
+  if (readsBeforeFailing-- <= 0) {
+    SetLastError(ERROR_CRC);
+    return FALSE;
+  }
+  return ReadFile(file, buffer, size, read, overlapped);
+}
+
+TEST_F(Player, FilesThatCannotBeReadAreNeverReplaced) {
+  const std::string catalogue = "[1]\r\nDiscTitle=Someone else's\r\n";
+  const std::string settings = "[Window]\r\nWindowXPosn=40\r\n[Mine]\r\nk=v\r\n";
+  struct Case {
+    DWORD openError;
+    int reads;
+  } cases[] = {{ERROR_SHARING_VIOLATION, 1000}, {0, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.openError ? "shared away" : "I/O error part-way");
+    WriteBytes(WindowsFile("tunedeck.ini"), catalogue);
+    WriteBytes(WindowsFile("kovel.ini"), settings);
+    Start();
+    ChooseRepeat(2);
+    ProfileSystemCalls saved = profileSystemCalls;
+    profileSystemCalls.createFile = HeldCreateFile;
+    profileSystemCalls.readFile = FailingReadFile;
+    failOpensWith = c.openError;
+    readsBeforeFailing = c.reads;
+    SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_STAY_ON_TOP, 0);
+    DestroyWindow(mainWindow);
+    ASSERT_TRUE(PumpUntil([this] { return ended; }));
+    profileSystemCalls = saved;
+    EXPECT_EQ(catalogue, ReadBytes(WindowsFile("tunedeck.ini")));
+    EXPECT_EQ(settings, ReadBytes(WindowsFile("kovel.ini")));
+    FreshProcess();
+  }
 }
 
 }  // namespace
