@@ -63,8 +63,8 @@ fuzz:
 	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
 	  -I. fuzz/profile_fuzz.cpp common/profile/profile.cpp -o build/fuzz/profile_fuzz
 	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-	  -I. fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp common/profile/profile.cpp \
-	  -o build/fuzz/catalogue_fuzz
+	  -I. fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp \
+	  player/catalogue/cdplayer_import.cpp common/profile/profile.cpp -o build/fuzz/catalogue_fuzz
 	build/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/profile fuzz/corpus
 	build/fuzz/catalogue_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \

@@ -164,6 +164,7 @@ void DeferredSetup(HWND window) {
 }
 
 void OnCreate(HWND window) {
+  RegisterMediaKeys(window);
   if (!viewRecreated) {
     deviceId = static_cast<uint16_t>(CDOpen(window));
     if (deviceId != 0)
@@ -298,6 +299,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case WM_CREATE: OnCreate(window); break;
     case WM_DESTROY:
+      UnregisterMediaKeys(window);
       RememberPosition(window);
       PostQuitMessage(0);
       return 0;
@@ -307,6 +309,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;
     case WM_TIMER: OnWatchTimer(window, wParam); return 0;
   }
+  if (OnMediaKeyMessage(window, message, wParam, lParam)) return TRUE;
   // The window is a dialog of its own class: what it does not handle goes to
   // the dialog manager, which keeps keyboard navigation and Escape working.
   return DefDlgProcA(window, message, wParam, lParam);
