@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "common/profile/profile.h"
+#include "player/catalogue/cdplayer_import.h"
 #include "resources/player/resource.h"
 
 namespace {
@@ -25,6 +26,17 @@ int CataloguePath(HINSTANCE instance, char* path, size_t size) {
   return ProfileResolvePath(name, path, size);
 }
 
+// The operating system's CD player keeps its titles in the Windows
+// directory; the file is only ever read. The device is asked for that
+// player's identity only when the file has something to offer.
+void ImportCdPlayerTitles(UINT deviceId, DiscInfo* info) {
+  char path[MAX_PATH];
+  ProfileFile file = {};
+  if (!ProfileResolvePath("cdplayer.ini", path, sizeof path)) return;
+  if (!ProfileReadFile(path, &file) || file.text.empty() || !info->tracks) return;
+  ImportCdPlayerRecord(file.text, ComputeCdPlayerDiscId(deviceId, info), info);
+}
+
 }  // namespace
 
 int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
@@ -36,9 +48,14 @@ int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   info->discId = ComputeDiscId(deviceId, &info->trackCount);
   char path[MAX_PATH];
   ProfileFile catalogue = {};
-  // A catalogue that cannot be read gives the defaults, as a missing one.
-  if (CataloguePath(instance, path, sizeof path)) ProfileReadFile(path, &catalogue);
+  // A catalogue that cannot be read gives the defaults, as a missing one;
+  // titles are taken over only for a disc it surely does not know.
+  int read = CataloguePath(instance, path, sizeof path) && ProfileReadFile(path, &catalogue);
+  char section[16];
+  DiscSectionName(info->discId, section, sizeof section);
+  int known = ProfileFindSection(catalogue.text, section).found;
   LoadDiscRecord(catalogue.text, &names, info);
+  if (read && !known) ImportCdPlayerTitles(deviceId, info);
   return 1;
 }
 

@@ -167,6 +167,7 @@ void DeferredSetup(HWND window) {
 }
 
 void OnCreate(HWND window) {
+  RegisterMediaKeys(window);
   if (!viewRecreated) {
     deviceId = static_cast<uint16_t>(CDOpen(window));
     if (deviceId != 0)
@@ -185,6 +186,8 @@ void RememberPosition(HWND window) {
 }
 
 void Play(HWND window) {
+  // A new play ends any pause: the paused look must not come back later.
+  paused = 0;
   CDPlayTrack(callbackWindow, deviceId);
   EnableControl(window, IDC_PLAY, 0);
   EnableControl(window, IDC_PAUSE, 1);
@@ -218,6 +221,7 @@ void ShowProperties(HWND window) {
   int changed = ShowDiscProperties(window, &discInfo);
   propertiesOpen = 0;
   if (LOWORD(changed) != 1 || DiscLeftWhileSheetOpen()) return;
+  paused = 0;
   CDStopRewind(window, deviceId);
   FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
                    Item(window, IDC_REPEAT), deviceId, &discInfo);
@@ -309,6 +313,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case WM_CREATE: OnCreate(window); break;
     case WM_DESTROY:
+      UnregisterMediaKeys(window);
       RememberPosition(window);
       PostQuitMessage(0);
       return 0;
@@ -318,6 +323,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;
     case WM_TIMER: OnWatchTimer(window, wParam); return 0;
   }
+  if (OnMediaKeyMessage(window, message, wParam, lParam)) return TRUE;
   // The window is a dialog of its own class: what it does not handle goes to
   // the dialog manager, which keeps keyboard navigation and Escape working.
   return DefDlgProcA(window, message, wParam, lParam);

@@ -64,4 +64,11 @@ void OnWatchTimer(HWND window, UINT_PTR timer);
 // handles that at its next tick.
 int DiscLeftWhileSheetOpen();
 
+// The media keys: hot keys of the main window from its creation to its
+// destruction. Returns whether the message was a media key's hot key or
+// application command, which the window procedure answers with TRUE.
+void RegisterMediaKeys(HWND window);
+void UnregisterMediaKeys(HWND window);
+bool OnMediaKeyMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 enum { kArrivalTimer = 1, kRemovalTimer = 2, kOpenRetryTimer = 3 };
