@@ -33,23 +33,6 @@ PROCESS_INFORMATION StartPlayer(const char* arguments) {
   return process;
 }
 
-// Waits, at most about ten seconds, for the condition; the other process runs
-// on its own.
-template <typename Done>
-bool WaitUntil(HANDLE process, Done done) {
-  for (int i = 0; i < 200; ++i) {
-    if (done()) return true;
-    WaitForSingleObject(process, 50);
-  }
-  return done();
-}
-
-DWORD ExitCode(HANDLE process) {
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process, &code);
-  return code;
-}
-
 int PlayerWindows() {
   int count = 0;
   EnumWindows(

@@ -57,6 +57,12 @@ void PumpPending() {
   }
 }
 
+DWORD ExitCode(HANDLE process) {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process, &code);
+  return code;
+}
+
 bool WaitForMessage(DWORD timeoutMs) {
   return MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, QS_ALLINPUT) == WAIT_OBJECT_0;
 }

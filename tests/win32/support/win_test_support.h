@@ -44,6 +44,19 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 // Waits for one message or the timeout; the primitive under PumpUntil.
 bool WaitForMessage(DWORD timeoutMs);
 
+// Waits, at most about maxWaitMs, for done() while another process runs on
+// its own; checks every 50 ms.
+template <typename Done>
+bool WaitUntil(HANDLE process, Done done, DWORD maxWaitMs = 10000) {
+  for (DWORD waited = 0; waited < maxWaitMs; waited += 50) {
+    if (done()) return true;
+    WaitForSingleObject(process, 50);
+  }
+  return done();
+}
+// A process's exit code, STILL_ACTIVE while it runs.
+DWORD ExitCode(HANDLE process);
+
 template <typename Done>
 bool PumpUntil(Done done, DWORD maxWaitMs) {
   DWORD waited = 0;
