@@ -17,12 +17,6 @@ std::string BesideThisProgram(const char* name) {
   return folder.substr(0, folder.rfind('\\') + 1) + name;
 }
 
-std::string TempFile(const char* name) {
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  return std::string(folder) + name;
-}
-
 PROCESS_INFORMATION StartPlayer(const char* arguments) {
   std::string command = "\"" + BesideThisProgram("kovel32.exe") + "\" " + arguments;
   STARTUPINFOA startup = {};
@@ -47,14 +41,10 @@ int PlayerWindows() {
 }
 
 TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
-  std::string drive = TempFile("player-process-drive.ini");
-  std::string log = TempFile("player-process-drive.log");
-  WriteBytes(drive,
-            "[Drive]\r\nDisc=demo\r\n[Disc.demo]\r\nTracks=3\r\nTrack1=0:02:00\r\nTrack2=3:00:00\r\n"
-            "Track3=6:00:00\r\nLeadOut=9:00:00\r\n");
-  DeleteFileA(log.c_str());
-  SetEnvironmentVariableA("VDRIVE_FILE", drive.c_str());
-  SetEnvironmentVariableA("VDRIVE_LOG", log.c_str());
+  const std::string log = UseDriveFile(
+      "player-process-drive",
+      "[Drive]\r\nDisc=demo\r\n[Disc.demo]\r\nTracks=3\r\nTrack1=0:02:00\r\nTrack2=3:00:00\r\n"
+      "Track3=6:00:00\r\nLeadOut=9:00:00\r\n");
 
   // The shell's verb passes "/play" and the drive: it changes nothing.
   PROCESS_INFORMATION first = StartPlayer("/play D:");
@@ -82,7 +72,6 @@ TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
     CloseHandle(p->hThread);
     CloseHandle(p->hProcess);
   }
-  DeleteFileA(drive.c_str());
   DeleteFileA(log.c_str());
 }
 

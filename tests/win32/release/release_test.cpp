@@ -201,15 +201,10 @@ TEST(Release32, InstallsPlaysAcrossATrackEndKeepsItsFilesAndIsRemoved) {
 
   // Play: the installed player on a disc whose first track lasts four
   // seconds, played at twice its speed, goes on into the second track.
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string drive = std::string(temp) + "release-drive.ini", log = std::string(temp) + "release-drive.log";
-  WriteBytes(drive,
-             "[Drive]\r\nDisc=short\r\nSpeed=2\r\n[Disc.short]\r\nTracks=3\r\nTrack1=0:02:00\r\n"
-             "Track2=0:06:00\r\nTrack3=3:00:00\r\nLeadOut=6:00:00\r\n");
-  DeleteFileA(log.c_str());
-  SetEnvironmentVariableA("VDRIVE_FILE", drive.c_str());
-  SetEnvironmentVariableA("VDRIVE_LOG", log.c_str());
+  const std::string log = UseDriveFile(
+      "release-drive",
+      "[Drive]\r\nDisc=short\r\nSpeed=2\r\n[Disc.short]\r\nTracks=3\r\nTrack1=0:02:00\r\n"
+      "Track2=0:06:00\r\nTrack3=3:00:00\r\nLeadOut=6:00:00\r\n");
   {
     Process run;
     ASSERT_TRUE(Start(&run, player, ""));

@@ -57,6 +57,17 @@ void PumpPending() {
   }
 }
 
+std::string UseDriveFile(const char* name, const std::string& contents) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string drive = std::string(temp) + name + ".ini", log = std::string(temp) + name + ".log";
+  WriteBytes(drive, contents);
+  DeleteFileA(log.c_str());
+  SetEnvironmentVariableA("VDRIVE_FILE", drive.c_str());
+  SetEnvironmentVariableA("VDRIVE_LOG", log.c_str());
+  return log;
+}
+
 DWORD ExitCode(HANDLE process) {
   DWORD code = STILL_ACTIVE;
   GetExitCodeProcess(process, &code);

@@ -41,6 +41,11 @@ std::string ReadBytes(const std::string& path);
 // Replaces a file with the bytes.
 void WriteBytes(const std::string& path, const std::string& bytes);
 
+// The virtual drive of the processes this one starts: its file, in the temp
+// folder under `name`.ini, holds `contents`, and its command log starts
+// empty in `name`.log (VDRIVE_FILE, VDRIVE_LOG). Returns the log's path.
+std::string UseDriveFile(const char* name, const std::string& contents);
+
 // Waits for one message or the timeout; the primitive under PumpUntil.
 bool WaitForMessage(DWORD timeoutMs);
 
