@@ -70,17 +70,30 @@ fuzz:
 	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
 	  -I. fuzz/profile_fuzz.cpp common/profile/profile.cpp -o build/fuzz/profile_fuzz
 	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-	  -I. fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp common/profile/profile.cpp \
-	  -o build/fuzz/catalogue_fuzz
+	  -I. fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp \
+	  player/catalogue/cdplayer_import.cpp common/profile/profile.cpp -o build/fuzz/catalogue_fuzz
 	build/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/profile fuzz/corpus
 	build/fuzz/catalogue_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/catalogue fuzz/catalogue-corpus
 
+# The catalogue and settings code, and the real player under Wine, on
+# hostile files (50 MB, 200,000 sections, a line of 1 MB, NUL bytes, invalid
+# UTF-8, every key repeated, numbers out of range): a table of figures.
+.PHONY: hostile
+hostile: build
+	@mkdir -p build/hostile
+	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/hostile_native.cpp bench/hostile_files.cpp \
+	  player/catalogue/catalogue_core.cpp player/shell/settings_core.cpp common/profile/profile.cpp \
+	  -o build/hostile/hostile_native
+	build/hostile/hostile_native
+	tools/wine-run --build-dir build/win64 build/win64/bin/hostile_player.exe
+
 crash-trials:
 	@mkdir -p build/crash-trials
 	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/crash_trials.cpp \
-	  common/profile/profile.cpp common/profile/profile_file_posix.cpp -o build/crash-trials/crash_trials
+	  common/profile/profile.cpp common/profile/profile_file.cpp common/profile/profile_file_posix.cpp \
+	  -o build/crash-trials/crash_trials
 	build/crash-trials/crash_trials
 
 # The release for Windows users: the 32-bit player and Setup with the LED

@@ -57,14 +57,14 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 double EngineRound(const char* path, uint32_t id, int tracks, int round) {
   LARGE_INTEGER start, end;
   QueryPerformanceCounter(&start);
-  std::string text;
-  ProfileReadFile(path, &text);
+  ProfileFile file = {};
+  ProfileReadFile(path, &file);
   DiscInfo info = {};
   info.discId = id;
   info.trackCount = tracks;
-  LoadDiscRecord(text, &kNames, &info);
+  LoadDiscRecord(file.text, &kNames, &info);
   snprintf(info.title, sizeof info.title, "Engine round %d", round);
-  if (SaveDiscRecord(&text, &kNames, &info)) ProfileWriteFile(path, text);
+  if (SaveDiscRecord(&file.text, &kNames, &info)) ProfileWriteFile(path, &file);
   FreeDiscArrays(&info);
   QueryPerformanceCounter(&end);
   return Seconds(start, end);
@@ -125,10 +125,11 @@ int main(int argc, char** argv) {
   snprintf(enginePath, sizeof enginePath, "%sbench-engine.ini", folder);
   snprintf(platformPath, sizeof platformPath, "%sbench-platform.ini", folder);
 
-  std::string text;
+  ProfileFile file = {};
+  std::string& text = file.text;
   int tracks = 0;
   uint32_t id = MakeCatalogue(discs, &text, &tracks);
-  if (!ProfileWriteFile(enginePath, text) || !ProfileWriteFile(platformPath, text)) {
+  if (!ProfileWriteFile(enginePath, &file) || !ProfileWriteFile(platformPath, &file)) {
     fprintf(stderr, "cannot write the catalogues in %s\n", folder);
     return 1;
   }

@@ -3,11 +3,17 @@
 // rewriting random records (every value of a record carries one generation
 // number) and is killed with SIGKILL at a random moment. After each kill the
 // file must read whole: every record present, in order, and each wholly of
-// one generation. Prints the count of bad files and exits non-zero if any.
+// one generation. The next save removes what a killed writer left behind:
+// after the last trial and one more save, no temporary file and no kept copy
+// may remain. The trials run twice: replacing the file in one step, and the
+// way Windows 95, 98 and ME must (the old file moved aside first). Prints
+// the counts and exits non-zero on any bad file or leftover.
 //
 //   crash_trials [trials [records [seed]]]
 #include "common/profile/profile.h"
+#include "common/profile/profile_posix.h"
 
+#include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -77,8 +84,10 @@ long Generation(const std::string& value) {
 // Checks the file: every record in order, each with all its keys, all of one
 // generation. Returns an empty string or what is wrong.
 std::string CheckCatalogue(const std::string& path, int records) {
-  std::string text;
-  if (!ProfileReadFile(path.c_str(), &text)) return "cannot be read";
+  ProfileFile file = {};
+  if (!ProfileReadFile(path.c_str(), &file)) return "cannot be read";
+  const std::string& text = file.text;
+  if (text.empty()) return "missing";
   size_t at = 0;
   for (int record = 0; record < records; ++record) {
     size_t next = text.find("\r\n[", at);
@@ -102,15 +111,71 @@ std::string CheckCatalogue(const std::string& path, int records) {
   return "";
 }
 
-// The child: rewrites random records of the file until it is killed.
-[[noreturn]] void Rewrite(const std::string& path, int records, unsigned seed, unsigned gen) {
-  std::string text;
-  if (!ProfileReadFile(path.c_str(), &text)) _exit(2);
+// The child: rewrites random records of the file until it is killed. It
+// tells the parent through ready once it has read the file, so that the
+// kill falls among its saves whatever the machine's speed.
+[[noreturn]] void Rewrite(const std::string& path, int records, unsigned seed, unsigned gen, int ready) {
+  ProfileFile file = {};
+  if (!ProfileReadFile(path.c_str(), &file)) _exit(2);
+  if (write(ready, "r", 1) != 1) _exit(4);
   std::mt19937 random(seed);
   for (;;) {
-    WriteRecord(&text, static_cast<int>(random() % static_cast<unsigned>(records)), ++gen);
-    if (!ProfileWriteFile(path.c_str(), text)) _exit(3);
+    WriteRecord(&file.text, static_cast<int>(random() % static_cast<unsigned>(records)), ++gen);
+    if (!ProfileWriteFile(path.c_str(), &file)) _exit(3);
   }
+}
+
+// The files beside the catalogue that are not the catalogue.
+int Leftovers(const std::string& folder) {
+  int count = 0;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* e = readdir(dir)) count += strcmp(e->d_name, ".") && strcmp(e->d_name, "..") &&
+                                               strcmp(e->d_name, "tunedeck.ini");
+    closedir(dir);
+  }
+  return count;
+}
+
+// One run of trials; returns the number of bad files and leftovers.
+int RunTrials(const std::string& folder, int trials, int records, std::mt19937* random) {
+  const std::string path = folder + "/tunedeck.ini";
+  int bad = 0, midWrite = 0, childFailed = 0;
+  for (int trial = 0; trial < trials; ++trial) {
+    fflush(stdout);
+    int ready[2];
+    if (pipe(ready) != 0) {
+      perror("pipe");
+      return 1;
+    }
+    pid_t child = fork();
+    if (child < 0) {
+      perror("fork");
+      return 1;
+    }
+    if (child == 0) Rewrite(path, records, (*random)(), static_cast<unsigned>(trial + 1) * 1000000u, ready[1]);
+    char byte;
+    if (read(ready[0], &byte, 1) == 1) usleep((*random)() % 30000);
+    close(ready[0]);
+    close(ready[1]);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFSIGNALED(status)) ++childFailed;
+    midWrite += Leftovers(folder) > 0;
+    std::string problem = CheckCatalogue(path, records);
+    if (!problem.empty()) {
+      ++bad;
+      printf("trial %d: %s\n", trial, problem.c_str());
+    }
+  }
+  // The save after the last kill cleans up after it.
+  ProfileFile file = {};
+  if (!ProfileReadFile(path.c_str(), &file) || !ProfileWriteFile(path.c_str(), &file)) ++bad;
+  int left = Leftovers(folder);
+  printf("%s: %d trials, %d killed while writing, %d children failed, %d bad files, %d files left over\n",
+         profileReplaceInOneStep ? "replacing in one step" : "replacing as Windows 95 must", trials, midWrite,
+         childFailed, bad, left);
+  return bad + childFailed + left;
 }
 
 }  // namespace
@@ -119,49 +184,30 @@ int main(int argc, char** argv) {
   int trials = argc > 1 ? atoi(argv[1]) : 1000;
   int records = argc > 2 ? atoi(argv[2]) : 3000;
   unsigned seed = argc > 3 ? static_cast<unsigned>(atoi(argv[3])) : 20240601u;
-  const std::string folder = "build/crash-trials";
+  const std::string folder = "build/crash-trials/files";
+  mkdir("build/crash-trials", 0755);
   mkdir(folder.c_str(), 0755);
   const std::string path = folder + "/tunedeck.ini";
 
-  std::string text;
-  for (int record = 0; record < records; ++record) WriteRecord(&text, record, 0);
-  if (!ProfileWriteFile(path.c_str(), text)) {
-    fprintf(stderr, "crash_trials: cannot write %s\n", path.c_str());
-    return 2;
-  }
+  ProfileFile file = {};
+  for (int record = 0; record < records; ++record) WriteRecord(&file.text, record, 0);
   // The cost of one record's save on this catalogue: one pass and one copy.
   auto start = std::chrono::steady_clock::now();
+  std::string text = file.text;
   for (int i = 0; i < 100; ++i) WriteRecord(&text, (i * 37) % records, 1);
   double writeMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / 100;
-  for (int record = 0; record < records; ++record) WriteRecord(&text, record, 0);
-  printf("catalogue: %d records, %zu bytes; ProfileWriteSection of one record: %.2f ms\n", records, text.size(),
+  printf("catalogue: %d records, %zu bytes; ProfileWriteSection of one record: %.2f ms\n", records, file.text.size(),
          writeMs);
 
   std::mt19937 random(seed);
-  int bad = 0, midWrite = 0, childFailed = 0;
-  for (int trial = 0; trial < trials; ++trial) {
-    fflush(stdout);
-    pid_t child = fork();
-    if (child < 0) {
-      perror("fork");
+  int failures = 0;
+  for (int oneStep = 1; oneStep >= 0; --oneStep) {
+    profileReplaceInOneStep = oneStep;
+    if (!ProfileWriteFile(path.c_str(), &file)) {
+      fprintf(stderr, "crash_trials: cannot write %s\n", path.c_str());
       return 2;
     }
-    if (child == 0) Rewrite(path, records, random(), static_cast<unsigned>(trial + 1) * 1000000u);
-    usleep(random() % 30000);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFSIGNALED(status)) ++childFailed;
-    // A kill between creating the temporary file and the rename leaves it.
-    std::string temp = path + "." + std::to_string(child) + "-0.tmp";
-    if (unlink(temp.c_str()) == 0) ++midWrite;
-    std::string problem = CheckCatalogue(path, records);
-    if (!problem.empty()) {
-      ++bad;
-      printf("trial %d: %s\n", trial, problem.c_str());
-    }
+    failures += RunTrials(folder, trials, records, &random);
   }
-  printf("crash trials: %d trials, %d killed while writing, %d children failed, %d bad files\n", trials, midWrite,
-         childFailed, bad);
-  return bad || childFailed ? 1 : 0;
+  return failures ? 1 : 0;
 }

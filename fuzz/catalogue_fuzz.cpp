@@ -1,8 +1,11 @@
-// libFuzzer target for loading a disc's record from an arbitrary catalogue:
-// whatever the file holds, the record must be usable (titles terminated
+// libFuzzer target for loading a disc's record from an arbitrary catalogue,
+// and taking over what the same text holds under the disc's identity in hex
+// as the operating system's CD player would write it: whatever the file
+// holds, the record must be usable (titles terminated
 // within their 80 characters, a play order of 1..trackCount numbers, never
 // empty), and saving it then loading it again must give the same record.
 #include "player/catalogue/catalogue_core.h"
+#include "player/catalogue/cdplayer_import.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -42,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   info.discId = input.ConsumeBool() ? input.ConsumeIntegral<uint32_t>() : 512;
   std::string catalogue = input.ConsumeRemainingBytesAsString();
   if (!LoadDiscRecord(catalogue, &kNames, &info)) return 0;
+  ImportCdPlayerRecord(catalogue, info.discId, &info);
   CheckRecord(info);
   if (info.shuffle == 1) {
     BuildShuffleOrder(&info);

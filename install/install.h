@@ -70,9 +70,10 @@ int ExpandCopyFile(const char* sourceName, const char* destination);
 // 1 when all three values were written, 0 at the first failure.
 int RegisterPlayHandler(const char* folder);
 int RestorePlayHandler();
-// With a folder, stores it (less one trailing backslash) as "AudioCD"
-// "InstallPath"; with null, deletes that value. 1 on success, else 0.
+// With a folder, stores it (less one trailing backslash, a drive root
+// whole) as "AudioCD" "InstallPath"; with null, deletes that value. 1 on
+// success, else 0.
 int WriteInstallPath(const char* folder);
 // 1 and the stored folder in buffer (MAX_PATH bytes), or 0 and the buffer
-// left alone.
+// left alone when none is stored or it is not a folder from a drive's root.
 int ReadInstallPath(char* buffer);

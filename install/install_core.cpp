@@ -76,6 +76,46 @@ int FontPath(char* out, std::size_t size, const char* windowsDirectory) {
 int InstallPathValue(char* out, std::size_t size, const char* folder) {
   const char* pieces[] = {folder};
   if (!Compose(out, size, pieces, 1)) return 0;
-  if (EndsWith(out, '\\')) out[std::strlen(out) - 1] = '\0';
+  // A drive root keeps its backslash: "C:" alone would name the drive's
+  // current directory.
+  if (EndsWith(out, '\\') && !IsDriveRoot(out)) out[std::strlen(out) - 1] = '\0';
   return 1;
+}
+
+bool IsAbsoluteFolder(const char* folder) {
+  const char letter = static_cast<char>(folder[0] | 0x20);
+  return letter >= 'a' && letter <= 'z' && folder[1] == ':' && folder[2] == '\\';
+}
+
+bool IsDriveRoot(const char* folder) { return IsAbsoluteFolder(folder) && folder[3] == '\0'; }
+
+namespace {
+
+bool SameTextIgnoringCase(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b) {
+    const char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a | 0x20) : *a;
+    const char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b | 0x20) : *b;
+    if (x != y) return false;
+  }
+  return *a == *b;
+}
+
+}  // namespace
+
+bool NamesInstalledFont(const char* entry, const char* installedPath) {
+  return SameTextIgnoringCase(entry, kFontFile) || SameTextIgnoringCase(entry, installedPath);
+}
+
+SourceFormat ReadSourceFormat(const unsigned char* head, std::size_t count,
+                              std::uint32_t* expandedLength) {
+  static const unsigned char kSignature[] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+  if (count < sizeof kSignature || std::memcmp(head, kSignature, sizeof kSignature) != 0)
+    return kPlainSource;
+  // Byte 9, the character the compressed name lost, is not needed: the
+  // disk holds its files under their final names.
+  if (count < kCompressedHeaderSize || head[8] != 'A') return kDamagedSource;
+  std::uint32_t length = 0;
+  for (int i = 13; i >= 10; --i) length = length << 8 | head[i];
+  *expandedLength = length;
+  return kCompressedSource;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // The player's program and its LED font, as the installation disk holds
 // them and as they are installed.
@@ -56,5 +57,33 @@ int AppendFileName(char* out, std::size_t size, const char* folder, const char* 
 // The font's installed path: the Windows directory + "\fonts\" + the file.
 int FontPath(char* out, std::size_t size, const char* windowsDirectory);
 
-// The text stored as "InstallPath": the folder less one trailing "\".
+// The text stored as "InstallPath": the folder less one trailing "\",
+// except a drive root, which is stored as "C:\".
 int InstallPathValue(char* out, std::size_t size, const char* folder);
+
+// The folder as the install accepts it: a drive letter, ":" and "\" and
+// then anything ("C:\KOVEL", "C:\"). A folder relative to the current
+// directory or to a drive's current directory, and a network path, are
+// refused: the removal must find the same folder from wherever it runs.
+bool IsAbsoluteFolder(const char* folder);
+// "C:\" and the like: a folder that is kept with its backslash and is never
+// removed.
+bool IsDriveRoot(const char* folder);
+
+// The font's entry under the platform's Fonts key names our file when it is
+// "digital.fon" or the installed path, in any letter case; an entry naming
+// another file belongs to someone else.
+bool NamesInstalledFont(const char* entry, const char* installedPath);
+
+// A source on the installation disk, from its first bytes: a file of the
+// platform's compression tool starts with "SZDD" 88 F0 27 33, the mode 'A',
+// the character its compressed name lost, and the expanded length as 32
+// bits, little-endian.
+constexpr std::size_t kCompressedHeaderSize = 14;
+enum SourceFormat {
+  kPlainSource,       // copied byte for byte
+  kCompressedSource,  // *expandedLength holds the length the expansion must give
+  kDamagedSource,     // the signature with its header cut short or an unknown mode
+};
+SourceFormat ReadSourceFormat(const unsigned char* head, std::size_t count,
+                              std::uint32_t* expandedLength);

@@ -103,8 +103,9 @@ int ReadInstallPath(char* buffer) {
   // Only a text names a folder; anything else must not lead to deletions.
   if (result != ERROR_SUCCESS || type != REG_SZ) return 0;
   value[size < MAX_PATH ? size : MAX_PATH - 1] = '\0';
-  // An empty folder would put the program at the root of the current drive.
-  if (value[0] == '\0') return 0;
+  // Only a folder from a drive's root is one we installed into; an empty or
+  // relative one would be looked for wherever the removal runs.
+  if (!IsAbsoluteFolder(value)) return 0;
   lstrcpynA(buffer, value, MAX_PATH);
   return 1;
 }

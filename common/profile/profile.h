@@ -52,12 +52,30 @@ struct ProfileEntry {
 int ProfileWriteSection(std::string* text, const char* section, const ProfileEntry* entries,
                         size_t count);
 
-// Reads a whole file; a missing file reads as empty text and returns 0.
-int ProfileReadFile(const char* path, std::string* text);
-// Replaces a file atomically: the text goes to a temporary file in the same
-// folder, is flushed, then moved over the target. Either the old file or the
-// new one is there afterwards, never a mix. Returns 1 on success.
-int ProfileWriteFile(const char* path, const std::string& text);
+// A profile file as the engine reads and edits it. Files that start with a
+// UTF-16 byte order mark are read as the platform reads them, converted to
+// the ANSI code page, and written back in UTF-16 with the mark: the lines
+// the engine did not change are written back exactly as they were read.
+enum ProfileEncoding { kProfileBytes = 0, kProfileUtf16Le, kProfileUtf16Be };
+struct ProfileFile {
+  std::string text;      // the lines, in the ANSI code page
+  int encoding;          // a ProfileEncoding
+  std::string original;  // a UTF-16 file's bytes as read
+};
+
+// Reads a whole file. A missing file (or folder) reads as empty text and
+// counts as read; so does a file that a replacement interrupted by a crash
+// left under its second name, which is put back first. Returns 0 when the
+// file exists but cannot be read whole (shared away, access denied, an I/O
+// error): the caller must then not replace it.
+int ProfileReadFile(const char* path, ProfileFile* file);
+// Replaces a file with file->text, in the encoding it was read in: the
+// text goes to a temporary file in the same folder, is flushed, then takes
+// the target's place. Either the old file or the new one is there
+// afterwards, never a mix, whatever step a crash interrupts. Temporary
+// files that writers killed on the way left behind are removed first.
+// Returns 1 on success.
+int ProfileWriteFile(const char* path, const ProfileFile* file);
 
 // The platform build only: the path of a profile file named as the platform's
 // private-profile functions name it (a bare file name means a file in the

@@ -1,13 +1,19 @@
 // Profile file access on POSIX systems (the native build and its tools).
 #include "common/profile/profile.h"
+#include "common/profile/profile_platform.h"
+#include "common/profile/profile_posix.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+int profileReplaceInOneStep = 1;
 
 namespace {
 
@@ -22,61 +28,102 @@ bool WriteAll(int fd, const char* p, size_t n) {
   return true;
 }
 
-// Makes the rename itself durable; a failure here leaves the new file in
-// place, so it is not reported.
-void SyncFolder(const char* path) {
+std::string Folder(const char* path) {
   std::string folder(path);
   size_t slash = folder.rfind('/');
-  folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+}
+
+// Makes a rename durable; a failure here leaves the renamed file in place,
+// so it is not reported.
+void SyncFolder(const char* path) {
+  int fd = open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY);
   if (fd < 0) return;
   fsync(fd);
   close(fd);
 }
 
+int Result(int error) { return error == ENOENT || error == ENOTDIR ? kFileMissing : kFileFailed; }
+
 }  // namespace
 
-int ProfileReadFile(const char* path, std::string* text) {
-  text->clear();
-  if (!path) return 0;
+int PlatformReadFile(const char* path, std::string* bytes) {
+  bytes->clear();
   int fd = open(path, O_RDONLY);
-  if (fd < 0) return 0;
+  if (fd < 0) return Result(errno);
   char buffer[65536];
-  int ok = 1;
+  int result = kFileDone;
   for (;;) {
     ssize_t n = read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = 0;
+    if (n < 0) result = kFileFailed;
     if (n <= 0) break;
-    text->append(buffer, static_cast<size_t>(n));
+    bytes->append(buffer, static_cast<size_t>(n));
   }
   close(fd);
-  if (!ok) text->clear();
-  return ok;
+  if (result != kFileDone) bytes->clear();
+  return result;
 }
 
-int ProfileWriteFile(const char* path, const std::string& text) {
-  if (!path || !*path) return 0;
-  // A name of our own beside the target; O_EXCL keeps two writers apart.
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = std::string(path) + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0 && errno != EEXIST) return 0;
-  }
-  if (fd < 0) return 0;
-  struct stat old;
-  if (stat(path, &old) == 0) fchmod(fd, old.st_mode & 07777);
-  bool ok = WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
+int PlatformWriteNewFile(const char* path, const std::string& bytes) {
+  int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
+  if (fd < 0) return errno == EEXIST ? kFileExists : kFileFailed;
+  bool ok = WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), path) == 0;
-  if (!ok) {
-    unlink(temp.c_str());
-    return 0;
-  }
+  if (!ok) unlink(path);
+  return ok ? kFileDone : kFileFailed;
+}
+
+int PlatformReplaceFile(const char* from, const char* to) {
+  if (!profileReplaceInOneStep) return kFileUnsupported;
+  // The new file keeps the permissions of the one it replaces.
+  struct stat old;
+  if (stat(to, &old) == 0) chmod(from, old.st_mode & 07777);
+  if (rename(from, to) != 0) return kFileFailed;
+  SyncFolder(to);
+  return kFileDone;
+}
+
+int PlatformRenameFile(const char* from, const char* to) {
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) != 0) return Result(errno);
+  SyncFolder(to);
+  return kFileDone;
+}
+
+int PlatformDeleteFile(const char* path) {
+  if (unlink(path) != 0) return Result(errno);
   SyncFolder(path);
-  return 1;
+  return kFileDone;
+}
+
+int PlatformFileExists(const char* path) { return access(path, F_OK) == 0; }
+
+unsigned long PlatformProcessId() { return static_cast<unsigned long>(getpid()); }
+
+int PlatformProcessRunning(unsigned long id) {
+  return kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
+}
+
+void PlatformListTemporaries(const char* path, void (*found)(const char* name, void* context), void* context) {
+  DIR* dir = opendir(Folder(path).c_str());
+  if (!dir) return;
+  const char* base = strrchr(path, '/');
+  base = base ? base + 1 : path;
+  size_t length = strlen(base);
+  while (dirent* entry = readdir(dir))
+    if (strncmp(entry->d_name, base, length) == 0 && entry->d_name[length] == '.') found(entry->d_name, context);
+  closedir(dir);
+}
+
+// The ANSI code page of the POSIX build is Latin-1.
+void PlatformWideToAnsi(const char16_t* text, size_t count, std::string* out) {
+  out->clear();
+  for (size_t i = 0; i < count; ++i) out->push_back(text[i] < 0x100 ? static_cast<char>(text[i]) : '?');
+}
+
+void PlatformAnsiToWide(const char* text, size_t count, std::u16string* out) {
+  out->clear();
+  for (size_t i = 0; i < count; ++i) out->push_back(static_cast<char16_t>(static_cast<unsigned char>(text[i])));
 }
 
 int ProfileResolvePath(const char* name, char* path, size_t size) {

@@ -1,58 +1,125 @@
-// Profile file access on Windows.
+// Profile file access on Windows, from Windows 95 and NT 4.0 on.
 #include "common/profile/profile.h"
-
-#include <windows.h>
+#include "common/profile/profile_platform.h"
+#include "common/profile/profile_win32.h"
 
 #include <cstdio>
 #include <cstring>
 
-int ProfileReadFile(const char* path, std::string* text) {
-  text->clear();
-  if (!path) return 0;
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file == INVALID_HANDLE_VALUE) return 0;
+ProfileSystemCalls profileSystemCalls = {CreateFileA, ReadFile, nullptr, 0};
+
+namespace {
+
+int Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+}  // namespace
+
+int PlatformReadFile(const char* path, std::string* bytes) {
+  bytes->clear();
+  // Shared with writers and with deletion, so that the file never blocks
+  // another program; Windows 95, 98 and ME refuse FILE_SHARE_DELETE.
+  DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE file = profileSystemCalls.createFile(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+    file = profileSystemCalls.createFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Missing(GetLastError()) ? kFileMissing : kFileFailed;
   char buffer[65536];
-  int ok = 1;
+  int result = kFileDone;
   for (;;) {
     DWORD n = 0;
-    if (!ReadFile(file, buffer, sizeof buffer, &n, NULL)) ok = 0;
-    if (!ok || n == 0) break;
-    text->append(buffer, n);
+    if (!profileSystemCalls.readFile(file, buffer, sizeof buffer, &n, nullptr)) result = kFileFailed;
+    if (result != kFileDone || n == 0) break;
+    bytes->append(buffer, n);
   }
   CloseHandle(file);
-  if (!ok) text->clear();
-  return ok;
+  if (result != kFileDone) bytes->clear();
+  return result;
 }
 
-int ProfileWriteFile(const char* path, const std::string& text) {
-  if (!path || !*path) return 0;
-  // A name of our own beside the target; CREATE_NEW keeps two writers apart.
-  char temp[MAX_PATH];
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    int n = snprintf(temp, sizeof temp, "%s.%lu-%d.tmp", path, GetCurrentProcessId(), attempt);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof temp) return 0;
-    file = CreateFileA(temp, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return 0;
-  }
-  if (file == INVALID_HANDLE_VALUE) return 0;
+int PlatformWriteNewFile(const char* path, const std::string& bytes) {
+  HANDLE file = profileSystemCalls.createFile(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                              nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS ? kFileExists : kFileFailed;
   bool ok = true;
-  for (size_t done = 0; ok && done < text.size();) {
-    size_t left = text.size() - done;
+  for (size_t done = 0; ok && done < bytes.size();) {
+    size_t left = bytes.size() - done;
     DWORD chunk = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
     DWORD written = 0;
-    ok = WriteFile(file, text.data() + done, chunk, &written, NULL) && written > 0;
+    ok = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) && written > 0;
     done += written;
   }
-  ok = ok && FlushFileBuffers(file);
+  ok = FlushFileBuffers(file) && ok;
   ok = CloseHandle(file) && ok;
-  ok = ok && MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) {
-    DeleteFileA(temp);
-    return 0;
+  if (!ok) DeleteFileA(path);
+  return ok ? kFileDone : kFileFailed;
+}
+
+int PlatformReplaceFile(const char* from, const char* to) {
+  if (!profileSystemCalls.lookedUp) {
+    profileSystemCalls.moveFileEx = reinterpret_cast<BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA")));
+    profileSystemCalls.lookedUp = 1;
   }
-  return 1;
+  if (!profileSystemCalls.moveFileEx) return kFileUnsupported;
+  if (profileSystemCalls.moveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return kFileDone;
+  return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED ? kFileUnsupported : kFileFailed;
+}
+
+int PlatformRenameFile(const char* from, const char* to) {
+  if (MoveFileA(from, to)) return kFileDone;
+  return Missing(GetLastError()) ? kFileMissing : kFileFailed;
+}
+
+int PlatformDeleteFile(const char* path) {
+  if (DeleteFileA(path)) return kFileDone;
+  return Missing(GetLastError()) ? kFileMissing : kFileFailed;
+}
+
+int PlatformFileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+unsigned long PlatformProcessId() { return GetCurrentProcessId(); }
+
+int PlatformProcessRunning(unsigned long id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id);
+  // No such process; any other refusal (access denied) may be a live one.
+  if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  int running = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+}
+
+void PlatformListTemporaries(const char* path, void (*found)(const char* name, void* context), void* context) {
+  char pattern[MAX_PATH + 8];
+  int n = snprintf(pattern, sizeof pattern, "%s.*.tmp", path);
+  if (n < 0 || static_cast<size_t>(n) >= sizeof pattern) return;
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA(pattern, &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do found(entry.cFileName, context);
+  while (FindNextFileA(find, &entry));
+  FindClose(find);
+}
+
+void PlatformWideToAnsi(const char16_t* text, size_t count, std::string* out) {
+  out->clear();
+  if (count == 0 || count > 0x7FFFFFF) return;
+  const WCHAR* wide = reinterpret_cast<const WCHAR*>(text);
+  int size = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(count), nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return;
+  out->resize(static_cast<size_t>(size));
+  WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(count), &(*out)[0], size, nullptr, nullptr);
+}
+
+void PlatformAnsiToWide(const char* text, size_t count, std::u16string* out) {
+  out->clear();
+  if (count == 0 || count > 0x7FFFFFF) return;
+  int size = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(count), nullptr, 0);
+  if (size <= 0) return;
+  out->resize(static_cast<size_t>(size));
+  MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(count), reinterpret_cast<WCHAR*>(&(*out)[0]), size);
 }
 
 int ProfileResolvePath(const char* name, char* path, size_t size) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "common/profile/profile.h"
+#include "player/catalogue/cdplayer_import.h"
 #include "resources/player/resource.h"
 
 namespace {
@@ -25,6 +26,17 @@ int CataloguePath(HINSTANCE instance, char* path, size_t size) {
   return ProfileResolvePath(name, path, size);
 }
 
+// The operating system's CD player keeps its titles in the Windows
+// directory; the file is only ever read. The device is asked for that
+// player's identity only when the file has something to offer.
+void ImportCdPlayerTitles(UINT deviceId, DiscInfo* info) {
+  char path[MAX_PATH];
+  ProfileFile file = {};
+  if (!ProfileResolvePath("cdplayer.ini", path, sizeof path)) return;
+  if (!ProfileReadFile(path, &file) || file.text.empty() || !info->tracks) return;
+  ImportCdPlayerRecord(file.text, ComputeCdPlayerDiscId(deviceId, info), info);
+}
+
 }  // namespace
 
 int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
@@ -35,20 +47,28 @@ int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   LoadNames(instance, &names);
   info->discId = ComputeDiscId(deviceId, &info->trackCount);
   char path[MAX_PATH];
-  std::string catalogue;
-  if (CataloguePath(instance, path, sizeof path)) ProfileReadFile(path, &catalogue);
-  LoadDiscRecord(catalogue, &names, info);
+  ProfileFile catalogue = {};
+  // A catalogue that cannot be read gives the defaults, as a missing one;
+  // titles are taken over only for a disc it surely does not know.
+  int read = CataloguePath(instance, path, sizeof path) && ProfileReadFile(path, &catalogue);
+  char section[16];
+  DiscSectionName(info->discId, section, sizeof section);
+  int known = ProfileFindSection(catalogue.text, section).found;
+  LoadDiscRecord(catalogue.text, &names, info);
+  if (read && !known) ImportCdPlayerTitles(deviceId, info);
   return 1;
 }
 
 void SaveDiscEntry(HINSTANCE instance, DiscInfo* info) {
   CatalogueNames names;
   char path[MAX_PATH];
-  std::string catalogue;
+  ProfileFile catalogue = {};
   if (!info->tracks || !CataloguePath(instance, path, sizeof path)) return;
   LoadNames(instance, &names);
-  ProfileReadFile(path, &catalogue);
-  if (SaveDiscRecord(&catalogue, &names, info)) ProfileWriteFile(path, catalogue);
+  // A catalogue that exists but cannot be read is left alone: rewriting it
+  // from nothing would lose every other disc.
+  if (!ProfileReadFile(path, &catalogue)) return;
+  if (SaveDiscRecord(&catalogue.text, &names, info)) ProfileWriteFile(path, &catalogue);
 }
 
 void ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info) {

@@ -9,9 +9,16 @@
 // *trackCount and returns the disc identity. Leaves the device in MSF.
 // Returns 0 (trackCount untouched) for device id 0.
 uint32_t ComputeDiscId(UINT deviceId, int32_t* trackCount);
+// The identity the operating system's CD player gives the loaded disc. For
+// a disc of one or two tracks the device is asked for the track starts and
+// the length in milliseconds (and left in milliseconds); for more tracks it
+// is the record's own identity and nothing is asked.
+uint32_t ComputeCdPlayerDiscId(UINT deviceId, const DiscInfo* info);
 
-// Fills the record for the disc in the drive from the catalogue; the string
-// resources come from the main window's instance. Nothing is written.
+// Fills the record for the disc in the drive from the catalogue; a disc the
+// catalogue does not know takes the titles the user typed in the operating
+// system's CD player, if its "cdplayer.ini" has them. The string resources
+// come from the main window's instance. Nothing is written.
 int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info);
 // Writes the whole record to the disc's section in one atomic rewrite.
 void SaveDiscEntry(HINSTANCE instance, DiscInfo* info);

@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include "player/catalogue/cdplayer_import.h"
+
 namespace {
 
 DWORD Status(MCIDEVICEID id, DWORD flags, DWORD item, DWORD track) {
@@ -12,6 +14,12 @@ DWORD Status(MCIDEVICEID id, DWORD flags, DWORD item, DWORD track) {
   return static_cast<DWORD>(status.dwReturn);
 }
 
+void SetTimeFormat(MCIDEVICEID id, DWORD format) {
+  MCI_SET_PARMS set = {};
+  set.dwTimeFormat = format;
+  mciSendCommandA(id, MCI_SET, MCI_SET_TIME_FORMAT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&set));
+}
+
 }  // namespace
 
 uint32_t ComputeDiscId(UINT deviceId, int32_t* trackCount) {
@@ -19,13 +27,23 @@ uint32_t ComputeDiscId(UINT deviceId, int32_t* trackCount) {
   if (id == 0) return 0;
   int32_t count = static_cast<int32_t>(Status(id, 0, MCI_STATUS_NUMBER_OF_TRACKS, 0));
   *trackCount = count;
-  MCI_SET_PARMS set = {};
-  set.dwTimeFormat = MCI_FORMAT_MSF;
-  mciSendCommandA(id, MCI_SET, MCI_SET_TIME_FORMAT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&set));
+  SetTimeFormat(id, MCI_FORMAT_MSF);
   uint32_t length = Status(id, 0, MCI_STATUS_LENGTH, 0);
   uint32_t sum = 0;
   for (int32_t t = 1; t <= count; ++t)
     sum += DiscIdTrackTerm(Status(id, MCI_TRACK, MCI_STATUS_POSITION, static_cast<DWORD>(t)));
   if (count < 3) sum += FramesFromMsf(length);
   return sum;
+}
+
+uint32_t ComputeCdPlayerDiscId(UINT deviceId, const DiscInfo* info) {
+  MCIDEVICEID id = LOWORD(deviceId);
+  int32_t count = info->trackCount;
+  if (count >= 3 || count < 1 || id == 0) return info->discId;
+  uint32_t starts[2];
+  SetTimeFormat(id, MCI_FORMAT_MSF);
+  for (int32_t t = 1; t <= count; ++t)
+    starts[t - 1] = Status(id, MCI_TRACK, MCI_STATUS_POSITION, static_cast<DWORD>(t));
+  SetTimeFormat(id, MCI_FORMAT_MILLISECONDS);
+  return CdPlayerDiscId(count, starts, Status(id, 0, MCI_STATUS_LENGTH, 0));
 }

@@ -45,6 +45,7 @@ void SetTransport(HWND window, int enable) {
 // The drive is empty: the front panel shows no disc and waits for one.
 void EnterNoDiscState(HWND window) {
   doorOpen = 1;
+  paused = 0;
   SetDoorIndicator(window);
   BlankDisplays(window);
   SetDiscControlsEnabled(window, 0);
@@ -113,6 +114,8 @@ void OnWatchTimer(HWND window, UINT_PTR timer) {
 
 void ToggleDoor(HWND window) {
   doorOpen ^= 1;
+  // The disc goes out or another comes in: no pause carries over.
+  paused = 0;
   if (CDTrackCount(deviceId) < 2) {
     char caption[40];
     LoadStringA(appInstance, IDS_APP_TITLE, caption, sizeof caption);

@@ -13,6 +13,8 @@
 #include "player/shell/player_state.h"
 #include "resources/player/resource.h"
 
+MonitorFunctions monitorFunctions;
+
 namespace {
 
 HWND Item(HWND window, int id) { return GetDlgItem(window, id); }
@@ -24,6 +26,32 @@ void SelectFirstEntry(HWND window, HWND owner) {
   if (TrackEntry* entry = OrderItem(list, 0)) CDSeekTrack(owner, entry->number, deviceId);
 }
 
+// The work area a window at rect belongs on: the nearest monitor's, or the
+// primary screen's where the system has no monitor functions. Returns
+// whether the window touches a monitor (or that work area) as it stands.
+bool WorkAreaFor(const RECT& rect, RECT* work) {
+  if (!monitorFunctions.lookedUp) {
+    HMODULE user = GetModuleHandleA("user32.dll");
+    monitorFunctions.fromRect = reinterpret_cast<MonitorFromRectCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user, "MonitorFromRect")));
+    monitorFunctions.getInfo = reinterpret_cast<GetMonitorInfoCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user, "GetMonitorInfoA")));
+    monitorFunctions.lookedUp = 1;
+  }
+  if (monitorFunctions.fromRect && monitorFunctions.getInfo) {
+    if (monitorFunctions.fromRect(&rect, kMonitorDefaultToNull)) return true;
+    MonitorInfo info = {};
+    info.size = sizeof info;
+    if (monitorFunctions.getInfo(monitorFunctions.fromRect(&rect, kMonitorDefaultToNearest), &info)) {
+      *work = info.work;
+      return false;
+    }
+  }
+  RECT overlap;
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, work, 0)) return true;
+  return IntersectRect(&overlap, &rect, work) != 0;
+}
+
 // A position saved while a monitor was attached may lie off every monitor
 // now: such a window is moved onto the nearest one. A window still partly
 // visible keeps its place.
@@ -32,11 +60,8 @@ POINT VisiblePosition(HWND window, int x, int y) {
   GetWindowRect(window, &rect);
   OffsetRect(&rect, x - rect.left, y - rect.top);
   POINT at = {x, y};
-  if (MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return at;
-  MONITORINFO info = {};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) return at;
-  const RECT& work = info.rcWork;
+  RECT work;
+  if (WorkAreaFor(rect, &work)) return at;
   int width = rect.right - rect.left, height = rect.bottom - rect.top;
   at.x = x < work.left ? work.left : x + width > work.right ? work.right - width : x;
   at.y = y < work.top ? work.top : y + height > work.bottom ? work.bottom - height : y;
@@ -139,6 +164,7 @@ void DeferredSetup(HWND window) {
 }
 
 void OnCreate(HWND window) {
+  RegisterMediaKeys(window);
   if (!viewRecreated) {
     deviceId = static_cast<uint16_t>(CDOpen(window));
     if (deviceId != 0)
@@ -157,6 +183,8 @@ void RememberPosition(HWND window) {
 }
 
 void Play(HWND window) {
+  // A new play ends any pause: the paused look must not come back later.
+  paused = 0;
   CDPlayTrack(callbackWindow, deviceId);
   EnableControl(window, IDC_PLAY, 0);
   EnableControl(window, IDC_PAUSE, 1);
@@ -190,6 +218,7 @@ void ShowProperties(HWND window) {
   int changed = ShowDiscProperties(window, &discInfo);
   propertiesOpen = 0;
   if (LOWORD(changed) != 1 || DiscLeftWhileSheetOpen()) return;
+  paused = 0;
   CDStopRewind(window, deviceId);
   FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
                    Item(window, IDC_REPEAT), deviceId, &discInfo);
@@ -270,6 +299,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case WM_CREATE: OnCreate(window); break;
     case WM_DESTROY:
+      UnregisterMediaKeys(window);
       RememberPosition(window);
       PostQuitMessage(0);
       return 0;
@@ -279,6 +309,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;
     case WM_TIMER: OnWatchTimer(window, wParam); return 0;
   }
+  if (OnMediaKeyMessage(window, message, wParam, lParam)) return TRUE;
   // The window is a dialog of its own class: what it does not handle goes to
   // the dialog manager, which keeps keyboard navigation and Escape working.
   return DefDlgProcA(window, message, wParam, lParam);

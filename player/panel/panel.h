@@ -7,6 +7,26 @@
 
 #include "player/catalogue/disc_info.h"
 
+// The multiple-monitor functions came with Windows 98 and 2000: the panel
+// looks them up at run time and, without them, keeps its window on the
+// primary screen's work area. Declared here, as the platform's headers show
+// them only to programs for those systems; tests clear them to run without.
+struct MonitorInfo {
+  DWORD size;
+  RECT monitor;
+  RECT work;
+  DWORD flags;
+};
+typedef HANDLE(WINAPI* MonitorFromRectCall)(const RECT*, DWORD);
+typedef BOOL(WINAPI* GetMonitorInfoCall)(HANDLE, MonitorInfo*);
+enum { kMonitorDefaultToNull = 0, kMonitorDefaultToNearest = 2 };
+struct MonitorFunctions {
+  int lookedUp;
+  MonitorFromRectCall fromRect;
+  GetMonitorInfoCall getInfo;
+};
+extern MonitorFunctions monitorFunctions;
+
 // One choice of the repeat list; an index of 255 ends the table.
 struct RepeatChoice {
   uint8_t index;
@@ -43,5 +63,12 @@ void OnWatchTimer(HWND window, UINT_PTR timer);
 // The disc went out while the properties sheet was open; the disc watch
 // handles that at its next tick.
 int DiscLeftWhileSheetOpen();
+
+// The media keys: hot keys of the main window from its creation to its
+// destruction. Returns whether the message was a media key's hot key or
+// application command, which the window procedure answers with TRUE.
+void RegisterMediaKeys(HWND window);
+void UnregisterMediaKeys(HWND window);
+bool OnMediaKeyMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 enum { kArrivalTimer = 1, kRemovalTimer = 2, kOpenRetryTimer = 3 };

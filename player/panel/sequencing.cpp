@@ -7,10 +7,6 @@
 #include "player/shell/player_state.h"
 #include "resources/player/resource.h"
 
-namespace {
-
-}  // namespace
-
 void ChooseOrderEntry(HWND window, int command) {
   HWND list = GetDlgItem(window, IDC_ORDER_LIST);
   int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
@@ -57,6 +53,7 @@ void AdvanceAfterTrackEnd(HWND notifyWindow) {
   CDSeekTrack(notifyWindow, track, deviceId);
   if (action != kReplayTrack) SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
   if (action != kRestAtStart) {
+    paused = 0;
     CDPlayTrack(notifyWindow, deviceId);
     return;
   }

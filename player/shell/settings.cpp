@@ -24,16 +24,17 @@ int SettingsPath(HINSTANCE instance, SettingsNames* names, char* path, size_t si
 void LoadPlayerSettings(HINSTANCE instance, PlayerSettings* settings) {
   SettingsNames names;
   char path[MAX_PATH];
-  std::string text;
-  if (SettingsPath(instance, &names, path, sizeof path)) ProfileReadFile(path, &text);
-  ReadSettings(text, &names, settings);
+  ProfileFile file = {};
+  if (SettingsPath(instance, &names, path, sizeof path)) ProfileReadFile(path, &file);
+  ReadSettings(file.text, &names, settings);
 }
 
 void SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings) {
   SettingsNames names;
   char path[MAX_PATH];
-  std::string text;
+  ProfileFile file = {};
   if (!SettingsPath(instance, &names, path, sizeof path)) return;
-  ProfileReadFile(path, &text);
-  if (WriteSettings(&text, &names, settings)) ProfileWriteFile(path, text);
+  // A file that exists but cannot be read is left alone, whatever else it holds.
+  if (!ProfileReadFile(path, &file)) return;
+  if (WriteSettings(&file.text, &names, settings)) ProfileWriteFile(path, &file);
 }

@@ -7,23 +7,26 @@
 namespace {
 
 // The shell starts the player for every audio disc put in; two players
-// would fight over the drive. A second start brings the running player to
-// the front and ends.
+// would fight over the drive. The running player owns a named mutex from its
+// start to its exit. A second start brings that player's window to the front
+// and ends; when there is no window (the first player is still creating it,
+// or is past its window and shutting down), it waits for the mutex and then
+// starts as the only player. Returns true when this start must end.
 bool BringRunningPlayerForward(HINSTANCE instance, HANDLE* mutex) {
-  *mutex = CreateMutexA(nullptr, FALSE, "CorvaneCDAudioPlayer.SingleInstance");
-  if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  *mutex = CreateMutexA(nullptr, TRUE, "CorvaneCDAudioPlayer.SingleInstance");
+  if (!*mutex || GetLastError() != ERROR_ALREADY_EXISTS) return false;
   char name[40];
   LoadStringA(instance, IDS_MAIN_CLASS, name, sizeof name);
-  // The first player may still be creating its window.
-  for (int wait = 0; wait < 100; ++wait) {
+  for (;;) {
     if (HWND running = FindWindowA(name, nullptr)) {
       if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
       SetForegroundWindow(running);
-      break;
+      return true;
     }
-    Sleep(50);
+    DWORD waited = WaitForSingleObject(*mutex, 50);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return false;
+    if (waited == WAIT_FAILED) return true;
   }
-  return true;
 }
 
 }  // namespace
@@ -44,6 +47,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!SwitchViewAfterLoop()) break;
   }
   ShutdownPlayer();
-  CloseHandle(mutex);
+  if (mutex) {
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  }
   return static_cast<int>(exitCode);
 }

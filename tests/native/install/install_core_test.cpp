@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -42,6 +43,50 @@ TEST(InstallPathValue, DropsExactlyOneTrailingBackslash) {
   EXPECT_STREQ("C:/KOVEL/", out);
   ASSERT_EQ(1, InstallPathValue(out, sizeof out, ""));
   EXPECT_STREQ("", out);
+  // A drive root stays a root: "C:" would be the drive's current directory.
+  ASSERT_EQ(1, InstallPathValue(out, sizeof out, "C:\\"));
+  EXPECT_STREQ("C:\\", out);
+  ASSERT_EQ(1, InstallPathValue(out, sizeof out, "C:\\\\"));
+  EXPECT_STREQ("C:\\", out);
+}
+
+TEST(Folders, OnlyAFolderFromADriveRootIsAbsolute) {
+  for (const char* folder : {"C:\\KOVEL", "d:\\apps\\kovel\\", "Z:\\"})
+    EXPECT_TRUE(IsAbsoluteFolder(folder)) << folder;
+  // Relative to the current directory, to a drive's current directory or
+  // to the current drive's root; a network path; a forward slash.
+  for (const char* folder : {"", "KOVEL", "C:", "C:KOVEL", "\\KOVEL", "\\\\server\\share\\KOVEL",
+                             "C:/KOVEL", "1:\\KOVEL", ":\\"})
+    EXPECT_FALSE(IsAbsoluteFolder(folder)) << folder;
+  EXPECT_TRUE(IsDriveRoot("c:\\"));
+  EXPECT_FALSE(IsDriveRoot("C:\\KOVEL"));
+  EXPECT_FALSE(IsDriveRoot("C:"));
+}
+
+TEST(Fonts, AnEntryNamesOurFontByItsNameOrItsInstalledPath) {
+  const char installed[] = "C:\\WINDOWS\\fonts\\digital.fon";
+  for (const char* entry : {"digital.fon", "DIGITAL.FON", "c:\\windows\\FONTS\\Digital.fon"})
+    EXPECT_TRUE(NamesInstalledFont(entry, installed)) << entry;
+  for (const char* entry : {"", "someone.fon", "digital.fon2", "D:\\digital.fon"})
+    EXPECT_FALSE(NamesInstalledFont(entry, installed)) << entry;
+}
+
+TEST(SourceFormat, TheCompressedHeaderIsReadWithinItsBytes) {
+  const unsigned char header[] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A', 'E', 0x78, 0x56, 0x34, 0x92, 0xFF};
+  std::uint32_t length = 0;
+  ASSERT_EQ(kCompressedSource, ReadSourceFormat(header, sizeof header, &length));
+  EXPECT_EQ(0x92345678u, length);
+  // The signature with its header cut short, or another mode, is damaged.
+  EXPECT_EQ(kDamagedSource, ReadSourceFormat(header, kCompressedHeaderSize - 1, &length));
+  unsigned char otherMode[sizeof header];
+  std::memcpy(otherMode, header, sizeof header);
+  otherMode[8] = 'B';
+  EXPECT_EQ(kDamagedSource, ReadSourceFormat(otherMode, sizeof otherMode, &length));
+  // Without the whole signature a source is plain.
+  EXPECT_EQ(kPlainSource, ReadSourceFormat(header, 7, &length));
+  otherMode[7] = 0x34;
+  EXPECT_EQ(kPlainSource, ReadSourceFormat(otherMode, sizeof otherMode, &length));
+  EXPECT_EQ(kPlainSource, ReadSourceFormat(header, 0, &length));
 }
 
 TEST(FilePaths, SourceDestinationAndFontRules) {

@@ -1,12 +1,16 @@
 #include "common/profile/profile.h"
+#include "common/profile/profile_posix.h"
 
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -261,35 +265,131 @@ void RemoveFolder(const Folder& f) {
   rmdir(f.path.c_str());
 }
 
+std::string ReadText(const std::string& path) {
+  ProfileFile file = {};
+  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &file)) << path;
+  return file.text;
+}
+
+int WriteText(const std::string& path, const std::string& text) {
+  ProfileFile file = {text, kProfileBytes, ""};
+  return ProfileWriteFile(path.c_str(), &file);
+}
+
+std::string Bytes(const std::string& path) {
+  std::string bytes;
+  if (FILE* f = fopen(path.c_str(), "rb")) {
+    for (int c; (c = fgetc(f)) != EOF;) bytes.push_back(static_cast<char>(c));
+    fclose(f);
+  }
+  return bytes;
+}
+
+void PutBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_TRUE(f);
+  fwrite(bytes.data(), 1, bytes.size(), f);
+  fclose(f);
+}
+
 TEST(ProfileFile, WritesReplaceTheWholeFileAndLeaveNoTemporaryFile) {
   Folder f = MakeFolder();
   ASSERT_FALSE(f.path.empty());
   std::string path = f.path + "/tunedeck.ini";
-  std::string text = "x";
-  EXPECT_EQ(0, ProfileReadFile(path.c_str(), &text));
-  EXPECT_EQ("", text);
+  EXPECT_EQ("", ReadText(path));  // missing: read, and empty
 
   const std::string first("[S]\r\nk=v\r\n\0tail", 15);
-  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), first));
+  ASSERT_EQ(1, WriteText(path, first));
   ASSERT_EQ(0, chmod(path.c_str(), 0640));
-  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), "[T]\r\n"));
-  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &text));
-  EXPECT_EQ("[T]\r\n", text);
+  ASSERT_EQ(1, WriteText(path, "[T]\r\n"));
+  EXPECT_EQ("[T]\r\n", ReadText(path));
   struct stat st;
   ASSERT_EQ(0, stat(path.c_str(), &st));
   EXPECT_EQ(0640u, st.st_mode & 0777);
-  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), first));
-  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &text));
-  EXPECT_EQ(first, text);
+  ASSERT_EQ(1, WriteText(path, first));
+  EXPECT_EQ(first, ReadText(path));
   EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
 
   // A folder that is missing: nothing is written, nothing is left.
-  EXPECT_EQ(0, ProfileWriteFile((f.path + "/missing/x.ini").c_str(), first));
-  // A target that cannot be replaced (a folder): the temporary file goes.
+  EXPECT_EQ(0, WriteText(f.path + "/missing/x.ini", first));
+  // A target that cannot be replaced or read (a folder): the temporary file
+  // goes, and the read fails rather than giving an empty file.
   ASSERT_EQ(0, mkdir((f.path + "/dir.ini").c_str(), 0755));
-  EXPECT_EQ(0, ProfileWriteFile((f.path + "/dir.ini").c_str(), first));
+  EXPECT_EQ(0, WriteText(f.path + "/dir.ini", first));
+  ProfileFile file = {};
+  EXPECT_EQ(0, ProfileReadFile((f.path + "/dir.ini").c_str(), &file));
   rmdir((f.path + "/dir.ini").c_str());
   EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
+  RemoveFolder(f);
+}
+
+TEST(ProfileFile, ReplacingAsWindows95MustKeepsTheOldFileUntilTheNewOneIsInPlace) {
+  Folder f = MakeFolder();
+  std::string path = f.path + "/tunedeck.ini";
+  profileReplaceInOneStep = 0;
+  ASSERT_EQ(1, WriteText(path, "[A]\r\nk=1\r\n"));
+  ASSERT_EQ(1, WriteText(path, "[A]\r\nk=2\r\n"));
+  EXPECT_EQ("[A]\r\nk=2\r\n", ReadText(path));
+  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
+  // A crash between the two moves: only the kept copy is there; the next
+  // read puts it back, so every reader sees the same file.
+  ASSERT_EQ(0, rename(path.c_str(), (path + ".old").c_str()));
+  EXPECT_EQ("[A]\r\nk=2\r\n", ReadText(path));
+  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
+  // A crash after them: the stale kept copy goes with the next save.
+  PutBytes(path + ".old", "[A]\r\nk=0\r\n");
+  ASSERT_EQ(1, WriteText(path, "[A]\r\nk=3\r\n"));
+  EXPECT_EQ("[A]\r\nk=3\r\n", ReadText(path));
+  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
+  profileReplaceInOneStep = 1;
+  RemoveFolder(f);
+}
+
+TEST(ProfileFile, ASaveRemovesTheTemporaryFilesOfWritersThatAreGone) {
+  Folder f = MakeFolder();
+  std::string path = f.path + "/tunedeck.ini";
+  pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string dead = "tunedeck.ini." + std::to_string(gone) + "-0.tmp";
+  const std::string alive = "tunedeck.ini." + std::to_string(getppid()) + "-3.tmp";
+  for (const std::string& name : {dead, alive, std::string("tunedeck.ini.x-0.tmp")})
+    PutBytes(f.path + "/" + name, "half");
+  ASSERT_EQ(1, WriteText(path, "[A]\r\n"));
+  std::vector<std::string> left = Entries(f);
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ((std::vector<std::string>{"tunedeck.ini", alive, "tunedeck.ini.x-0.tmp"}), left);
+  RemoveFolder(f);
+}
+
+TEST(ProfileFile, UnicodeFilesKeepEveryLineTheEngineDidNotChange) {
+  Folder f = MakeFolder();
+  std::string path = f.path + "/tunedeck.ini";
+  // UTF-16LE: [A] k=caf\u00e9 (in the code page), [B] k=\u65e5 (not in it).
+  auto le = [](const std::u16string& s) {
+    std::string b("\xFF\xFE", 2);
+    for (char16_t c : s) b += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return b;
+  };
+  PutBytes(path, le(u"[A]\r\nk=caf\u00e9\r\n[B]\r\nk=\u65e5\r\n"));
+  ProfileFile file = {};
+  ASSERT_EQ(1, ProfileReadFile(path.c_str(), &file));
+  EXPECT_EQ(kProfileUtf16Le, file.encoding);
+  EXPECT_EQ("[A]\r\nk=caf\xe9\r\n[B]\r\nk=?\r\n", file.text);
+  ProfileEntry entries[] = {{"k", "th\xe9"}, {"n", "1"}};
+  ASSERT_EQ(1, ProfileWriteSection(&file.text, "A", entries, 2));
+  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), &file));
+  EXPECT_EQ(le(u"[A]\r\nk=th\u00e9\r\nn=1\r\n[B]\r\nk=\u65e5\r\n"), Bytes(path));
+
+  // Big-endian, a new section after a last line without a break.
+  PutBytes(path, std::string("\xFE\xFF\0[\0B\0]\0\n\0k\0=\x65\xe5", 16));
+  ASSERT_EQ(1, ProfileReadFile(path.c_str(), &file));
+  ProfileEntry c[] = {{"x", "y"}};
+  ASSERT_EQ(1, ProfileWriteSection(&file.text, "C", c, 1));
+  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), &file));
+  std::string be("\xFE\xFF\0[\0B\0]\0\n\0k\0=\x65\xe5\0\r\0\n", 20);
+  for (char ch : std::string("[C]\r\nx=y\r\n")) be += std::string{'\0', ch};
+  EXPECT_EQ(be, Bytes(path));
   RemoveFolder(f);
 }
 

@@ -23,6 +23,12 @@ std::string CataloguePath() {
   return std::string(path) + "\\tunedeck.ini";
 }
 
+std::string CdPlayerPath() {
+  char path[MAX_PATH];
+  GetWindowsDirectoryA(path, MAX_PATH);
+  return std::string(path) + "\\cdplayer.ini";
+}
+
 std::string ReadCatalogue() { return ReadBytes(CataloguePath()); }
 void WriteCatalogue(const std::string& text) { WriteBytes(CataloguePath(), text); }
 
@@ -32,12 +38,14 @@ class Catalogue : public testing::Test {
     SetEnvironmentVariableA("VDRIVE_FILE", "C:\\no-such-folder\\vdrive.ini");
     VDriveReset();
     DeleteFileA(CataloguePath().c_str());
+    DeleteFileA(CdPlayerPath().c_str());
     instance = GetModuleHandleA(nullptr);
   }
   void TearDown() override {
     if (id) mciSendCommandA(id, MCI_CLOSE, 0, 0);
     FreeDiscArrays(&info);
     DeleteFileA(CataloguePath().c_str());
+    DeleteFileA(CdPlayerPath().c_str());
   }
   void Open(int tracks, const unsigned* starts, unsigned leadOut) {
     ASSERT_TRUE(VDriveLoadDisc(tracks, starts, leadOut, 0));
@@ -171,6 +179,100 @@ TEST_F(Catalogue, ReplacePlayListTakesTheListBoxItemsTopToBottom) {
   EXPECT_EQ(1, info.playList[1]);
   EXPECT_EQ(4, info.playList[2]);
   DestroyWindow(list);
+}
+
+// The titles typed in the operating system's CD player, from its file in
+// the Windows directory, for discs our catalogue does not know.
+const unsigned kThree[] = {Frames(0, 2, 0), Frames(4, 1, 30), Frames(9, 20, 2)};
+const char kThreeSection[] = "[D1720]\r\n";  // 0x200 + 0x4011E + 0x91402
+
+TEST_F(Catalogue, AnUnknownDiscTakesTheTitlesTypedInTheSystemsCdPlayer) {
+  // A big file from an old system, other discs first.
+  std::string file;
+  for (int n = 0; file.size() < 70000; ++n)
+    file += "[" + std::to_string(n) + "]\r\ntitle=Filler title of another disc\r\n";
+  file += std::string(kThreeSection) +
+          "EntryType=1\r\nartist=The Band\r\ntitle=Live\r\nnumtracks=3\r\n0=Opening\r\n"
+          "1=Middle\r\n2=Closing\r\norder=2 0\r\nnumplay=2\r\n";
+  WriteBytes(CdPlayerPath(), file);
+  Open(3, kThree, Frames(12, 0, 0));
+  LoadDiscEntry(nullptr, id, &info);
+  EXPECT_STREQ("Live", info.title);
+  EXPECT_STREQ("The Band", info.artist);
+  EXPECT_STREQ("Closing", info.tracks[2].title);
+  ASSERT_EQ(2, info.playCount);
+  EXPECT_EQ(3, info.playList[0]);
+  EXPECT_EQ(1, info.playList[1]);
+  EXPECT_EQ(6u, DriveLog().size());  // only the identity's commands
+
+  ReleaseDiscEntry(instance, &info);
+  EXPECT_EQ("[" + std::to_string(info.discId) + "]\r\n" +
+                "DiscTitle=Live\r\nDiscArtist=The Band\r\nRepeat=0\r\nShuffle=0\r\n"
+                "Track1=Opening\r\nTrack2=Middle\r\nTrack3=Closing\r\nPlayList=3 1\r\n",
+            ReadCatalogue());
+  EXPECT_EQ(file, ReadBytes(CdPlayerPath()));  // only ever read
+}
+
+TEST_F(Catalogue, ATwoTrackDiscIsFoundUnderThatPlayersOwnIdentity) {
+  // Our identity adds the length in frames; that player's adds it from
+  // milliseconds, and track 1's frame byte (32).
+  const unsigned starts[] = {Frames(0, 2, 32), Frames(3, 10, 15)};
+  const unsigned length = Frames(7, 30, 40);
+  uint32_t theirs = 2 * 256 + 32 + (3u * 65536 + 10 * 256 + 15) + length + 32;
+  char section[32];
+  snprintf(section, sizeof section, "[%lx]\r\n", static_cast<unsigned long>(theirs));
+  WriteBytes(CdPlayerPath(), std::string(section) + "title=Two\r\nnumtracks=2\r\n1=Second\r\n"
+                                                    "order=1 7 x\r\nnumplay=3\r\n");
+  Open(2, starts, starts[0] + length);
+  LoadDiscEntry(nullptr, id, &info);
+  EXPECT_STREQ("Two", info.title);
+  EXPECT_STREQ("Untitled", info.artist);
+  EXPECT_STREQ("Track 1", info.tracks[0].title);
+  EXPECT_STREQ("Second", info.tracks[1].title);
+  ASSERT_EQ(1, info.playCount);
+  EXPECT_EQ(2, info.playList[0]);
+  std::vector<std::string> log = DriveLog();
+  std::vector<std::string> extra(log.begin() + 5, log.end());
+  std::vector<std::string> expected = {
+      "cmd=MCI_SET flags=0x402 format=2 err=0",
+      "cmd=MCI_STATUS flags=0x110 item=2 track=1 err=0 ret=" + std::to_string(0 | 2 << 8 | 32 << 16),
+      "cmd=MCI_STATUS flags=0x110 item=2 track=2 err=0 ret=" + std::to_string(3 | 10 << 8 | 15 << 16),
+      "cmd=MCI_SET flags=0x402 format=0 err=0",
+      "cmd=MCI_STATUS flags=0x100 item=1 err=0 ret=" + std::to_string(length * 1000 / 75),
+  };
+  EXPECT_EQ(expected, extra);
+}
+
+TEST_F(Catalogue, OurCatalogueWinsAndWithoutThatPlayersFileNothingChanges) {
+  WriteBytes(CdPlayerPath(), std::string(kThreeSection) + "title=Theirs\r\n0=Their first\r\n");
+  Open(3, kThree, Frames(12, 0, 0));
+  int32_t count = 0;
+  WriteCatalogue("[" + std::to_string(ComputeDiscId(id, &count)) + "]\r\nDiscArtist=Ours\r\n");
+  LoadDiscEntry(nullptr, id, &info);
+  EXPECT_STREQ("Untitled", info.title);
+  EXPECT_STREQ("Ours", info.artist);
+  EXPECT_STREQ("Track 1", info.tracks[0].title);
+  FreeDiscArrays(&info);
+  DeleteFileA(CataloguePath().c_str());
+  mciSendCommandA(id, MCI_CLOSE, 0, 0);
+
+  // A two-track disc, which would need more of the device, with a missing,
+  // an empty and a broken file.
+  const unsigned two[] = {Frames(0, 2, 32), Frames(3, 10, 15)};
+  Open(2, two, Frames(7, 0, 0));
+  for (const char* file : {"", "\xFF\xFE[\x01\n=\r]]", "(none)"}) {
+    SCOPED_TRACE(file);
+    if (std::string(file) == "(none)")
+      DeleteFileA(CdPlayerPath().c_str());
+    else
+      WriteBytes(CdPlayerPath(), file);
+    VDriveClearLog();
+    LoadDiscEntry(nullptr, id, &info);
+    EXPECT_STREQ("Untitled", info.title);
+    EXPECT_EQ(2, info.playCount);
+    FreeDiscArrays(&info);
+  }
+  EXPECT_EQ(5u, DriveLog().size());  // the identity's commands only
 }
 
 TEST(ShuffleGenerator, AgreesWithThePlatformRunTime) {

@@ -227,6 +227,70 @@ TEST_F(Installer, TheFontCopyFailingKeepsTheProgramAndLeavesTheRegistry) {
   ExpectNothingChanged();
 }
 
+TEST_F(Installer, ACompressedProgramCutShortStopsAtItsCopy) {
+  const std::string disk = root + "\\disk";
+  CreateDirectoryA(disk.c_str(), nullptr);
+  const std::string whole = ReadBytes(DiskFolder("szdd") + "\\kovel32.exe");
+  WriteBytes(disk + "\\kovel32.exe", whole.substr(0, whole.size() / 2));
+  ASSERT_TRUE(SetCurrentDirectoryA(disk.c_str()));
+  InstallerRun run = Install(folder);
+  ASSERT_EQ(1u, run.Errors().size());
+  EXPECT_EQ((Texts{"KOVEL32.EXE", kNotFoundText, kExitButton}), run.Errors()[0].texts);
+  EXPECT_FALSE(Exists(folder + "\\kovel32.exe"));
+  ExpectNothingChanged();
+}
+
+TEST_F(Installer, ASecondInstallReplacesTheFirstAndLeavesAForeignFontEntry) {
+  ASSERT_EQ(kInstallStatus, Install(folder).status);
+  InstallerRun run = Install(folder);
+  EXPECT_TRUE(run.Errors().empty()) << testing::PrintToString(run.Errors());
+  EXPECT_EQ(kInstallStatus, run.status);
+  EXPECT_TRUE(font == ReadBytes(WindowsFontPath()));
+  EXPECT_EQ("digital.fon", FontsValue());
+  EXPECT_EQ(1, FontsEntriesNaming("digital.fon"));
+
+  // The face's entry names someone else's file: it is theirs, at install
+  // and at removal.
+  SetFontsValue("someone.fon");
+  EXPECT_EQ(kInstallStatus, Install(folder).status);
+  EXPECT_EQ("someone.fon", FontsValue());
+  EXPECT_EQ(kRemoveStatus, Remove().status);
+  EXPECT_FALSE(Exists(WindowsFontPath()));
+  EXPECT_EQ("someone.fon", FontsValue());
+}
+
+TEST_F(Installer, AFolderNotFromADriveRootIsRefusedAsOneThatCannotBeMade) {
+  // Relative to the current directory, to the drive's current directory and
+  // to the drive's root: each would name the test folder's KOVEL.
+  ASSERT_TRUE(SetCurrentDirectoryA(root.c_str()));
+  for (const std::string& typed : {std::string("KOVEL"), root.substr(0, 2) + "KOVEL", folder.substr(2)}) {
+    InstallerRun run = Install(typed);
+    ASSERT_EQ(1u, run.Errors().size()) << typed;
+    EXPECT_EQ((Texts{typed, kNotCreatedText, kExitButton}), run.Errors()[0].texts);
+    EXPECT_TRUE(run.status.empty());
+    EXPECT_FALSE(Exists(folder)) << typed;
+    DeleteTree(folder);
+  }
+  ExpectNothingChanged();
+}
+
+TEST_F(Installer, ADriveRootIsStoredAsARootAndNeverRemoved) {
+  const std::string drive = root.substr(0, 3), program = drive + "kovel32.exe";
+  ASSERT_FALSE(Exists(program));
+  EXPECT_EQ(kInstallStatus, Install(drive).status);
+  EXPECT_EQ((Texts{program + " /play %1", program + ",0", program + " -play %1", drive}), ShellValues());
+
+  // Removed from an empty folder of that drive: "C:" would name it.
+  const std::string empty = root + "\\empty";
+  CreateDirectoryA(empty.c_str(), nullptr);
+  ASSERT_TRUE(SetCurrentDirectoryA(empty.c_str()));
+  InstallerRun run = Remove();
+  EXPECT_TRUE(run.Errors().empty()) << testing::PrintToString(run.Errors());
+  EXPECT_FALSE(Exists(program));
+  EXPECT_TRUE(IsFolder(empty));
+  DeleteFileA(program.c_str());
+}
+
 TEST_F(Installer, WithoutTheVerbKeysTheInstallIsDoneAndOnlyTheFolderIsStored) {
   DeleteShellKeys();
   CreateKey("AudioCD");

@@ -293,6 +293,31 @@ std::string FontsValue() {
   return result == ERROR_SUCCESS ? value : "(none)";
 }
 
+void SetFontsValue(const char* file) {
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKey, 0, KEY_SET_VALUE, &key));
+  RegSetValueExA(key, "Corvane Digital", 0, REG_SZ, reinterpret_cast<const BYTE*>(file),
+                 static_cast<DWORD>(strlen(file) + 1));
+  RegCloseKey(key);
+}
+
+int FontsEntriesNaming(const char* file) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return -1;
+  int count = 0;
+  char name[256], value[MAX_PATH];
+  for (DWORD i = 0;; ++i) {
+    DWORD nameSize = sizeof name, size = sizeof value - 1, type = 0;
+    const LONG result = RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    if (result != ERROR_SUCCESS || type != REG_SZ) continue;
+    value[size] = '\0';
+    if (lstrcmpiA(value, file) == 0) ++count;
+  }
+  RegCloseKey(key);
+  return count;
+}
+
 void SaveMachine() {
   if (saved.done) return;
   saved.done = true;

@@ -80,6 +80,9 @@ bool KeyExists(const char* path);
 // byteCount gets the stored size.
 std::string ClassesValue(const char* path, const char* name, DWORD* byteCount = nullptr);
 std::string FontsValue();
+void SetFontsValue(const char* file);
+// How many of the Fonts key's values name `file`.
+int FontsEntriesNaming(const char* file);
 
 // Files.
 bool Exists(const std::string& path);

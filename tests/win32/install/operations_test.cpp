@@ -90,8 +90,15 @@ TEST_F(Operations, StoredFoldersAreReadOnlyWhenTheyAreUsableText) {
   SetValue("AudioCD", "InstallPath", REG_SZ, "", 1);
   EXPECT_EQ(0, ReadInstallPath(buffer));
   EXPECT_STREQ("untouched", buffer);
+  // A relative folder, "C:" (a drive's current directory) included, names
+  // nothing the removal can find.
+  for (const char* relative : {"KOVEL", "C:"}) {
+    SetValue("AudioCD", "InstallPath", REG_SZ, relative, static_cast<DWORD>(strlen(relative) + 1));
+    EXPECT_EQ(0, ReadInstallPath(buffer)) << relative;
+  }
+  EXPECT_STREQ("untouched", buffer);
   // 259 characters and the NUL fit exactly.
-  const std::string fits(259, 'f');
+  const std::string fits = "C:\\" + std::string(256, 'f');
   SetValue("AudioCD", "InstallPath", REG_SZ, fits.c_str(), static_cast<DWORD>(fits.size() + 1));
   ASSERT_EQ(1, ReadInstallPath(buffer));
   EXPECT_EQ(fits, buffer);
@@ -134,6 +141,20 @@ TEST_F(Operations, ExpandCopyExpandsCompressedSourcesAndCopiesPlainOnes) {
 
   EXPECT_EQ(0, ExpandCopyFile("missing.bin", out.c_str()));
   EXPECT_EQ(0, ExpandCopyFile("empty.bin", (root + "\\no\\such\\folder.bin").c_str()));
+}
+
+TEST_F(Operations, AnExpansionShorterThanItsHeaderStatesFails) {
+  const std::string out = root + "\\out.bin";
+  // The header states 40 bytes; the data ends after 32.
+  std::string early = Szdd(std::string(32, 'd'));
+  early[10] = 40;
+  // The header itself is cut short.
+  const std::string cut = Szdd("data").substr(0, 10);
+  for (const std::string& source : {early, cut}) {
+    WriteBytes("kovel32.exe", source);
+    EXPECT_EQ(0, ExpandCopyFile("kovel32.exe", out.c_str()));
+    EXPECT_FALSE(Exists(out)) << ReadBytes(out).size() << " bytes left";
+  }
 }
 
 TEST_F(Operations, ACopyThatFailsPartWayLeavesNoDestination) {

@@ -8,10 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "common/profile/profile_win32.h"
 #include "player/catalogue/catalogue.h"
+#include "player/controls/position_record.h"
+#include "player/panel/panel.h"
 #include "player/shell/player.h"
 #include "player/shell/player_state.h"
 #include "resources/player/resource.h"
+#include "tests/win32/support/drive_log.h"
 #include "tests/win32/support/win_test_support.h"
 #include "vdrive/vdrive_api.h"
 

@@ -75,4 +75,33 @@ TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
   DeleteFileA(log.c_str());
 }
 
+// A player past its window, still shutting down (the exit's device commands
+// and message boxes can take a while), holds the single-instance mutex
+// with no window to bring forward: here this test plays that player. A
+// start meanwhile waits for it, longer than a start would wait for a window
+// to appear, and then runs as the only player.
+TEST(PlayerProcess, AStartWhileAPlayerShutsDownWaitsAndThenRuns) {
+  std::string drive = TempFile("player-process-drive.ini");
+  WriteBytes(drive, "[Drive]\r\nDisc=\r\n");
+  SetEnvironmentVariableA("VDRIVE_FILE", drive.c_str());
+  HANDLE shuttingDown = CreateMutexA(nullptr, TRUE, "CorvaneCDAudioPlayer.SingleInstance");
+  ASSERT_NE(nullptr, shuttingDown);
+  PROCESS_INFORMATION next = StartPlayer("");
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(next.hProcess, 6000));
+  EXPECT_EQ(0, PlayerWindows());
+
+  ReleaseMutex(shuttingDown);
+  CloseHandle(shuttingDown);
+  HWND window = nullptr;
+  EXPECT_TRUE(WaitUntil(next.hProcess, [&] {
+    window = FindWindowA("CorvaneCDAudioPlayer", nullptr);
+    return window && IsWindowVisible(window);
+  }));
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(next.hProcess, 10000));
+  CloseHandle(next.hThread);
+  CloseHandle(next.hProcess);
+  DeleteFileA(drive.c_str());
+}
+
 }  // namespace

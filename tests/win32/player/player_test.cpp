@@ -363,6 +363,175 @@ TEST_F(Player, SavedPositionsAreKeptUnlessTheWindowWouldBeOffEveryMonitor) {
   Start();
   GetWindowRect(mainWindow, &rect);
   EXPECT_TRUE(MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr);
+
+  // Where the system has no monitor functions, the primary screen's work area.
+  DestroyWindow(mainWindow);
+  ASSERT_TRUE(PumpUntil([this] { return ended; }));
+  FreshProcess();
+  WriteBytes(WindowsFile("kovel.ini"), "[Window]\r\nWindowXPosn=30000\r\nWindowYPosn=-20000\r\n");
+  monitorFunctions = MonitorFunctions{1, nullptr, nullptr};
+  Start();
+  monitorFunctions = MonitorFunctions{};
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(mainWindow, &rect);
+  EXPECT_EQ(work.right, rect.right);
+  EXPECT_EQ(work.top, rect.top);
+}
+
+// The plays the drive was sent, as "track from-to" (TMSF, no frames).
+std::vector<std::string> Plays() {
+  std::vector<std::string> plays;
+  for (const std::string& line : DriveLog())
+    if (line.compare(0, 12, "cmd=MCI_PLAY") == 0) plays.push_back(line);
+  return plays;
+}
+
+std::string PlayOf(DWORD track, DWORD minutes, DWORD seconds) {
+  return "cmd=MCI_PLAY flags=0xD from=" + std::to_string(track) + " to=" +
+         std::to_string(Tmsf(track, minutes, seconds, 0)) + " err=0";
+}
+
+TEST_F(Player, ThreeTrackEndsInARowFollowTheRepeatMode) {
+  // From track 3 (3:31), then track 4 (0:30) and track 5 (1:00).
+  const std::string three = PlayOf(3, 3, 31), four = PlayOf(4, 0, 30), five = PlayOf(5, 1, 0),
+                    one = PlayOf(1, 3, 8);
+  struct Case {
+    int repeat;
+    std::vector<std::string> plays;
+    int selection;
+    bool playing;
+  } cases[] = {{0, {four, five}, 0, false}, {1, {three, three, three}, 2, true}, {2, {four, five, one}, 0, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.repeat);
+    Start();
+    ChooseRepeat(c.repeat);
+    Command(IDC_FORWARD_SKIP);
+    Command(IDC_FORWARD_SKIP);
+    Command(IDC_PLAY);
+    VDriveClearLog();
+    unsigned ends[3][3] = {{211000, 30000, 60000}, {211000, 211000, 211000}, {211000, 30000, 60000}};
+    for (unsigned ms : ends[c.repeat]) RunToEndOfTrack(ms);
+    EXPECT_EQ(c.plays, Plays());
+    EXPECT_EQ(c.selection, Selection());
+    EXPECT_EQ(c.playing, Playing());
+    EXPECT_EQ(!c.playing, Enabled(IDC_PLAY));
+    DestroyWindow(mainWindow);
+    ASSERT_TRUE(PumpUntil([this] { return ended; }));
+    FreshProcess();
+    DeleteFileA(WindowsFile("tunedeck.ini").c_str());
+  }
+}
+
+TEST_F(Player, EjectingAMusicDiscShowsNoDiscUntilTheDoorCloses) {
+  Start();
+  Command(IDC_FORWARD_SKIP);
+  Command(IDC_PLAY);
+  VDriveAdvance(5000);
+  Pump();
+  Command(IDC_EJECT);
+  EXPECT_EQ(static_cast<DWORD>(MCI_MODE_OPEN), Status(MCI_STATUS_MODE));
+  for (int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_FORWARD_SKIP, IDC_REVERSE_SKIP, IDC_EJECT, IDC_ORDER_LIST,
+                 IDC_SHUFFLE, IDC_REPEAT, IDC_PROPERTIES})
+    EXPECT_FALSE(Enabled(id)) << id;
+  for (int id : {IDC_TRACK_DISPLAY, IDC_TIME_DISPLAY}) {
+    auto* record = reinterpret_cast<PositionRecord*>(GetWindowLongPtrA(Item(id), 0));
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(0, record->track + record->minutes + record->seconds + record->frames) << id;
+  }
+  VDriveSetDoor(0);
+  ASSERT_TRUE(PumpUntil([this] { return Enabled(IDC_PLAY); }));
+  EXPECT_EQ(5, SendMessageA(Item(IDC_ORDER_LIST), CB_GETCOUNT, 0, 0));
+  EXPECT_EQ(0, Selection());
+  EXPECT_FALSE(Playing());
+  EXPECT_TRUE(Enabled(IDC_EJECT));
+  EXPECT_TRUE(CaughtBoxes().empty());
+}
+
+TEST_F(Player, SkipsAndListChoicesWhilePausedStayStoppedAndPaused) {
+  Start();
+  Command(IDC_PLAY);
+  VDriveAdvance(5000);
+  Command(IDC_PAUSE);
+  Command(IDC_FORWARD_SKIP);
+  EXPECT_EQ(Tmsf(2, 0, 0, 50), Status(MCI_STATUS_POSITION));
+  SendMessageA(Item(IDC_ORDER_LIST), CB_SETCURSEL, 3, 0);
+  Command(IDC_ORDER_LIST, CBN_SELCHANGE);
+  EXPECT_EQ(Tmsf(4, 0, 0, 50), Status(MCI_STATUS_POSITION));
+  EXPECT_FALSE(Playing());
+  EXPECT_EQ("IDB_PAUSE_STOPPED", Text(Item(IDC_PAUSE)));
+  EXPECT_TRUE(Enabled(IDC_PAUSE));
+  EXPECT_FALSE(Enabled(IDC_PLAY));
+}
+
+TEST_F(Player, APauseEndsWhenTheDiscChangesAndANewPlayStarts) {
+  Start();
+  Command(IDC_PLAY);
+  Command(IDC_PAUSE);
+  VDriveRemoveDisc();
+  ASSERT_TRUE(PumpUntil([] { return doorOpen == 1; }));
+  ASSERT_TRUE(VDriveLoadDisc(5, kStarts, kLeadOut, 0));
+  ASSERT_TRUE(PumpUntil([this] { return Enabled(IDC_PLAY); }));
+  Command(IDC_PLAY);
+  HWND first = mainWindow;
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDC_VIEW, 0);
+  ASSERT_TRUE(PumpUntil([first] { return mainWindow != first && IsWindowVisible(mainWindow); }));
+  Pump();
+  EXPECT_TRUE(Playing());
+  EXPECT_EQ("IDB_PAUSE", Text(Item(IDC_PAUSE)));
+  EXPECT_FALSE(Enabled(IDC_PLAY));
+  EXPECT_EQ(0, paused);
+}
+
+// Another program holding the files (a sharing violation), or an I/O error
+// part-way through a read: the player's saves at exit must write nothing,
+// where rewriting from nothing would lose every other disc and setting.
+DWORD failOpensWith;
+int readsBeforeFailing;
+
+HANDLE WINAPI HeldCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                             DWORD flags, HANDLE model) {
+  if ((access & GENERIC_READ) && failOpensWith) {
+    SetLastError(failOpensWith);
+    return INVALID_HANDLE_VALUE;
+  }
+  return CreateFileA(name, access, share, security, how, flags, model);
+}
+
+BOOL WINAPI FailingReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) {
+  if (readsBeforeFailing-- <= 0) {
+    SetLastError(ERROR_CRC);
+    return FALSE;
+  }
+  return ReadFile(file, buffer, size, read, overlapped);
+}
+
+TEST_F(Player, FilesThatCannotBeReadAreNeverReplaced) {
+  const std::string catalogue = "[1]\r\nDiscTitle=Someone else's\r\n";
+  const std::string settings = "[Window]\r\nWindowXPosn=40\r\n[Mine]\r\nk=v\r\n";
+  struct Case {
+    DWORD openError;
+    int reads;
+  } cases[] = {{ERROR_SHARING_VIOLATION, 1000}, {0, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.openError ? "shared away" : "I/O error part-way");
+    WriteBytes(WindowsFile("tunedeck.ini"), catalogue);
+    WriteBytes(WindowsFile("kovel.ini"), settings);
+    Start();
+    ChooseRepeat(2);
+    ProfileSystemCalls saved = profileSystemCalls;
+    profileSystemCalls.createFile = HeldCreateFile;
+    profileSystemCalls.readFile = FailingReadFile;
+    failOpensWith = c.openError;
+    readsBeforeFailing = c.reads;
+    SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_STAY_ON_TOP, 0);
+    DestroyWindow(mainWindow);
+    ASSERT_TRUE(PumpUntil([this] { return ended; }));
+    profileSystemCalls = saved;
+    EXPECT_EQ(catalogue, ReadBytes(WindowsFile("tunedeck.ini")));
+    EXPECT_EQ(settings, ReadBytes(WindowsFile("kovel.ini")));
+    FreshProcess();
+  }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 // fits the buffer loses its last character on the platform ("abc" in a
 // buffer of 4 gives "ab"); the engine gives the whole text.
 #include "common/profile/profile.h"
+#include "common/profile/profile_win32.h"
 #include "tests/win32/support/win_test_support.h"
 
 #include <windows.h>
@@ -109,9 +110,14 @@ std::string NewPath(const char* what) {
 }
 
 std::string ReadAll(const std::string& path) {
-  std::string text;
-  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &text)) << path;
-  return text;
+  ProfileFile file = {};
+  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &file)) << path;
+  return file.text;
+}
+
+int WriteText(const std::string& path, const std::string& text) {
+  ProfileFile file = {text, kProfileBytes, ""};
+  return ProfileWriteFile(path.c_str(), &file);
 }
 
 void WriteAll(const std::string& path, const std::string& text) { WriteBytes(path, text); }
@@ -220,7 +226,7 @@ TEST(ProfileDiff, FilesWrittenByTheEngineReadAlikeAndGiveBackWhatWasWritten) {
       i = j;
     }
     std::string path = NewPath((std::string("engine ") + f.name).c_str());
-    ASSERT_EQ(1, ProfileWriteFile(path.c_str(), text));
+    ASSERT_EQ(1, WriteText(path, text));
     ExpectSameReads(path, text, WrittenSections(), WrittenKeys(), false);
     // The last write of each key is what both read, blanks and quotes included.
     char theirs[64];
@@ -258,26 +264,150 @@ TEST(ProfileDiff, WritersDifferOnlyInTheLayoutOfLinesTheyDidNotNeedToChange) {
   EXPECT_EQ(0, ProfileWriteSection(&text, "b", b, 1));
 }
 
+// The files of the folder whose names end in the pattern.
+std::vector<std::string> Files(const char* pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((g_folder + "\\" + pattern).c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileA(find, &found));
+  FindClose(find);
+  return names;
+}
+
 TEST(ProfileFileWin32, WritesReplaceTheFileAtomicallyAndLeaveNoTemporaryFile) {
   std::string path = NewPath("atomic");
-  std::string text = "x";
-  EXPECT_EQ(0, ProfileReadFile(path.c_str(), &text));
-  EXPECT_EQ("", text);
-  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), "[S]\r\nk=1\r\n"));
-  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), "[S]\r\nk=2\r\n"));
+  EXPECT_EQ("", ReadAll(path));
+  ASSERT_EQ(1, WriteText(path, "[S]\r\nk=1\r\n"));
+  ASSERT_EQ(1, WriteText(path, "[S]\r\nk=2\r\n"));
   EXPECT_EQ("[S]\r\nk=2\r\n", ReadAll(path));
   EXPECT_EQ(2u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
 
-  // The target is a folder: the write fails and its temporary file is gone.
+  // The target is a folder: it cannot be read or replaced, and the write's
+  // temporary file is gone.
   std::string folder = NewPath("folder");
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
-  EXPECT_EQ(0, ProfileWriteFile(folder.c_str(), "x"));
-  EXPECT_EQ(0, ProfileWriteFile((g_folder + "\\missing\\x.ini").c_str(), "x"));
+  ProfileFile file = {};
+  EXPECT_EQ(0, ProfileReadFile(folder.c_str(), &file));
+  EXPECT_EQ(0, WriteText(folder, "x"));
+  EXPECT_EQ(0, WriteText(g_folder + "\\missing\\x.ini", "x"));
   RemoveDirectoryA(folder.c_str());
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((g_folder + "\\*.tmp").c_str(), &found);
-  EXPECT_EQ(INVALID_HANDLE_VALUE, find);
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  EXPECT_TRUE(Files("*.tmp").empty());
+}
+
+// Windows 95, 98 and ME refuse FILE_SHARE_DELETE and have no MoveFileExA
+// (exported, it answers "not implemented", or is missing altogether).
+HANDLE WINAPI Win9xCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                              DWORD flags, HANDLE model) {
+  if (share & FILE_SHARE_DELETE) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  return CreateFileA(name, access, share, security, how, flags, model);
+}
+
+BOOL WINAPI Win9xMoveFileEx(LPCSTR, LPCSTR, DWORD) {
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return FALSE;
+}
+
+TEST(ProfileFileWin32, OnWindows95TheFileIsReadAndReplacedWithoutTheNewerCalls) {
+  for (auto moveFileEx : {&Win9xMoveFileEx, static_cast<decltype(&Win9xMoveFileEx)>(nullptr)}) {
+    SCOPED_TRACE(moveFileEx ? "MoveFileExA not implemented" : "MoveFileExA missing");
+    ProfileSystemCalls saved = profileSystemCalls;
+    profileSystemCalls = ProfileSystemCalls{Win9xCreateFile, ReadFile, moveFileEx, 1};
+    std::string path = NewPath("win95");
+    ASSERT_EQ(1, WriteText(path, "[S]\r\nk=1\r\n"));
+    ASSERT_EQ(1, WriteText(path, "[S]\r\nk=2\r\n[T]\r\n"));
+    EXPECT_EQ("[S]\r\nk=2\r\n[T]\r\n", ReadAll(path));
+    EXPECT_EQ(2u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
+    // Cut short between its two moves: the file is back at the next read,
+    // for the platform's reader too.
+    ASSERT_TRUE(MoveFileA(path.c_str(), (path + ".old").c_str()));
+    EXPECT_EQ("[S]\r\nk=2\r\n[T]\r\n", ReadAll(path));
+    EXPECT_EQ(2u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
+    profileSystemCalls = saved;
+    EXPECT_TRUE(Files("*.old").empty());
+    EXPECT_TRUE(Files("*.tmp").empty());
+  }
+}
+
+TEST(ProfileFileWin32, ASaveRemovesTheTemporaryFilesOfWritersThatHaveEnded) {
+  std::string path = NewPath("leftovers");
+  auto startSuspended = [](PROCESS_INFORMATION* process) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    char command[] = "cmd.exe /c exit";
+    return CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                          process) != 0;
+  };
+  PROCESS_INFORMATION ended, running;
+  ASSERT_TRUE(startSuspended(&ended));
+  ResumeThread(ended.hThread);
+  WaitForSingleObject(ended.hProcess, 10000);
+  CloseHandle(ended.hThread);
+  CloseHandle(ended.hProcess);
+  ASSERT_TRUE(startSuspended(&running));
+  std::string base = path.substr(g_folder.size() + 1);
+  std::string gone = base + "." + std::to_string(ended.dwProcessId) + "-0.tmp";
+  std::string alive = base + "." + std::to_string(running.dwProcessId) + "-1.tmp";
+  WriteBytes(g_folder + "\\" + gone, "half");
+  WriteBytes(g_folder + "\\" + alive, "half");
+  ASSERT_EQ(1, WriteText(path, "[S]\r\n"));
+  EXPECT_EQ(std::vector<std::string>{alive}, Files((base + ".*.tmp").c_str()));
+  TerminateProcess(running.hProcess, 0);
+  CloseHandle(running.hThread);
+  CloseHandle(running.hProcess);
+  DeleteFileA((g_folder + "\\" + alive).c_str());
+}
+
+std::string Utf16(bool littleEndian, const std::wstring& text) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (wchar_t c : text) {
+    char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8 & 0xFF);
+    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
+std::wstring WideValue(const std::string& path, const char* section, const char* key) {
+  wchar_t value[64], wideSection[16], wideKey[16];
+  MultiByteToWideChar(CP_ACP, 0, section, -1, wideSection, 16);
+  MultiByteToWideChar(CP_ACP, 0, key, -1, wideKey, 16);
+  std::wstring widePath(path.begin(), path.end());
+  GetPrivateProfileStringW(wideSection, wideKey, L"-", value, 64, widePath.c_str());
+  return value;
+}
+
+TEST(ProfileDiff, UnicodeFilesReadAndWriteAsThePlatformDoes) {
+  const std::wstring start = L"\x20ac top\r\n[A]\r\nk=caf\xe9\r\nj=\x65e5\x672c\r\n[B]\r\nx=\xdf\r\ny=\x4e2d\r\n";
+  const std::vector<const char*> sections = {"A", "B", "C"}, keys = {"k", "j", "n", "x", "y", "z"};
+  for (bool littleEndian : {true, false}) {
+    SCOPED_TRACE(littleEndian ? "UTF-16LE" : "UTF-16BE");
+    std::string platform = NewPath("utf16 platform"), engine = NewPath("utf16 engine");
+    WriteBytes(platform, Utf16(littleEndian, start));
+    WriteBytes(engine, Utf16(littleEndian, start));
+    ProfileFile file = {};
+    ASSERT_EQ(1, ProfileReadFile(engine.c_str(), &file));
+    ExpectSameReads(platform, file.text, sections, keys, false);
+
+    WritePrivateProfileStringA("A", "k", "th\xe9", platform.c_str());
+    WritePrivateProfileStringA("A", "n", "1", platform.c_str());
+    WritePrivateProfileStringA("C", "z", "new", platform.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, platform.c_str());
+    ProfileEntry a[] = {{"k", "th\xe9"}, {"n", "1"}}, c[] = {{"z", "new"}};
+    ProfileWriteSection(&file.text, "A", a, 2);
+    ProfileWriteSection(&file.text, "C", c, 1);
+    ASSERT_EQ(1, ProfileWriteFile(engine.c_str(), &file));
+    EXPECT_EQ(Utf16(littleEndian, L"x").substr(0, 2), ReadBytes(engine).substr(0, 2));
+    for (const char* section : sections)
+      for (const char* key : keys) {
+        SCOPED_TRACE(std::string(section) + " " + key);
+        EXPECT_EQ(WideValue(platform, section, key), WideValue(engine, section, key));
+      }
+    EXPECT_EQ(L"\x65e5\x672c", WideValue(engine, "A", "j"));
+  }
 }
 
 TEST(ProfileFileWin32, ABareNameMeansTheWindowsDirectoryAndPathsAreBounded) {

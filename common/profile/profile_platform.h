@@ -1,0 +1,42 @@
+// What reading and replacing profile files needs of the system: one
+// implementation on Windows (profile_file_win32.cpp), one on POSIX systems
+// (profile_file_posix.cpp). The rules of the files themselves live in
+// profile_file.cpp, shared by both.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+enum PlatformFileResult {
+  kFileDone,
+  kFileMissing,      // the file (or its folder) does not exist
+  kFileExists,       // a file of that name is already there
+  kFileFailed,       // any other failure
+  kFileUnsupported,  // the system cannot do this (replacing in one step on Windows 95, 98 and ME)
+};
+
+// The whole file into bytes: Done, Missing or Failed.
+int PlatformReadFile(const char* path, std::string* bytes);
+// A new file holding the bytes, flushed to the disk: Done, Exists or Failed
+// (a failed file is removed again).
+int PlatformWriteNewFile(const char* path, const std::string& bytes);
+// Moves from over to, replacing to in one step: Done, Unsupported or Failed.
+int PlatformReplaceFile(const char* from, const char* to);
+// Renames from to to, which must not exist: Done, Missing or Failed.
+int PlatformRenameFile(const char* from, const char* to);
+// Done, Missing or Failed.
+int PlatformDeleteFile(const char* path);
+int PlatformFileExists(const char* path);
+
+unsigned long PlatformProcessId();
+// Whether a process of that id may be running (1 when it cannot be told).
+int PlatformProcessRunning(unsigned long id);
+// Calls found with the name of every entry beside path whose name is the
+// file name of path followed by "." and ending in ".tmp" (and maybe more:
+// the caller checks the names).
+void PlatformListTemporaries(const char* path, void (*found)(const char* name, void* context), void* context);
+
+// UTF-16 text and the ANSI code page, converted as the system's profile
+// functions convert them (characters the code page lacks become "?").
+void PlatformWideToAnsi(const char16_t* text, size_t count, std::string* out);
+void PlatformAnsiToWide(const char* text, size_t count, std::u16string* out);

@@ -1,0 +1,6 @@
+// The POSIX build's profile files can be made to replace a file the way
+// Windows 95, 98 and ME must (the old file moved aside first), so that way
+// can be tried here: the crash trials run both.
+#pragma once
+
+extern int profileReplaceInOneStep;  // 1 by default
