@@ -81,9 +81,7 @@ TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
 // start meanwhile waits for it, longer than a start would wait for a window
 // to appear, and then runs as the only player.
 TEST(PlayerProcess, AStartWhileAPlayerShutsDownWaitsAndThenRuns) {
-  std::string drive = TempFile("player-process-drive.ini");
-  WriteBytes(drive, "[Drive]\r\nDisc=\r\n");
-  SetEnvironmentVariableA("VDRIVE_FILE", drive.c_str());
+  const std::string log = UseDriveFile("player-process-drive", "[Drive]\r\nDisc=\r\n");
   HANDLE shuttingDown = CreateMutexA(nullptr, TRUE, "CorvaneCDAudioPlayer.SingleInstance");
   ASSERT_NE(nullptr, shuttingDown);
   PROCESS_INFORMATION next = StartPlayer("");
@@ -101,7 +99,7 @@ TEST(PlayerProcess, AStartWhileAPlayerShutsDownWaitsAndThenRuns) {
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(next.hProcess, 10000));
   CloseHandle(next.hThread);
   CloseHandle(next.hProcess);
-  DeleteFileA(drive.c_str());
+  DeleteFileA(log.c_str());
 }
 
 }  // namespace
