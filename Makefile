@@ -66,16 +66,21 @@ fuzz:
 	  echo "Installing:$$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
 	fi
-	@mkdir -p build/fuzz/profile build/fuzz/catalogue
+	@mkdir -p build/fuzz/profile build/fuzz/catalogue build/fuzz/file
 	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
 	  -I. fuzz/profile_fuzz.cpp common/profile/profile.cpp -o build/fuzz/profile_fuzz
 	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
 	  -I. fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp \
 	  player/catalogue/cdplayer_import.cpp common/profile/profile.cpp -o build/fuzz/catalogue_fuzz
+	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+	  -I. fuzz/profile_file_fuzz.cpp common/profile/profile.cpp common/profile/profile_file.cpp \
+	  common/profile/profile_file_posix.cpp -o build/fuzz/profile_file_fuzz
 	build/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/profile fuzz/corpus
 	build/fuzz/catalogue_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 	  -artifact_prefix=build/fuzz/ build/fuzz/catalogue fuzz/catalogue-corpus
+	build/fuzz/profile_file_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
+	  -artifact_prefix=build/fuzz/ build/fuzz/file fuzz/file-corpus
 
 # The catalogue and settings code, and the real player under Wine, on
 # hostile files (50 MB, 200,000 sections, a line of 1 MB, NUL bytes, invalid

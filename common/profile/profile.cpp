@@ -192,11 +192,13 @@ std::string EncodeValue(const char* value) {
 }
 
 // A key holding "=" or starting with "[" would read back as another key or
-// as a section header, and one starting with a byte order mark as another
-// key when it is the first line of the text.
+// as a section header, and one starting with a byte order mark (UTF-8, or
+// UTF-16 either way round) as another key, or another file, when it is the
+// first line of the text.
 bool IsWritableKey(const std::string& key) {
   return key.find('=') == std::string::npos && key.compare(0, 1, "[") != 0 &&
-         key.compare(0, 3, "\xEF\xBB\xBF") != 0;
+         key.compare(0, 3, "\xEF\xBB\xBF") != 0 && key.compare(0, 2, "\xFF\xFE") != 0 &&
+         key.compare(0, 2, "\xFE\xFF") != 0;
 }
 
 // Whether out ends with a line break, or holds nothing past from (where the

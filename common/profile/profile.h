@@ -47,7 +47,7 @@ struct ProfileEntry {
 // (keeping its spelling), a new key goes after the last key of its section, a
 // new section goes to the end of the text. Every other line is kept; lines
 // end in CR LF. A value reads back as it was given (line breaks become
-// blanks); a key holding "=" or starting with "[" or a UTF-8 byte order mark
+// blanks); a key holding "=" or starting with "[" or a byte order mark
 // is not written. Returns 1 when the text changed.
 int ProfileWriteSection(std::string* text, const char* section, const ProfileEntry* entries,
                         size_t count);
@@ -62,6 +62,12 @@ struct ProfileFile {
   int encoding;          // a ProfileEncoding
   std::string original;  // a UTF-16 file's bytes as read
 };
+
+// A file's bytes as the engine sees them, and the bytes that write the
+// (edited) text back in the file's own encoding: what ProfileReadFile and
+// ProfileWriteFile do between the disk and the text.
+void ProfileDecode(const std::string& bytes, ProfileFile* file);
+std::string ProfileEncode(const ProfileFile* file);
 
 // Reads a whole file. A missing file (or folder) reads as empty text and
 // counts as read; so does a file that a replacement interrupted by a crash

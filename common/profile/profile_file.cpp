@@ -61,7 +61,11 @@ std::vector<std::string> AnsiLines(const std::u16string& units, const std::vecto
   return ansi;
 }
 
-void Decode(const std::string& bytes, ProfileFile* file) {
+}  // namespace
+
+void ProfileDecode(const std::string& bytes, ProfileFile* file) {
+  file->text.clear();
+  file->original.clear();
   file->encoding = kProfileBytes;
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') file->encoding = kProfileUtf16Le;
   if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') file->encoding = kProfileUtf16Be;
@@ -84,7 +88,7 @@ void Decode(const std::string& bytes, ProfileFile* file) {
 // there; only changed and new lines are converted from the ANSI code page.
 // The engine only changes lines in place and inserts new ones (it never
 // drops a line), which is how the new lines are matched with the old.
-std::string Encode(const ProfileFile* file) {
+std::string ProfileEncode(const ProfileFile* file) {
   if (file->encoding != kProfileUtf16Le && file->encoding != kProfileUtf16Be) return file->text;
   std::string bytes = file->encoding == kProfileUtf16Le ? std::string("\xFF\xFE") : std::string("\xFE\xFF");
   std::u16string units = Units(file->original, file->encoding);
@@ -132,6 +136,8 @@ std::string Encode(const ProfileFile* file) {
   }
   return bytes;
 }
+
+namespace {
 
 // Where Windows 95, 98 and ME keep the old file while the new one takes its
 // place (they cannot replace a file in one step).
@@ -229,13 +235,13 @@ int ProfileReadFile(const char* path, ProfileFile* file) {
   }
   if (result == kFileMissing) return 1;
   if (result != kFileDone) return 0;
-  Decode(bytes, file);
+  ProfileDecode(bytes, file);
   return 1;
 }
 
 int ProfileWriteFile(const char* path, const ProfileFile* file) {
   if (!path || !*path || !file) return 0;
-  std::string bytes = Encode(file);
+  std::string bytes = ProfileEncode(file);
   RemoveLeftovers(path);
   std::string temp;
   int made = kFileFailed;

@@ -198,7 +198,7 @@ TEST(ProfileWrite, EntriesApplyInOrderAsSeparateWritesWould) {
   EXPECT_EQ("[S]\r\nk=v\r\n", Write("", "S", {{nullptr, "x"}, {"k", nullptr}, {"k", "v"}}));
   // Keys that would read back as another key or as a header are not written.
   EXPECT_EQ("[S]\r\n; c=1\r\n", Write("[S]\r\n", "S", {{"a=b", "1"}, {" [T]", "x]"}, {"[", "2"}, {"; c", "1"}}));
-  EXPECT_EQ("", Write("", "", {{"\xEF\xBB\xBFk", "1"}}));
+  EXPECT_EQ("", Write("", "", {{"\xEF\xBB\xBFk", "1"}, {"\xFF\xFEk", "2"}, {"\xFE\xFFk", "3"}}));
 }
 
 TEST(ProfileWrite, EveryValueReadsBackAsWrittenAndStaysOnItsLine) {

@@ -75,8 +75,11 @@ class Player : public testing::Test {
   }
 
   void TearDown() override {
-    if (!ended && IsWindow(mainWindow)) DestroyWindow(mainWindow);
-    if (!ended) PumpUntil([this] { return ended; });
+    // A test that ended its player and made a fresh process has nothing to end.
+    if (!ended && IsWindow(mainWindow)) {
+      DestroyWindow(mainWindow);
+      PumpUntil([this] { return ended; });
+    }
     StopBoxCatcher();
   }
 
