@@ -1,14 +1,21 @@
-# make test: installs what is missing, builds the three presets and runs the
-# native tests and the Win32 tests under Wine.
+# make test: installs what is missing, builds the three presets and the
+# release, and runs the native tests, the release end to end with its 32-bit
+# programs, and the Win32 tests under Wine.
 PRESETS := native win64 win32
 
-.PHONY: test build deps clean bench run screenshots
+.PHONY: test build deps clean bench run screenshots release-test
 
-test: build
+test: build dist
 	@status=0; \
 	ctest --preset native || status=1; \
+	tools/release-test || status=1; \
 	ctest --preset win64 || status=1; \
 	exit $$status
+
+# The release disk end to end with its 32-bit programs (tools/release-test).
+# It needs both builds and the disk, so it runs here rather than under ctest.
+release-test: build dist
+	@tools/release-test
 
 build: deps
 	@set -e; for p in $(PRESETS); do \

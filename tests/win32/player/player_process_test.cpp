@@ -17,12 +17,6 @@ std::string BesideThisProgram(const char* name) {
   return folder.substr(0, folder.rfind('\\') + 1) + name;
 }
 
-std::string TempFile(const char* name) {
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  return std::string(folder) + name;
-}
-
 PROCESS_INFORMATION StartPlayer(const char* arguments) {
   std::string command = "\"" + BesideThisProgram("kovel32.exe") + "\" " + arguments;
   STARTUPINFOA startup = {};
@@ -31,23 +25,6 @@ PROCESS_INFORMATION StartPlayer(const char* arguments) {
   EXPECT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &process));
   return process;
-}
-
-// Waits, at most about ten seconds, for the condition; the other process runs
-// on its own.
-template <typename Done>
-bool WaitUntil(HANDLE process, Done done) {
-  for (int i = 0; i < 200; ++i) {
-    if (done()) return true;
-    WaitForSingleObject(process, 50);
-  }
-  return done();
-}
-
-DWORD ExitCode(HANDLE process) {
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process, &code);
-  return code;
 }
 
 int PlayerWindows() {
@@ -64,14 +41,10 @@ int PlayerWindows() {
 }
 
 TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
-  std::string drive = TempFile("player-process-drive.ini");
-  std::string log = TempFile("player-process-drive.log");
-  WriteBytes(drive,
-            "[Drive]\r\nDisc=demo\r\n[Disc.demo]\r\nTracks=3\r\nTrack1=0:02:00\r\nTrack2=3:00:00\r\n"
-            "Track3=6:00:00\r\nLeadOut=9:00:00\r\n");
-  DeleteFileA(log.c_str());
-  SetEnvironmentVariableA("VDRIVE_FILE", drive.c_str());
-  SetEnvironmentVariableA("VDRIVE_LOG", log.c_str());
+  const std::string log = UseDriveFile(
+      "player-process-drive",
+      "[Drive]\r\nDisc=demo\r\n[Disc.demo]\r\nTracks=3\r\nTrack1=0:02:00\r\nTrack2=3:00:00\r\n"
+      "Track3=6:00:00\r\nLeadOut=9:00:00\r\n");
 
   // The shell's verb passes "/play" and the drive: it changes nothing.
   PROCESS_INFORMATION first = StartPlayer("/play D:");
@@ -99,7 +72,6 @@ TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
     CloseHandle(p->hThread);
     CloseHandle(p->hProcess);
   }
-  DeleteFileA(drive.c_str());
   DeleteFileA(log.c_str());
 }
 
@@ -109,9 +81,7 @@ TEST(PlayerProcess, ASecondStartBringsTheFirstForwardAndEnds) {
 // start meanwhile waits for it, longer than a start would wait for a window
 // to appear, and then runs as the only player.
 TEST(PlayerProcess, AStartWhileAPlayerShutsDownWaitsAndThenRuns) {
-  std::string drive = TempFile("player-process-drive.ini");
-  WriteBytes(drive, "[Drive]\r\nDisc=\r\n");
-  SetEnvironmentVariableA("VDRIVE_FILE", drive.c_str());
+  const std::string log = UseDriveFile("player-process-drive", "[Drive]\r\nDisc=\r\n");
   HANDLE shuttingDown = CreateMutexA(nullptr, TRUE, "CorvaneCDAudioPlayer.SingleInstance");
   ASSERT_NE(nullptr, shuttingDown);
   PROCESS_INFORMATION next = StartPlayer("");
@@ -129,7 +99,7 @@ TEST(PlayerProcess, AStartWhileAPlayerShutsDownWaitsAndThenRuns) {
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(next.hProcess, 10000));
   CloseHandle(next.hThread);
   CloseHandle(next.hProcess);
-  DeleteFileA(drive.c_str());
+  DeleteFileA(log.c_str());
 }
 
 }  // namespace

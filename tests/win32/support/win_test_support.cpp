@@ -57,6 +57,23 @@ void PumpPending() {
   }
 }
 
+std::string UseDriveFile(const char* name, const std::string& contents) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string drive = std::string(temp) + name + ".ini", log = std::string(temp) + name + ".log";
+  WriteBytes(drive, contents);
+  DeleteFileA(log.c_str());
+  SetEnvironmentVariableA("VDRIVE_FILE", drive.c_str());
+  SetEnvironmentVariableA("VDRIVE_LOG", log.c_str());
+  return log;
+}
+
+DWORD ExitCode(HANDLE process) {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process, &code);
+  return code;
+}
+
 bool WaitForMessage(DWORD timeoutMs) {
   return MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, QS_ALLINPUT) == WAIT_OBJECT_0;
 }

@@ -41,8 +41,26 @@ std::string ReadBytes(const std::string& path);
 // Replaces a file with the bytes.
 void WriteBytes(const std::string& path, const std::string& bytes);
 
+// The virtual drive of the processes this one starts: its file, in the temp
+// folder under `name`.ini, holds `contents`, and its command log starts
+// empty in `name`.log (VDRIVE_FILE, VDRIVE_LOG). Returns the log's path.
+std::string UseDriveFile(const char* name, const std::string& contents);
+
 // Waits for one message or the timeout; the primitive under PumpUntil.
 bool WaitForMessage(DWORD timeoutMs);
+
+// Waits, at most about maxWaitMs, for done() while another process runs on
+// its own; checks every 50 ms.
+template <typename Done>
+bool WaitUntil(HANDLE process, Done done, DWORD maxWaitMs = 10000) {
+  for (DWORD waited = 0; waited < maxWaitMs; waited += 50) {
+    if (done()) return true;
+    WaitForSingleObject(process, 50);
+  }
+  return done();
+}
+// A process's exit code, STILL_ACTIVE while it runs.
+DWORD ExitCode(HANDLE process);
 
 template <typename Done>
 bool PumpUntil(Done done, DWORD maxWaitMs) {

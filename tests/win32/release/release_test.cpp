@@ -1,0 +1,262 @@
+// The release disk of `make dist`, end to end, with the shipped 32-bit
+// programs: this 64-bit program runs in a fresh prefix of 32-bit Wine
+// (tools/wine-run --wow32, see the Makefile's test target) and drives the
+// real install.exe and kovel32.exe from outside, as a user would: it finds
+// their windows and presses their buttons.
+//
+// Environment: KOVEL_RELEASE_DISK, the disk folder (build/dist/kovel32-1.0);
+// KOVEL_RELEASE_BIN, the 32-bit build's programs the disk was made from.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "resources/install/resource.h"
+#include "tests/win32/support/win_test_support.h"
+
+namespace {
+
+// Everything runs emulated: a 32-bit process takes seconds to start.
+const DWORD kWaitMs = 60000;
+const char kSetupCaption[] = "Setup - Corvane CD Player 1.0";
+const char kPathCaption[] = "Install Path";
+const char kInstallCaption[] = "Install - Corvane CD Player 1.0";
+const char kRemoveCaption[] = "Remove - Corvane CD Player 1.0";
+const char kErrorCaption[] = "Install - ERROR";
+const char kPlayerClass[] = "CorvaneCDAudioPlayer";
+const int kPlay = 1007, kOrderList = 1038;
+const char kFontsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+// The shell's keys as Windows has them, and the value each holds.
+const char* const kShellKeys[][2] = {{"AudioCD\\Shell\\Play\\Command", " /play %1"},
+                                     {"cdafile\\Defaulticon", ",0"},
+                                     {"cdafile\\shell\\play\\command", " -play %1"}};
+
+std::string Env(const char* name) {
+  char value[MAX_PATH] = "";
+  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+  return n > 0 && n < sizeof value ? value : "";
+}
+
+std::string WindowsDirectory() {
+  char path[MAX_PATH] = "";
+  GetWindowsDirectoryA(path, sizeof path);
+  return path;
+}
+
+// The installer and the player are 32-bit: they see the 32-bit registry view.
+const REGSAM kView32 = KEY_WOW64_32KEY;
+
+void SetText(HKEY root, const char* path, const char* name, const std::string& text) {
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_SET_VALUE | kView32, nullptr,
+                                           &key, nullptr));
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
+// "(none)" when the key or the value is missing.
+std::string Text(HKEY root, const char* path, const char* name) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE | kView32, &key) != ERROR_SUCCESS) return "(none)";
+  char text[MAX_PATH] = "";
+  DWORD size = sizeof text, type = 0;
+  const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS && type == REG_SZ ? text : "(none)";
+}
+
+struct Process {
+  PROCESS_INFORMATION info = {};
+  ~Process() {
+    if (!info.hProcess) return;
+    if (ExitCode(info.hProcess) == STILL_ACTIVE) TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+};
+
+bool Start(Process* process, const std::string& program, const std::string& folder) {
+  std::string command = "\"" + program + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process->info) != 0;
+}
+
+struct Search {
+  DWORD processId;
+  const char* caption;
+  HWND found;
+};
+
+// A visible dialog of the process with the caption, or null.
+HWND FindDialog(const Process& process, const char* caption) {
+  Search search = {process.info.dwProcessId, caption, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        Search* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char name[16] = "", caption[128] = "";
+        GetClassNameA(window, name, sizeof name);
+        GetWindowTextA(window, caption, sizeof caption);
+        if (owner == s->processId && IsWindowVisible(window) && lstrcmpA(name, "#32770") == 0 &&
+            lstrcmpA(caption, s->caption) == 0) {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The dialog once it shows, or once an error dialog shows instead (the
+// failure then names the error's subject).
+HWND AwaitDialog(const Process& process, const char* caption) {
+  HWND dialog = nullptr, error = nullptr;
+  WaitUntil(
+      process.info.hProcess,
+      [&] {
+        dialog = FindDialog(process, caption);
+        error = FindDialog(process, kErrorCaption);
+        return dialog || error;
+      },
+      kWaitMs);
+  if (error) {
+    char name[MAX_PATH] = "";
+    GetDlgItemTextA(error, IDC_ERROR_NAME, name, sizeof name);
+    ADD_FAILURE() << "error dialog about " << name << " instead of " << caption;
+  }
+  EXPECT_TRUE(dialog) << "no dialog " << caption;
+  return dialog;
+}
+
+void Press(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Runs the installer from the disk: Install (into the default folder) or
+// Remove, then Done once the work has run; expects it to end with 0.
+void RunInstaller(const std::string& disk, bool install) {
+  Process setup;
+  ASSERT_TRUE(Start(&setup, disk + "\\install.exe", disk));
+  HWND choice = AwaitDialog(setup, kSetupCaption);
+  ASSERT_TRUE(choice);
+  SendDlgItemMessageA(choice, IDC_INSTALL_CHOICE, BM_SETCHECK, install ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendDlgItemMessageA(choice, IDC_REMOVE_CHOICE, BM_SETCHECK, install ? BST_UNCHECKED : BST_CHECKED, 0);
+  Press(choice, IDOK);
+  if (install) {
+    HWND path = AwaitDialog(setup, kPathCaption);
+    ASSERT_TRUE(path);
+    char folder[MAX_PATH] = "";
+    GetDlgItemTextA(path, IDC_INSTALL_FOLDER, folder, sizeof folder);
+    EXPECT_STREQ("C:\\KOVEL", folder);
+    Press(path, IDOK);
+  }
+  HWND progress = AwaitDialog(setup, install ? kInstallCaption : kRemoveCaption);
+  ASSERT_TRUE(progress);
+  // Done is enabled once the work, started by the dialog's timer, is over.
+  ASSERT_TRUE(WaitUntil(setup.info.hProcess, [&] { return IsWindowEnabled(GetDlgItem(progress, IDOK)) != 0; },
+                        kWaitMs));
+  EXPECT_FALSE(FindDialog(setup, kErrorCaption));
+  Press(progress, IDOK);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(setup.info.hProcess, kWaitMs));
+  EXPECT_EQ(0u, ExitCode(setup.info.hProcess));
+}
+
+// Index of the first line from `from` on that holds every piece; npos if none.
+size_t FindLine(const std::string& log, size_t from, const char* piece, const char* other = "") {
+  for (size_t at = from; at < log.size();) {
+    const size_t end = log.find('\n', at);
+    const std::string line = log.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    if (line.find(piece) != std::string::npos && line.find(other) != std::string::npos) return at;
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return std::string::npos;
+}
+
+TEST(Release32, InstallsPlaysAcrossATrackEndKeepsItsFilesAndIsRemoved) {
+  const std::string disk = Env("KOVEL_RELEASE_DISK"), bin = Env("KOVEL_RELEASE_BIN");
+  ASSERT_FALSE(disk.empty() || bin.empty()) << "KOVEL_RELEASE_DISK and KOVEL_RELEASE_BIN must name folders";
+  const std::string windows = WindowsDirectory();
+  const std::string player = "C:\\KOVEL\\kovel32.exe", font = windows + "\\Fonts\\digital.fon";
+  const std::string catalogue = windows + "\\tunedeck.ini", settings = windows + "\\kovel.ini";
+  for (const auto& key : kShellKeys) SetText(HKEY_CLASSES_ROOT, key[0], nullptr, windows + "\\cdplayer.exe" + key[1]);
+  ASSERT_EQ("(none)", ReadBytes(player));
+  ASSERT_EQ("(none)", ReadBytes(catalogue));
+
+  // Install: the program and the font expanded from the disk, the shell's
+  // verbs and the font registered.
+  RunInstaller(disk, true);
+  EXPECT_EQ(ReadBytes(bin + "\\kovel32.exe"), ReadBytes(player));
+  EXPECT_EQ(ReadBytes(bin + "\\digital.fon"), ReadBytes(font));
+  for (const auto& key : kShellKeys)
+    EXPECT_EQ(player + key[1], Text(HKEY_CLASSES_ROOT, key[0], nullptr)) << key[0];
+  EXPECT_EQ("C:\\KOVEL", Text(HKEY_CLASSES_ROOT, "AudioCD", "InstallPath"));
+  EXPECT_EQ("digital.fon", Text(HKEY_LOCAL_MACHINE, kFontsKey, "Corvane Digital"));
+
+  // Play: the installed player on a disc whose first track lasts four
+  // seconds, played at twice its speed, goes on into the second track.
+  const std::string log = UseDriveFile(
+      "release-drive",
+      "[Drive]\r\nDisc=short\r\nSpeed=2\r\n[Disc.short]\r\nTracks=3\r\nTrack1=0:02:00\r\n"
+      "Track2=0:06:00\r\nTrack3=3:00:00\r\nLeadOut=6:00:00\r\n");
+  {
+    Process run;
+    ASSERT_TRUE(Start(&run, player, ""));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        run.info.hProcess,
+        [&] {
+          window = FindWindowA(kPlayerClass, nullptr);
+          return window && IsWindowVisible(window) && IsWindowEnabled(GetDlgItem(window, kPlay));
+        },
+        kWaitMs));
+    RECT button;
+    GetClientRect(GetDlgItem(window, kPlay), &button);
+    const LPARAM at = MAKELPARAM(button.right / 2, button.bottom / 2);
+    PostMessageA(GetDlgItem(window, kPlay), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(GetDlgItem(window, kPlay), WM_LBUTTONUP, 0, at);
+    EXPECT_TRUE(WaitUntil(
+        run.info.hProcess, [&] { return SendDlgItemMessageA(window, kOrderList, CB_GETCURSEL, 0, 0) == 1; },
+        kWaitMs));
+    // The end of track 1 was notified, and the player then played track 2.
+    const std::string played = ReadBytes(log);
+    const size_t first = FindLine(played, 0, "cmd=MCI_PLAY");
+    const size_t end = FindLine(played, first == std::string::npos ? played.size() : first, "cmd=NOTIFY", "code=1");
+    EXPECT_NE(std::string::npos, first) << played;
+    EXPECT_NE(std::string::npos, end) << played;
+    EXPECT_NE(std::string::npos, FindLine(played, end == std::string::npos ? played.size() : end,
+                                          "cmd=MCI_PLAY", " from=2 "))
+        << played;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(run.info.hProcess, kWaitMs));
+    EXPECT_EQ(0u, ExitCode(run.info.hProcess));
+  }
+  // At exit the player kept the disc in its catalogue and its settings
+  // (where the window was depends on the display, not on the program).
+  EXPECT_EQ(
+      "[198656]\r\nDiscTitle=Untitled\r\nDiscArtist=Untitled\r\nRepeat=0\r\nShuffle=0\r\n"
+      "Track1=Track 1\r\nTrack2=Track 2\r\nTrack3=Track 3\r\nPlayList=1 2 3\r\n",
+      ReadBytes(catalogue));
+  const std::string kept = ReadBytes(settings);
+  EXPECT_EQ(0u, kept.find("[Window]\r\nWindowXPosn=")) << kept;
+  EXPECT_NE(std::string::npos, kept.find("\r\nTemplate=101\r\nStayOnTop=0\r\n")) << kept;
+
+  // Remove: the program, its folder and the font go, the shell's verbs are
+  // handed back to the system's player.
+  RunInstaller(disk, false);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(player.c_str()));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\KOVEL"));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(font.c_str()));
+  for (const auto& key : kShellKeys)
+    EXPECT_EQ(windows + "\\cdplayer.exe" + key[1], Text(HKEY_CLASSES_ROOT, key[0], nullptr)) << key[0];
+  EXPECT_EQ("(none)", Text(HKEY_CLASSES_ROOT, "AudioCD", "InstallPath"));
+  EXPECT_EQ("(none)", Text(HKEY_LOCAL_MACHINE, kFontsKey, "Corvane Digital"));
+}
+
+}  // namespace
