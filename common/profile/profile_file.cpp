@@ -141,7 +141,7 @@ namespace {
 
 // Where Windows 95, 98 and ME keep the old file while the new one takes its
 // place (they cannot replace a file in one step).
-std::string KeptName(const char* path) { return std::string(path) + ".old"; }
+std::string KeptName(const char* path) { return std::string(path) + ".replacing"; }
 
 // A writer's temporary file: "<file>.<process id>-<attempt>.tmp".
 std::string TemporaryName(const char* path, unsigned long process, int attempt) {

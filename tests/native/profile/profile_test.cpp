@@ -333,11 +333,11 @@ TEST(ProfileFile, ReplacingAsWindows95MustKeepsTheOldFileUntilTheNewOneIsInPlace
   EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
   // A crash between the two moves: only the kept copy is there; the next
   // read puts it back, so every reader sees the same file.
-  ASSERT_EQ(0, rename(path.c_str(), (path + ".old").c_str()));
+  ASSERT_EQ(0, rename(path.c_str(), (path + ".replacing").c_str()));
   EXPECT_EQ("[A]\r\nk=2\r\n", ReadText(path));
   EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
   // A crash after them: the stale kept copy goes with the next save.
-  PutBytes(path + ".old", "[A]\r\nk=0\r\n");
+  PutBytes(path + ".replacing", "[A]\r\nk=0\r\n");
   ASSERT_EQ(1, WriteText(path, "[A]\r\nk=3\r\n"));
   EXPECT_EQ("[A]\r\nk=3\r\n", ReadText(path));
   EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));

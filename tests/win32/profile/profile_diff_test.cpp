@@ -324,11 +324,11 @@ TEST(ProfileFileWin32, OnWindows95TheFileIsReadAndReplacedWithoutTheNewerCalls) 
     EXPECT_EQ(2u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
     // Cut short between its two moves: the file is back at the next read,
     // for the platform's reader too.
-    ASSERT_TRUE(MoveFileA(path.c_str(), (path + ".old").c_str()));
+    ASSERT_TRUE(MoveFileA(path.c_str(), (path + ".replacing").c_str()));
     EXPECT_EQ("[S]\r\nk=2\r\n[T]\r\n", ReadAll(path));
     EXPECT_EQ(2u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
     profileSystemCalls = saved;
-    EXPECT_TRUE(Files("*.old").empty());
+    EXPECT_TRUE(Files("*.replacing").empty());
     EXPECT_TRUE(Files("*.tmp").empty());
   }
 }
