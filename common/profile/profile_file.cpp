@@ -150,10 +150,16 @@ std::string TemporaryName(const char* path, unsigned long process, int attempt) 
   return std::string(path) + suffix;
 }
 
+// Where a path's file name starts.
+const char* FileName(const char* path) {
+  const char* name = path + strlen(path);
+  while (name > path && name[-1] != '/' && name[-1] != '\\') --name;
+  return name;
+}
+
 // The process id in a temporary file's name, when the name is one.
 bool TemporaryOwner(const char* path, const char* name, unsigned long* process) {
-  const char* base = path + strlen(path);
-  while (base > path && base[-1] != '/' && base[-1] != '\\') --base;
+  const char* base = FileName(path);
   size_t baseLength = strlen(base);
   if (strncmp(name, base, baseLength) != 0 || name[baseLength] != '.') return false;
   const char* p = name + baseLength + 1;
@@ -187,9 +193,7 @@ void NoteLeftover(const char* name, void* context) {
 void RemoveLeftovers(const char* path) {
   Leftovers leftovers = {path, PlatformProcessId(), {}};
   PlatformListTemporaries(path, NoteLeftover, &leftovers);
-  const char* base = path + strlen(path);
-  while (base > path && base[-1] != '/' && base[-1] != '\\') --base;
-  std::string folder(path, static_cast<size_t>(base - path));
+  std::string folder(path, static_cast<size_t>(FileName(path) - path));
   for (const std::string& name : leftovers.found) PlatformDeleteFile((folder + name).c_str());
 }
 

@@ -3,9 +3,6 @@
 
 #include <commctrl.h>
 
-#include "player/catalogue/catalogue.h"
-#include "player/shell/player_state.h"
-
 namespace {
 
 enum { kArtistEdit = 1025, kTitleEdit = 1024 };
@@ -34,9 +31,7 @@ INT_PTR CALLBACK CDTitleProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
           if (pending) {
             ReadTitle(page, kTitleEdit, info->title);
             ReadTitle(page, kArtistEdit, info->artist);
-            SaveDiscEntry(appInstance, info);
-            pending = 0;
-            propertiesChanged = 1;
+            SavePageRecord(info, &pending);
           }
           SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
           return TRUE;

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include "player/catalogue/catalogue.h"
+#include "player/shell/player_state.h"
 #include "resources/player/resource.h"
 
 int propertiesChanged;
@@ -62,6 +64,12 @@ void MarkPageUnchanged(HWND page, int* pending) {
 void MarkPageChanged(HWND page, int* pending) {
   SendMessageA(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
   *pending = 1;
+}
+
+void SavePageRecord(DiscInfo* info, int* pending) {
+  SaveDiscEntry(appInstance, info);
+  *pending = 0;
+  propertiesChanged = 1;
 }
 
 void ReadTitle(HWND dialog, int id, char* title) { GetDlgItemTextA(dialog, id, title, kTitleSize); }

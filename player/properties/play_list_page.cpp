@@ -162,9 +162,7 @@ INT_PTR CALLBACK PlayListProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         case PSN_KILLACTIVE:
           if (pending) {
             ReplacePlayList(info, List(page, kPlayList));
-            SaveDiscEntry(appInstance, info);
-            pending = 0;
-            propertiesChanged = 1;
+            SavePageRecord(info, &pending);
           }
           SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
           return TRUE;

@@ -28,5 +28,8 @@ DiscInfo* PageRecord(HWND page, UINT message, LPARAM lParam);
 void MarkPageUnchanged(HWND page, int* pending);
 // A user edit: the sheet's Apply button comes on.
 void MarkPageChanged(HWND page, int* pending);
+// Saves the record a page changed: nothing is pending any more, and the
+// sheet reports a change.
+void SavePageRecord(DiscInfo* info, int* pending);
 // Takes an edit's text, at most 79 characters.
 void ReadTitle(HWND dialog, int id, char* title);

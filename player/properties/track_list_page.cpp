@@ -6,7 +6,6 @@
 
 #include <cstdio>
 
-#include "player/catalogue/catalogue.h"
 #include "player/device/cd_device.h"
 #include "player/shell/player_state.h"
 
@@ -36,9 +35,7 @@ void ShowTrack(HWND page, int position) {
 // Stores the edited title of the track on display.
 void ApplyTitle(HWND page, DiscInfo* info) {
   if (TrackEntry* entry = EntryAt(page, currentTrackIndex)) ReadTitle(page, kTitleEdit, entry->title);
-  SaveDiscEntry(appInstance, info);
-  pending = 0;
-  propertiesChanged = 1;
+  SavePageRecord(info, &pending);
 }
 
 void OnActivate(HWND page, const DiscInfo* info) {
