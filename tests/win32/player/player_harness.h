@@ -41,10 +41,25 @@ inline std::string Text(HWND window) {
   return text;
 }
 
+// The plays the drive was sent, as logged.
+inline std::vector<std::string> Plays() {
+  std::vector<std::string> plays;
+  for (const std::string& line : DriveLog())
+    if (line.compare(0, 12, "cmd=MCI_PLAY") == 0) plays.push_back(line);
+  return plays;
+}
+
+// The log line of a play of a track from its start to minutes:seconds.
+inline std::string PlayOf(DWORD track, DWORD minutes, DWORD seconds) {
+  return "cmd=MCI_PLAY flags=0xD from=" + std::to_string(track) + " to=" +
+         std::to_string(Tmsf(track, minutes, seconds, 0)) + " err=0";
+}
+
 class Player : public testing::Test {
  protected:
   void SetUp() override {
     SetEnvironmentVariableA("VDRIVE_FILE", "C:\\no-such-folder\\vdrive.ini");
+    SetEnvironmentVariableA("VDRIVE_FILE_E", "C:\\no-such-folder\\vdrive-e.ini");
     DeleteFileA(WindowsFile("tunedeck.ini").c_str());
     DeleteFileA(WindowsFile("kovel.ini").c_str());
     discInfo = DiscInfo{};

@@ -379,19 +379,6 @@ TEST_F(Player, SavedPositionsAreKeptUnlessTheWindowWouldBeOffEveryMonitor) {
   EXPECT_EQ(work.top, rect.top);
 }
 
-// The plays the drive was sent, as "track from-to" (TMSF, no frames).
-std::vector<std::string> Plays() {
-  std::vector<std::string> plays;
-  for (const std::string& line : DriveLog())
-    if (line.compare(0, 12, "cmd=MCI_PLAY") == 0) plays.push_back(line);
-  return plays;
-}
-
-std::string PlayOf(DWORD track, DWORD minutes, DWORD seconds) {
-  return "cmd=MCI_PLAY flags=0xD from=" + std::to_string(track) + " to=" +
-         std::to_string(Tmsf(track, minutes, seconds, 0)) + " err=0";
-}
-
 TEST_F(Player, ThreeTrackEndsInARowFollowTheRepeatMode) {
   // From track 3 (3:31), then track 4 (0:30) and track 5 (1:00).
   const std::string three = PlayOf(3, 3, 31), four = PlayOf(4, 0, 30), five = PlayOf(5, 1, 0),
