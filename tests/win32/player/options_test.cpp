@@ -20,13 +20,9 @@ PositionRecord* TimeRecord() {
 TEST_F(Player, IntroPlayPlaysTheFirstSecondsOfEachEntryUnderEveryRepeatMode) {
   // From track 4, ten seconds of each entry.
   const std::string four = PlayOf(4, 0, 10), five = PlayOf(5, 0, 10), one = PlayOf(1, 0, 10);
-  struct Case {
-    int repeat;
-    std::vector<std::string> plays;
-    int selection;
-    bool playing;
-  } cases[] = {{0, {four, five}, 0, false}, {1, {four, four, four}, 3, true}, {2, {four, five, one}, 0, true}};
-  for (const Case& c : cases) {
+  const RepeatOutcome cases[] = {
+      {0, {four, five}, 0, false}, {1, {four, four, four}, 3, true}, {2, {four, five, one}, 0, true}};
+  for (const RepeatOutcome& c : cases) {
     SCOPED_TRACE(c.repeat);
     Start();
     SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_INTRO_PLAY, 0);
@@ -37,15 +33,8 @@ TEST_F(Player, IntroPlayPlaysTheFirstSecondsOfEachEntryUnderEveryRepeatMode) {
     Command(IDC_PLAY);
     RunToEndOfTrack(10000);
     RunToEndOfTrack(10000);
-    EXPECT_EQ(c.plays, Plays());
-    EXPECT_EQ(c.selection, Selection());
-    EXPECT_EQ(c.playing, Playing());
-    EXPECT_EQ(!c.playing, Enabled(IDC_PLAY));
-    DestroyWindow(mainWindow);
-    ASSERT_TRUE(PumpUntil([this] { return ended; }));
-    FreshProcess();
-    DeleteFileA(WindowsFile("tunedeck.ini").c_str());
-    DeleteFileA(WindowsFile("kovel.ini").c_str());
+    ExpectOutcome(c);
+    EndCase();
   }
 }
 

@@ -55,6 +55,15 @@ inline std::string PlayOf(DWORD track, DWORD minutes, DWORD seconds) {
          std::to_string(Tmsf(track, minutes, seconds, 0)) + " err=0";
 }
 
+// How a run of track ends came out under a repeat mode: the plays sent,
+// where the selection rests and whether the disc plays on.
+struct RepeatOutcome {
+  int repeat;
+  std::vector<std::string> plays;
+  int selection;
+  bool playing;
+};
+
 class Player : public testing::Test {
  protected:
   void SetUp() override {
@@ -108,6 +117,23 @@ class Player : public testing::Test {
     ASSERT_TRUE(PumpUntil([] { return IsWindowVisible(mainWindow) != 0; }));
     Pump();
     VDriveClearLog();
+  }
+
+  // Ends the player of one case of a test; the next starts afresh, without
+  // catalogue or settings.
+  void EndCase() {
+    DestroyWindow(mainWindow);
+    ASSERT_TRUE(PumpUntil([this] { return ended; }));
+    FreshProcess();
+    DeleteFileA(WindowsFile("tunedeck.ini").c_str());
+    DeleteFileA(WindowsFile("kovel.ini").c_str());
+  }
+
+  void ExpectOutcome(const RepeatOutcome& outcome) {
+    EXPECT_EQ(outcome.plays, Plays());
+    EXPECT_EQ(outcome.selection, Selection());
+    EXPECT_EQ(outcome.playing, Playing());
+    EXPECT_EQ(!outcome.playing, Enabled(IDC_PLAY));
   }
 
   // Runs the player's own loop over what is queued: a quit either re-creates
