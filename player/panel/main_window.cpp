@@ -92,9 +92,9 @@ void FirstSetup(HWND window) {
   DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
   DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, IDM_STAY_ON_TOP, "&Stay On Top");
   AppendMenuA(menu, MF_STRING, IDM_INTRO_PLAY, "&Intro Play");
   AddDriveMenu(menu);
+  AppendMenuA(menu, MF_STRING, IDM_STAY_ON_TOP, "&Stay On Top");
   AppendMenuA(menu, MF_STRING, IDM_LOOKUP, "Look Up Titles &Online...");
   AppendMenuA(menu, MF_STRING, IDC_VIEW,
               playerSettings.templateId == kMinimizedTemplate ? "&Expanded View" : "Minimized Vi&ew");
