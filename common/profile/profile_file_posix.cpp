@@ -4,6 +4,7 @@
 #include "common/profile/profile_posix.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -128,6 +129,8 @@ int PlatformHasRoom(size_t bytes) {
 unsigned long PlatformProcessId() { return static_cast<unsigned long>(getpid()); }
 
 int PlatformProcessRunning(unsigned long id) {
+  // 0 and ids beyond pid_t would name process groups.
+  if (id == 0 || id > INT_MAX) return 0;
   return kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
 }
 
