@@ -1,13 +1,16 @@
-# make test: installs what is missing, builds the three presets and the
-# release, and runs the native tests, the release end to end with its 32-bit
-# programs, and the Win32 tests under Wine.
+# make test: installs what is missing, builds the three presets, the release
+# and the fuzz targets, and runs the native tests, each fuzz target briefly,
+# the crash trials of the catalogue save, the release end to end with its
+# 32-bit programs, and the Win32 tests under Wine.
 PRESETS := native win64 win32
 
 .PHONY: test build deps clean bench run screenshots release-test
 
-test: build dist
+test: build dist fuzz-build build/crash-trials/crash_trials
 	@status=0; \
 	ctest --preset native || status=1; \
+	tools/fuzz-run $(FUZZ_TEST_SECONDS) || status=1; \
+	build/crash-trials/crash_trials $(CRASH_TEST_TRIALS) || status=1; \
 	tools/release-test || status=1; \
 	ctest --preset win64 || status=1; \
 	exit $$status
@@ -53,41 +56,31 @@ clean:
 bench: build
 	tools/wine-run --build-dir build/win64 build/win64/bin/catalogue_bench.exe
 
-# Fuzzing of the profile engine, the catalogue load and the answers of the
-# CD database, and crash trials of
-# the catalogue save: run by hand, never by `make test`. FUZZ_SECONDS bounds
-# each fuzzing run; new inputs the fuzzers find stay in build/fuzz for the
-# next run.
+# Fuzzing of the profile engine, the file encodings, the catalogue load and
+# the answers of the CD database. `make test` runs each target briefly over
+# its committed corpus; `make fuzz` runs them longer (FUZZ_SECONDS each). New
+# inputs the fuzzers find stay in build/fuzz for the next run.
 FUZZ_SECONDS ?= 120
-.PHONY: fuzz crash-trials
+FUZZ_TEST_SECONDS ?= 15
+FUZZ_CXX := clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I.
+FUZZ_TARGETS := $(addprefix build/fuzz/,profile_fuzz catalogue_fuzz profile_file_fuzz lookup_fuzz)
+FUZZ_HEADERS := $(wildcard common/profile/*.h player/catalogue/*.h player/lookup/*.h)
+.PHONY: fuzz fuzz-build crash-trials
 
-fuzz:
-	@for p in clang libclang-rt-dev; do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
-	fi
-	@mkdir -p build/fuzz/profile build/fuzz/catalogue build/fuzz/file build/fuzz/lookup
-	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-	  -I. fuzz/profile_fuzz.cpp common/profile/profile.cpp -o build/fuzz/profile_fuzz
-	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-	  -I. fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp \
-	  player/catalogue/cdplayer_import.cpp common/profile/profile.cpp -o build/fuzz/catalogue_fuzz
-	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-	  -I. fuzz/profile_file_fuzz.cpp common/profile/profile.cpp common/profile/profile_file.cpp \
-	  common/profile/profile_file_posix.cpp -o build/fuzz/profile_file_fuzz
-	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-	  -I. fuzz/lookup_fuzz.cpp player/lookup/lookup_core.cpp common/profile/profile.cpp -o build/fuzz/lookup_fuzz
-	build/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
-	  -artifact_prefix=build/fuzz/ build/fuzz/profile fuzz/corpus
-	build/fuzz/catalogue_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
-	  -artifact_prefix=build/fuzz/ build/fuzz/catalogue fuzz/catalogue-corpus
-	build/fuzz/profile_file_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
-	  -artifact_prefix=build/fuzz/ build/fuzz/file fuzz/file-corpus
-	build/fuzz/lookup_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -print_final_stats=1 \
-	  -artifact_prefix=build/fuzz/ build/fuzz/lookup fuzz/lookup-corpus
+build/fuzz/profile_fuzz: fuzz/profile_fuzz.cpp common/profile/profile.cpp
+build/fuzz/catalogue_fuzz: fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp \
+  player/catalogue/cdplayer_import.cpp common/profile/profile.cpp
+build/fuzz/profile_file_fuzz: fuzz/profile_file_fuzz.cpp common/profile/profile.cpp \
+  common/profile/profile_file.cpp common/profile/profile_file_posix.cpp
+build/fuzz/lookup_fuzz: fuzz/lookup_fuzz.cpp player/lookup/lookup_core.cpp common/profile/profile.cpp
+$(FUZZ_TARGETS): $(FUZZ_HEADERS) | deps
+	@mkdir -p build/fuzz
+	$(FUZZ_CXX) $(filter %.cpp,$^) -o $@
+
+fuzz-build: $(FUZZ_TARGETS)
+
+fuzz: fuzz-build
+	@tools/fuzz-run $(FUZZ_SECONDS)
 
 # The catalogue and settings code, and the real player under Wine, on
 # hostile files (50 MB, 200,000 sections, a line of 1 MB, NUL bytes, invalid
@@ -101,11 +94,16 @@ hostile: build
 	build/hostile/hostile_native
 	tools/wine-run --build-dir build/win64 build/win64/bin/hostile_player.exe
 
-crash-trials:
+# Crash trials of the catalogue save: writers killed at random moments, on
+# both ways of replacing the file. `make test` runs CRASH_TEST_TRIALS kills
+# per way; `make crash-trials` runs the full thousand.
+CRASH_TEST_TRIALS ?= 100
+build/crash-trials/crash_trials: bench/crash_trials.cpp common/profile/profile.cpp \
+  common/profile/profile_file.cpp common/profile/profile_file_posix.cpp $(wildcard common/profile/*.h) | deps
 	@mkdir -p build/crash-trials
-	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/crash_trials.cpp \
-	  common/profile/profile.cpp common/profile/profile_file.cpp common/profile/profile_file_posix.cpp \
-	  -o build/crash-trials/crash_trials
+	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. $(filter %.cpp,$^) -o $@
+
+crash-trials: build/crash-trials/crash_trials
 	build/crash-trials/crash_trials
 
 # The release for Windows users: the 32-bit player and Setup with the LED

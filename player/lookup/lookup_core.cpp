@@ -538,7 +538,7 @@ void FormatLookupStatus(int status, const char* server, const char* line, char* 
     case kStatusServerError: snprintf(out, size, "The server answered: %s", line); break;
     case kStatusUnreadable: snprintf(out, size, "The server's answer could not be read."); break;
     case kStatusTooLong: snprintf(out, size, "The server's answer is too long."); break;
-    case kStatusNoSockets: snprintf(out, size, "Windows Sockets are not available."); break;
+    case kStatusNoSockets: snprintf(out, size, "Networking (TCP/IP) is not installed on this computer."); break;
     case kStatusNoContents: snprintf(out, size, "The disc's table of contents could not be read."); break;
     case kStatusDiscChanged:
       snprintf(out, size, "The disc was changed; its titles were not replaced.");

@@ -3,9 +3,10 @@
 // message loop: the name lookup and every socket event arrive as messages
 // of the dialog, and a window timer ends a step the server leaves without
 // an answer. The panel goes on meanwhile in the dialog's modal loop.
+// WinSock itself is loaded when the dialog starts and freed when it ends.
 #include "player/lookup/lookup.h"
 
-#include <winsock.h>
+#include "player/lookup/winsock.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +27,8 @@ enum Step { kFinished, kResolving, kSearching, kChoosing, kReading };
 
 // One look-up, from the dialog's creation to its end.
 struct LookupSession {
+  WinSock ws;
+  int lookupCancelled;  // a name lookup was cancelled and may still be answered
   LookupSettings settings;
   LookupToc toc;
   uint32_t discId;  // the catalogue identity of the disc looked up
@@ -66,9 +69,12 @@ void ArmTimeout(HWND dialog) { SetTimer(dialog, kTimeoutTimer, lookupTimeoutMs, 
 // Ends whatever is under way on the network; the dialog stays.
 void StopNetwork(HWND dialog, LookupSession* s) {
   KillTimer(dialog, kTimeoutTimer);
-  if (s->hostRequest) WSACancelAsyncRequest(s->hostRequest);
+  if (s->hostRequest) {
+    s->ws.cancelAsyncRequest(s->hostRequest);
+    s->lookupCancelled = 1;
+  }
   s->hostRequest = nullptr;
-  if (s->connection != INVALID_SOCKET) closesocket(s->connection);
+  if (s->connection != INVALID_SOCKET) s->ws.closesocket(s->connection);
   s->connection = INVALID_SOCKET;
 }
 
@@ -96,15 +102,17 @@ void SendCommand(HWND dialog, LookupSession* s, const char* command) {
     return;
   }
   s->requestLength = strlen(s->request);
-  s->connection = socket(AF_INET, SOCK_STREAM, 0);
+  s->connection = s->ws.socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in server = {};
   server.sin_family = AF_INET;
-  server.sin_port = htons(static_cast<u_short>(s->settings.port));
+  // The port in network byte order (high byte first).
+  u_short port = static_cast<u_short>(s->settings.port);
+  server.sin_port = static_cast<u_short>((port >> 8) | (port << 8));
   server.sin_addr.s_addr = s->address;
   if (s->connection == INVALID_SOCKET ||
-      WSAAsyncSelect(s->connection, dialog, kSocketEvent, FD_CONNECT | FD_WRITE | FD_READ | FD_CLOSE) != 0 ||
-      (connect(s->connection, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0 &&
-       WSAGetLastError() != WSAEWOULDBLOCK)) {
+      s->ws.asyncSelect(s->connection, dialog, kSocketEvent, FD_CONNECT | FD_WRITE | FD_READ | FD_CLOSE) != 0 ||
+      (s->ws.connect(s->connection, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0 &&
+       s->ws.lastError() != WSAEWOULDBLOCK)) {
     Fail(dialog, s, kStatusCannotConnect);
     return;
   }
@@ -133,9 +141,9 @@ void OnHostFound(HWND dialog, LookupSession* s, WPARAM request, LPARAM lParam) {
 
 void SendRequest(HWND dialog, LookupSession* s) {
   while (s->sent < s->requestLength) {
-    int n = send(s->connection, s->request + s->sent, static_cast<int>(s->requestLength - s->sent), 0);
+    int n = s->ws.send(s->connection, s->request + s->sent, static_cast<int>(s->requestLength - s->sent), 0);
     if (n == SOCKET_ERROR) {
-      if (WSAGetLastError() != WSAEWOULDBLOCK) Fail(dialog, s, kStatusConnectionLost);
+      if (s->ws.lastError() != WSAEWOULDBLOCK) Fail(dialog, s, kStatusConnectionLost);
       return;  // the rest goes at the next FD_WRITE
     }
     s->sent += static_cast<size_t>(n);
@@ -146,10 +154,10 @@ void SendRequest(HWND dialog, LookupSession* s) {
 int Receive(HWND dialog, LookupSession* s) {
   char spill;
   size_t room = sizeof s->answer - s->answerLength;
-  int n =
-      recv(s->connection, room ? s->answer + s->answerLength : &spill, room ? static_cast<int>(room) : 1, 0);
+  int n = s->ws.recv(s->connection, room ? s->answer + s->answerLength : &spill, room ? static_cast<int>(room) : 1,
+                     0);
   if (n == SOCKET_ERROR) {
-    if (WSAGetLastError() == WSAEWOULDBLOCK) return kNothingYet;
+    if (s->ws.lastError() == WSAEWOULDBLOCK) return kNothingYet;
     Fail(dialog, s, kStatusConnectionLost);
     return kReceiveFailed;
   }
@@ -263,8 +271,8 @@ void ReadChosen(HWND dialog, LookupSession* s) {
   SendCommand(dialog, s, command);
 }
 
-// Starts the look-up: WinSock is started here, when the user asked for it,
-// and cleaned up when the dialog ends.
+// Starts the look-up: WinSock is loaded and started here, when the user
+// asked for it, and cleaned up when the dialog ends.
 void Begin(HWND dialog, LookupSession* s) {
   s->connection = INVALID_SOCKET;
   s->discId = discInfo.discId;
@@ -274,22 +282,26 @@ void Begin(HWND dialog, LookupSession* s) {
     return;
   }
   WSADATA data;
-  if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
+  if (!LoadWinSock(&s->ws)) {
+    Fail(dialog, s, kStatusNoSockets);
+    return;
+  }
+  if (s->ws.startup(MAKEWORD(1, 1), &data) != 0) {
     Fail(dialog, s, kStatusNoSockets);
     return;
   }
   s->socketsStarted = 1;
-  if (gethostname(s->hostName, sizeof s->hostName) != 0) s->hostName[0] = '\0';
+  if (s->ws.gethostname(s->hostName, sizeof s->hostName) != 0) s->hostName[0] = '\0';
   s->hostName[sizeof s->hostName - 1] = '\0';
   ShowStatus(dialog, s, kStatusConnecting);
   s->step = kResolving;
-  s->address = inet_addr(s->settings.server);
+  s->address = s->ws.inetAddr(s->settings.server);
   if (s->address != INADDR_NONE) {
     Search(dialog, s);
     return;
   }
   s->hostRequest =
-      WSAAsyncGetHostByName(dialog, kHostFound, s->settings.server, hostEntry, sizeof hostEntry);
+      s->ws.asyncGetHostByName(dialog, kHostFound, s->settings.server, hostEntry, sizeof hostEntry);
   if (!s->hostRequest) {
     Fail(dialog, s, kStatusNameNotFound);
     return;
@@ -343,7 +355,10 @@ INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DESTROY:
       if (s) {
         StopNetwork(dialog, s);
-        if (s->socketsStarted) WSACleanup();
+        if (s->socketsStarted) s->ws.cleanup();
+        // A cancelled name lookup may still be answered from WinSock's own
+        // thread (Wine does not cancel it): its code stays loaded then.
+        if (!s->lookupCancelled) FreeWinSock(&s->ws);
         SetWindowLongPtrA(dialog, DWLP_USER, 0);
         free(s);
       }

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "player/lookup/lookup.h"
+#include "player/lookup/winsock.h"
 #include "tests/win32/player/player_harness.h"
 
 namespace {
@@ -249,17 +250,21 @@ TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
     const char* scenario;
     int port;
     UINT timeoutMs;
+    const char* library;
     const char* status;
   } cases[] = {
-      {"nomatch", ServerPort(), 15000, "No titles were found for this disc."},
-      {"error", ServerPort(), 15000, "The server answered: 403 Database entry is corrupt."},
-      {"single", ntohs(address.sin_port), 15000, "Cannot connect to 127.0.0.1."},
-      {"silent", ServerPort(), 300, "No answer from 127.0.0.1 within 15 seconds."},
+      {"nomatch", ServerPort(), 15000, "WSOCK32.DLL", "No titles were found for this disc."},
+      {"error", ServerPort(), 15000, "WSOCK32.DLL", "The server answered: 403 Database entry is corrupt."},
+      {"single", ntohs(address.sin_port), 15000, "WSOCK32.DLL", "Cannot connect to 127.0.0.1."},
+      {"silent", ServerPort(), 300, "WSOCK32.DLL", "No answer from 127.0.0.1 within 15 seconds."},
+      // A Windows 95 without networking has no WinSock at all.
+      {"single", ServerPort(), 15000, "nonet32.dll", "Networking (TCP/IP) is not installed on this computer."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.scenario);
     UseServer(c.scenario, c.port);
     lookupTimeoutMs = c.timeoutMs;
+    winSockLibrary = c.library;
     FreshProcess();
     Start();
     bool okEnabled = true;
@@ -270,6 +275,7 @@ TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
     EndPlayer();
     EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Corvane"));
   }
+  winSockLibrary = "WSOCK32.DLL";
 }
 
 TEST_F(Lookup, CancelDropsTheConnectionAtOnce) {
