@@ -34,7 +34,7 @@ void AddDriveMenu(HMENU systemMenu) {
   for (int n = 0; n < 26; ++n) {
     if (!(cd >> n & 1)) continue;
     char text[8];
-    snprintf(text, sizeof text, "&%c:", 'A' + n);
+    snprintf(text, sizeof text, "%c:", 'A' + n);
     AppendMenuA(drives, MF_STRING | (n == inUse ? MF_CHECKED : MF_UNCHECKED), IDM_DRIVE_FIRST + n, text);
   }
   // The system menu owns the submenu from here on and destroys it with itself.

@@ -65,7 +65,7 @@ TEST_F(Player, ChoosingAnotherDriveSavesThisDiscAndShowsThatDrivesDisc) {
   VDriveSelect(0);
   char text[16] = "";
   GetMenuStringA(GetSystemMenu(mainWindow, FALSE), IDM_DRIVE_FIRST + 4, text, sizeof text, MF_BYCOMMAND);
-  EXPECT_STREQ("&E:", text);
+  EXPECT_STREQ("E:", text);
   EXPECT_TRUE(Checked(IDM_DRIVE_FIRST + 3));  // D:, the first CD drive
   EXPECT_FALSE(Checked(IDM_DRIVE_FIRST + 4));
 
