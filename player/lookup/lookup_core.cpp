@@ -93,10 +93,12 @@ bool NextLine(const char** at, const char* end, Span* line) {
   return true;
 }
 
-// Whether the line NextLine just took from before *at had its line end.
+// Whether the line NextLine just took from before at had its line end.
 bool LineEnded(const char* at) { return at[-1] == '\n'; }
 
-bool IsEndOfList(Span line) { return Length(line) == 1 && line.begin[0] == '.'; }
+// The "." line that ends a list or an entry; only its line end tells that
+// the line is not longer.
+bool IsEndOfList(Span line, const char* at) { return Length(line) == 1 && line.begin[0] == '.' && LineEnded(at); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -518,7 +520,7 @@ int ParseQueryAnswer(const char* body, size_t size, LookupMatches* matches, char
     // Only the "." line tells that the list is whole.
     Span item;
     while (NextLine(&at, end, &item)) {
-      if (IsEndOfList(item)) return matches->count ? kLookupOk : kLookupNoMatch;
+      if (IsEndOfList(item, at)) return matches->count ? kLookupOk : kLookupNoMatch;
       if (matches->count < kLookupMaxMatches) AddMatch(matches, item);
     }
     matches->count = 0;
@@ -544,7 +546,7 @@ int ParseReadAnswer(const char* body, size_t size, LookupEntry* entry, char* lin
   bool any = false, ended = false;
   Span item;
   while (!ended && NextLine(&at, end, &item)) {
-    ended = IsEndOfList(item);
+    ended = IsEndOfList(item, at);
     if (ended || Length(item) == 0 || item.begin[0] == '#') continue;
     const char* equals = static_cast<const char*>(memchr(item.begin, '=', Length(item)));
     if (!equals) continue;
