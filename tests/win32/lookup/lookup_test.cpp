@@ -118,6 +118,18 @@ class Lookup : public Player {
     Pump();
   }
 
+  // Looks the disc up and takes the match at index; returns the list shown.
+  std::vector<std::string> TakeMatch(int index) {
+    std::vector<std::string> matches;
+    RunLookup({WhenStatus(kChoose), Do([&] {
+                 HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
+                 matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
+                 SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+               }),
+               Press(IDOK)});
+    return matches;
+  }
+
   // The requests the server saw during this test.
   std::vector<std::string> Requests() {
     std::string log = ReadBytes(ServerFile("requests.log")).substr(logStart);
@@ -125,6 +137,12 @@ class Lookup : public Player {
     for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
       lines.push_back(log.substr(at, end - at));
     return lines;
+  }
+
+  // The server saw the connection of the test's one request closed.
+  bool TheOneRequestWasClosed() {
+    std::vector<std::string> requests = Requests();
+    return requests.size() == 2 && requests[1] == "closed " + requests[0];
   }
 
   std::vector<std::string> OrderTexts() { return ListItems(Item(IDC_ORDER_LIST), CB_GETCOUNT, CB_GETLBTEXT); }
@@ -219,13 +237,7 @@ TEST_F(Lookup, OkAppliesTheSingleMatchSavesItAndLeavesPlaybackAlone) {
 TEST_F(Lookup, OfSeveralMatchesTheOnePickedIsApplied) {
   UseServer("several");
   Start();
-  std::vector<std::string> matches;
-  RunLookup({WhenStatus(kChoose), Do([&] {
-               HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
-               matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
-               SendMessageA(list, LB_SETCURSEL, 1, 0);
-             }),
-             Press(IDOK)});
+  std::vector<std::string> matches = TakeMatch(1);
   EXPECT_EQ((std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (rock)",
                                       "Corvane Trio / Early Morning Sessions (jazz)",
                                       "Various Artists / Harbour Lights (misc)"}),
@@ -285,10 +297,7 @@ TEST_F(Lookup, CancelDropsTheConnectionAtOnce) {
   Start();
   RunLookup({WhenStatus("Searching..."), Press(IDCANCEL)});
   // The server sees the connection closed: the look-up is not left running.
-  ASSERT_TRUE(PumpUntil([this] {
-    std::vector<std::string> requests = Requests();
-    return requests.size() == 2 && requests[1] == "closed " + requests[0];
-  }));
+  ASSERT_TRUE(PumpUntil([this] { return TheOneRequestWasClosed(); }));
   EXPECT_EQ("Untitled", Text(mainWindow));
 }
 
@@ -333,13 +342,7 @@ TEST_F(Lookup, ACutEntryIsToldAndNothingIsApplied) {
 TEST_F(Lookup, AnIso88591EntryArrivesWithAllItsLetters) {
   UseServer("latin");
   Start();
-  std::vector<std::string> matches;
-  RunLookup({WhenStatus(kChoose), Do([&] {
-               HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
-               matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
-               SendMessageA(list, LB_SETCURSEL, 1, 0);
-             }),
-             Press(IDOK)});
+  std::vector<std::string> matches = TakeMatch(1);
   EXPECT_EQ((std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (rock)",
                                       "Corvane Kuoro / Joutsenen Siivill\xE4 (folk)"}),
             matches);
@@ -360,10 +363,7 @@ TEST_F(Lookup, ATrickleOfAnAnswerEndsAtTheStepsLimit) {
   lookupStepLimitMs = 1000;
   Start();
   RunLookup({WhenStatus("127.0.0.1 did not finish its answer within 1 second."), Press(IDCANCEL)});
-  ASSERT_TRUE(PumpUntil([this] {
-    std::vector<std::string> requests = Requests();
-    return requests.size() == 2 && requests[1] == "closed " + requests[0];
-  }));
+  ASSERT_TRUE(PumpUntil([this] { return TheOneRequestWasClosed(); }));
   EXPECT_EQ("Untitled", Text(mainWindow));
 }
 
