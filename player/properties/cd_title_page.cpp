@@ -3,35 +3,32 @@
 
 #include <commctrl.h>
 
-namespace {
-
-enum { kArtistEdit = 1025, kTitleEdit = 1024 };
-int pending;
-
-}  // namespace
+#include "resources/player/resource.h"
 
 INT_PTR CALLBACK CDTitleProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  DiscInfo* info = PageRecord(page, message, lParam);
+  PageState* state = PageStateOf(page, message, lParam);
+  if (!state) return FALSE;
+  DiscInfo* info = state->info;
   switch (message) {
     case WM_INITDIALOG: return TRUE;
     case WM_COMMAND:
-      if (HIWORD(wParam) == EN_CHANGE && (LOWORD(wParam) == kTitleEdit || LOWORD(wParam) == kArtistEdit))
-        MarkPageChanged(page, &pending);
+      if (HIWORD(wParam) == EN_CHANGE && (LOWORD(wParam) == IDC_TITLE_EDIT || LOWORD(wParam) == IDC_ARTIST_EDIT))
+        MarkPageChanged(page, state);
       return TRUE;
     case WM_NOTIFY:
       switch (reinterpret_cast<NMHDR*>(lParam)->code) {
         case PSN_SETACTIVE:
           // Filling raises the edits' change notifications; what is shown
           // is the record, so nothing is pending afterwards.
-          SetDlgItemTextA(page, kTitleEdit, info->title);
-          SetDlgItemTextA(page, kArtistEdit, info->artist);
-          MarkPageUnchanged(page, &pending);
+          SetDlgItemTextA(page, IDC_TITLE_EDIT, info->title);
+          SetDlgItemTextA(page, IDC_ARTIST_EDIT, info->artist);
+          MarkPageUnchanged(page, state);
           return TRUE;
         case PSN_KILLACTIVE:
-          if (pending) {
-            ReadTitle(page, kTitleEdit, info->title);
-            ReadTitle(page, kArtistEdit, info->artist);
-            SavePageRecord(info, &pending);
+          if (state->pending) {
+            ReadTitle(page, IDC_TITLE_EDIT, info->title);
+            ReadTitle(page, IDC_ARTIST_EDIT, info->artist);
+            SavePageRecord(state);
           }
           SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
           return TRUE;

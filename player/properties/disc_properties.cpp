@@ -17,12 +17,14 @@ int ShowDiscProperties(HWND mainWindow, DiscInfo* info) {
     int icon;
     DLGPROC procedure;
   } kinds[] = {
-      {"CD Title", kCDTitlePage, IDI_CD_TITLE_PAGE, CDTitleProc},
-      {"Playlist", kPlayListPage, IDI_PLAYLIST_PAGE, PlayListProc},
-      {"TrackList", kTrackListPage, IDI_TRACKLIST_PAGE, EditTrackListProc},
+      {"CD Title", IDD_CD_TITLE_PAGE, IDI_CD_TITLE_PAGE, CDTitleProc},
+      {"Playlist", IDD_PLAYLIST_PAGE, IDI_PLAYLIST_PAGE, PlayListProc},
+      {"TrackList", IDD_TRACKLIST_PAGE, IDI_TRACKLIST_PAGE, EditTrackListProc},
   };
+  PageState states[3] = {};
   PROPSHEETPAGEA pages[3] = {};
   for (int i = 0; i < 3; ++i) {
+    states[i].info = info;
     pages[i].dwSize = sizeof pages[i];
     pages[i].dwFlags = PSP_USETITLE | PSP_USEICONID;
     pages[i].hInstance = instance;
@@ -30,7 +32,7 @@ int ShowDiscProperties(HWND mainWindow, DiscInfo* info) {
     pages[i].pszIcon = MAKEINTRESOURCEA(kinds[i].icon);
     pages[i].pszTitle = kinds[i].title;
     pages[i].pfnDlgProc = kinds[i].procedure;
-    pages[i].lParam = reinterpret_cast<LPARAM>(info);
+    pages[i].lParam = reinterpret_cast<LPARAM>(&states[i]);
   }
   PROPSHEETHEADERA header = {};
   header.dwSize = sizeof header;
@@ -48,27 +50,27 @@ int ShowDiscProperties(HWND mainWindow, DiscInfo* info) {
   return changed;
 }
 
-DiscInfo* PageRecord(HWND page, UINT message, LPARAM lParam) {
+PageState* PageStateOf(HWND page, UINT message, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto* description = reinterpret_cast<PROPSHEETPAGEA*>(lParam);
     SetWindowLongPtrA(page, DWLP_USER, description->lParam);
   }
-  return reinterpret_cast<DiscInfo*>(GetWindowLongPtrA(page, DWLP_USER));
+  return reinterpret_cast<PageState*>(GetWindowLongPtrA(page, DWLP_USER));
 }
 
-void MarkPageUnchanged(HWND page, int* pending) {
-  *pending = 0;
+void MarkPageUnchanged(HWND page, PageState* state) {
+  state->pending = 0;
   SendMessageA(GetParent(page), PSM_UNCHANGED, reinterpret_cast<WPARAM>(page), 0);
 }
 
-void MarkPageChanged(HWND page, int* pending) {
+void MarkPageChanged(HWND page, PageState* state) {
   SendMessageA(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
-  *pending = 1;
+  state->pending = 1;
 }
 
-void SavePageRecord(DiscInfo* info, int* pending) {
-  SaveDiscEntry(appInstance, info);
-  *pending = 0;
+void SavePageRecord(PageState* state) {
+  SaveDiscEntry(appInstance, state->info);
+  state->pending = 0;
   propertiesChanged = 1;
 }
 

@@ -6,19 +6,19 @@
 
 #include "player/device/cd_device.h"
 #include "player/shell/player_state.h"
+#include "resources/player/resource.h"
 
 namespace {
 
-enum { kTitleEdit = 1040, kNumberLabel = 1039, kLengthLabel = 1051 };
 
 void OnInit(HWND dialog, TrackEntry* entry) {
   SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(entry));
   char text[20];
   snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(entry->number));
-  SetDlgItemTextA(dialog, kNumberLabel, text);
-  SetDlgItemTextA(dialog, kTitleEdit, entry->title);
+  SetDlgItemTextA(dialog, IDC_EDIT_NUMBER, text);
+  SetDlgItemTextA(dialog, IDC_EDIT_TITLE, entry->title);
   if (!CDTrackLengthText(dialog, deviceId, entry->number, text)) text[0] = '\0';  // blank, not a made-up time
-  SetDlgItemTextA(dialog, kLengthLabel, text);
+  SetDlgItemTextA(dialog, IDC_EDIT_LENGTH, text);
   // Filling the edit enabled Save through its change notification.
   EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
 }
@@ -31,11 +31,11 @@ INT_PTR CALLBACK EditTrackProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG: OnInit(dialog, reinterpret_cast<TrackEntry*>(lParam)); return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case kTitleEdit:
+        case IDC_EDIT_TITLE:
           if (HIWORD(wParam) == EN_CHANGE) EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
           return TRUE;
         case IDOK:
-          ReadTitle(dialog, kTitleEdit, entry->title);
+          ReadTitle(dialog, IDC_EDIT_TITLE, entry->title);
           EndDialog(dialog, 1);
           return TRUE;
         case IDCANCEL: EndDialog(dialog, 0); return TRUE;

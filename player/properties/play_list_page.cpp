@@ -6,18 +6,9 @@
 
 #include "player/catalogue/catalogue.h"
 #include "player/shell/player_state.h"
+#include "resources/player/resource.h"
 
 namespace {
-
-enum {
-  kAvailable = 1025,
-  kPlayList = 1030,
-  kAdd = 1028,
-  kRemove = 1029,
-  kClearAll = 1031,
-  kDefault = 1032,
-};
-int pending;
 
 HWND List(HWND page, int id) { return GetDlgItem(page, id); }
 int Count(HWND page, int id) { return static_cast<int>(SendMessageA(List(page, id), LB_GETCOUNT, 0, 0)); }
@@ -36,7 +27,7 @@ const TrackEntry* Selected(HWND list, LRESULT* position) {
 }
 
 void FillPlayList(HWND page, const DiscInfo* info) {
-  HWND list = List(page, kPlayList);
+  HWND list = List(page, IDC_PLAY_LIST);
   SendMessageA(list, LB_RESETCONTENT, 0, 0);
   for (int i = 0; i < info->playCount; ++i)
     if (info->playList[i] >= 1 && info->playList[i] <= info->trackCount)
@@ -44,7 +35,7 @@ void FillPlayList(HWND page, const DiscInfo* info) {
 }
 
 void FillAvailable(HWND page, const DiscInfo* info) {
-  HWND list = List(page, kAvailable);
+  HWND list = List(page, IDC_AVAILABLE_LIST);
   SendMessageA(list, LB_RESETCONTENT, 0, 0);
   for (int t = 0; t < info->trackCount; ++t) {
     bool listed = false;
@@ -63,106 +54,107 @@ void MoveSelected(HWND page, int from, int to) {
 }
 
 void RefillAll(HWND page, const DiscInfo* info, int target) {
-  SendMessageA(List(page, kAvailable), LB_RESETCONTENT, 0, 0);
-  SendMessageA(List(page, kPlayList), LB_RESETCONTENT, 0, 0);
+  SendMessageA(List(page, IDC_AVAILABLE_LIST), LB_RESETCONTENT, 0, 0);
+  SendMessageA(List(page, IDC_PLAY_LIST), LB_RESETCONTENT, 0, 0);
   for (int t = 0; t < info->trackCount; ++t) Append(List(page, target), &info->tracks[t]);
 }
 
-void OnActivate(HWND page, const DiscInfo* info) {
-  FillPlayList(page, info);
-  FillAvailable(page, info);
-  if (Count(page, kPlayList) > 0) Enable(page, kClearAll, 1);
-  Enable(page, kAdd, 0);
-  Enable(page, kRemove, 0);
-  MarkPageUnchanged(page, &pending);
+void OnActivate(HWND page, PageState* state) {
+  FillPlayList(page, state->info);
+  FillAvailable(page, state->info);
+  if (Count(page, IDC_PLAY_LIST) > 0) Enable(page, IDC_CLEAR_ALL, 1);
+  Enable(page, IDC_ADD_TRACK, 0);
+  Enable(page, IDC_REMOVE_TRACK, 0);
+  MarkPageUnchanged(page, state);
 }
 
-void OnAdd(HWND page) {
-  MoveSelected(page, kAvailable, kPlayList);
-  Enable(page, kAdd, 0);
-  if (Count(page, kPlayList) > 0) Enable(page, kClearAll, 1);
-  MarkPageChanged(page, &pending);
+void OnAdd(HWND page, PageState* state) {
+  MoveSelected(page, IDC_AVAILABLE_LIST, IDC_PLAY_LIST);
+  Enable(page, IDC_ADD_TRACK, 0);
+  if (Count(page, IDC_PLAY_LIST) > 0) Enable(page, IDC_CLEAR_ALL, 1);
+  MarkPageChanged(page, state);
 }
 
-void OnRemove(HWND page) {
-  MoveSelected(page, kPlayList, kAvailable);
-  Enable(page, kRemove, 0);
-  if (Count(page, kPlayList) == 0) {
+void OnRemove(HWND page, PageState* state) {
+  MoveSelected(page, IDC_PLAY_LIST, IDC_AVAILABLE_LIST);
+  Enable(page, IDC_REMOVE_TRACK, 0);
+  if (Count(page, IDC_PLAY_LIST) == 0) {
     // An empty play list is never applied.
-    Enable(page, kClearAll, 0);
-    pending = 0;
+    Enable(page, IDC_CLEAR_ALL, 0);
+    state->pending = 0;
     return;
   }
-  MarkPageChanged(page, &pending);
+  MarkPageChanged(page, state);
 }
 
-void OnClearAll(HWND page, const DiscInfo* info) {
-  RefillAll(page, info, kAvailable);
-  Enable(page, kClearAll, 0);
-  Enable(page, kAdd, 0);
-  Enable(page, kRemove, 0);
-  pending = 0;
+void OnClearAll(HWND page, PageState* state) {
+  RefillAll(page, state->info, IDC_AVAILABLE_LIST);
+  Enable(page, IDC_CLEAR_ALL, 0);
+  Enable(page, IDC_ADD_TRACK, 0);
+  Enable(page, IDC_REMOVE_TRACK, 0);
+  state->pending = 0;
 }
 
-void OnDefault(HWND page, const DiscInfo* info) {
-  RefillAll(page, info, kPlayList);
-  MarkPageChanged(page, &pending);
-  Enable(page, kClearAll, 1);
-  Enable(page, kAdd, 0);
-  Enable(page, kRemove, 0);
+void OnDefault(HWND page, PageState* state) {
+  RefillAll(page, state->info, IDC_PLAY_LIST);
+  MarkPageChanged(page, state);
+  Enable(page, IDC_CLEAR_ALL, 1);
+  Enable(page, IDC_ADD_TRACK, 0);
+  Enable(page, IDC_REMOVE_TRACK, 0);
 }
 
 // A double-click renames the track in the Edit Track dialog; the new title
 // is saved at once.
-void OnDoubleClick(HWND page, DiscInfo* info, int listId) {
+void OnDoubleClick(HWND page, PageState* state, int listId) {
   HWND list = List(page, listId);
   LRESULT position;
   const TrackEntry* entry = Selected(list, &position);
   if (!entry) return;
-  if (DialogBoxParamA(appInstance, MAKEINTRESOURCEA(kEditTrackDialog), page, EditTrackProc,
+  if (DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_EDIT_TRACK), page, EditTrackProc,
                       reinterpret_cast<LPARAM>(entry)) != 1)
     return;
-  SaveDiscEntry(appInstance, info);
+  SaveDiscEntry(appInstance, state->info);
   SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(position), 0);
   SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(entry->title));
   SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(entry));
-  Enable(page, kAdd, 0);
-  Enable(page, kRemove, 0);
+  Enable(page, IDC_ADD_TRACK, 0);
+  Enable(page, IDC_REMOVE_TRACK, 0);
   // List edits made before the rename are not applied yet: they stay
   // pending, so leaving the page with OK still applies them.
-  int listEdits = pending;
+  int listEdits = state->pending;
   propertiesChanged = 1;
-  MarkPageChanged(page, &pending);
-  pending = listEdits;
+  MarkPageChanged(page, state);
+  state->pending = listEdits;
 }
 
-void OnCommand(HWND page, DiscInfo* info, int id, int notification) {
-  if (notification == LBN_SELCHANGE && id == kAvailable) Enable(page, kAdd, 1);
-  if (notification == LBN_SELCHANGE && id == kPlayList) Enable(page, kRemove, 1);
-  if (notification == LBN_DBLCLK && (id == kAvailable || id == kPlayList)) OnDoubleClick(page, info, id);
+void OnCommand(HWND page, PageState* state, int id, int notification) {
+  if (notification == LBN_SELCHANGE && id == IDC_AVAILABLE_LIST) Enable(page, IDC_ADD_TRACK, 1);
+  if (notification == LBN_SELCHANGE && id == IDC_PLAY_LIST) Enable(page, IDC_REMOVE_TRACK, 1);
+  if (notification == LBN_DBLCLK && (id == IDC_AVAILABLE_LIST || id == IDC_PLAY_LIST)) OnDoubleClick(page, state, id);
   if (notification != BN_CLICKED) return;
   switch (id) {
-    case kAdd: OnAdd(page); break;
-    case kRemove: OnRemove(page); break;
-    case kClearAll: OnClearAll(page, info); break;
-    case kDefault: OnDefault(page, info); break;
+    case IDC_ADD_TRACK: OnAdd(page, state); break;
+    case IDC_REMOVE_TRACK: OnRemove(page, state); break;
+    case IDC_CLEAR_ALL: OnClearAll(page, state); break;
+    case IDC_DEFAULT_LIST: OnDefault(page, state); break;
   }
 }
 
 }  // namespace
 
 INT_PTR CALLBACK PlayListProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  DiscInfo* info = PageRecord(page, message, lParam);
+  PageState* state = PageStateOf(page, message, lParam);
+  if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG: return TRUE;
-    case WM_COMMAND: OnCommand(page, info, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_COMMAND: OnCommand(page, state, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_NOTIFY:
       switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-        case PSN_SETACTIVE: OnActivate(page, info); return TRUE;
+        case PSN_SETACTIVE: OnActivate(page, state); return TRUE;
         case PSN_KILLACTIVE:
-          if (pending) {
-            ReplacePlayList(info, List(page, kPlayList));
-            SavePageRecord(info, &pending);
+          if (state->pending) {
+            ReplacePlayList(state->info, List(page, IDC_PLAY_LIST));
+            SavePageRecord(state);
           }
           SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
           return TRUE;

@@ -21,15 +21,25 @@ INT_PTR CALLBACK EditTrackListProc(HWND page, UINT message, WPARAM wParam, LPARA
 INT_PTR CALLBACK EditTrackProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The page protocol shared by the three pages.
-enum { kCDTitlePage = 124, kPlayListPage = 127, kTrackListPage = 131, kEditTrackDialog = 137 };
-// Keeps the record pointer of a page at its creation; returns it afterwards.
-DiscInfo* PageRecord(HWND page, UINT message, LPARAM lParam);
+// What a page keeps while the sheet shows it: the record it edits, whether
+// the user changed what it shows since it was filled or saved, and (the
+// TrackList page) the position of the track on display. ShowDiscProperties
+// holds one for each page for as long as the sheet is open; the page
+// reaches it through its DWLP_USER.
+struct PageState {
+  DiscInfo* info;
+  int pending;
+  int currentTrack;
+};
+// Keeps the page's state at its creation (WM_INITDIALOG); returns it then
+// and afterwards, null for the messages that come before.
+PageState* PageStateOf(HWND page, UINT message, LPARAM lParam);
 // The page now shows the record: nothing is pending.
-void MarkPageUnchanged(HWND page, int* pending);
+void MarkPageUnchanged(HWND page, PageState* state);
 // A user edit: the sheet's Apply button comes on.
-void MarkPageChanged(HWND page, int* pending);
+void MarkPageChanged(HWND page, PageState* state);
 // Saves the record a page changed: nothing is pending any more, and the
 // sheet reports a change.
-void SavePageRecord(DiscInfo* info, int* pending);
+void SavePageRecord(PageState* state);
 // Takes an edit's text, at most 79 characters.
 void ReadTitle(HWND dialog, int id, char* title);

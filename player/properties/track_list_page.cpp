@@ -8,15 +8,12 @@
 
 #include "player/device/cd_device.h"
 #include "player/shell/player_state.h"
+#include "resources/player/resource.h"
 
 namespace {
 
-enum { kTrackCombo = 1022, kLengthLabel = 1053, kTitleEdit = 1026 };
-int pending;
-int currentTrackIndex;
-
 TrackEntry* EntryAt(HWND page, int position) {
-  LRESULT data = SendDlgItemMessageA(page, kTrackCombo, CB_GETITEMDATA, static_cast<WPARAM>(position), 0);
+  LRESULT data = SendDlgItemMessageA(page, IDC_TRACK_NUMBER, CB_GETITEMDATA, static_cast<WPARAM>(position), 0);
   return data == CB_ERR ? nullptr : reinterpret_cast<TrackEntry*>(data);
 }
 
@@ -24,22 +21,23 @@ TrackEntry* EntryAt(HWND page, int position) {
 void ShowLength(HWND page, const TrackEntry* entry) {
   char length[20] = "";
   if (!entry || !CDTrackLengthText(page, deviceId, entry->number, length)) length[0] = '\0';
-  SetDlgItemTextA(page, kLengthLabel, length);
+  SetDlgItemTextA(page, IDC_TRACK_LENGTH, length);
 }
 
 void ShowTrack(HWND page, int position) {
-  SendDlgItemMessageA(page, kTrackCombo, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
-  if (TrackEntry* entry = EntryAt(page, position)) SetDlgItemTextA(page, kTitleEdit, entry->title);
+  SendDlgItemMessageA(page, IDC_TRACK_NUMBER, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+  if (TrackEntry* entry = EntryAt(page, position)) SetDlgItemTextA(page, IDC_TRACK_TITLE, entry->title);
 }
 
 // Stores the edited title of the track on display.
-void ApplyTitle(HWND page, DiscInfo* info) {
-  if (TrackEntry* entry = EntryAt(page, currentTrackIndex)) ReadTitle(page, kTitleEdit, entry->title);
-  SavePageRecord(info, &pending);
+void ApplyTitle(HWND page, PageState* state) {
+  if (TrackEntry* entry = EntryAt(page, state->currentTrack)) ReadTitle(page, IDC_TRACK_TITLE, entry->title);
+  SavePageRecord(state);
 }
 
-void OnActivate(HWND page, const DiscInfo* info) {
-  HWND combo = GetDlgItem(page, kTrackCombo);
+void OnActivate(HWND page, PageState* state) {
+  const DiscInfo* info = state->info;
+  HWND combo = GetDlgItem(page, IDC_TRACK_NUMBER);
   SendMessageA(combo, CB_RESETCONTENT, 0, 0);
   for (int t = 0; t < info->trackCount; ++t) {
     char number[12];
@@ -47,37 +45,38 @@ void OnActivate(HWND page, const DiscInfo* info) {
     LRESULT item = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(number));
     SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info->tracks[t]));
   }
-  currentTrackIndex = 0;
+  state->currentTrack = 0;
   ShowTrack(page, 0);
   ShowLength(page, EntryAt(page, 0));
-  MarkPageUnchanged(page, &pending);
+  MarkPageUnchanged(page, state);
 }
 
-void OnTrackChosen(HWND page, DiscInfo* info) {
-  if (pending) ApplyTitle(page, info);
-  LRESULT selection = SendDlgItemMessageA(page, kTrackCombo, CB_GETCURSEL, 0, 0);
+void OnTrackChosen(HWND page, PageState* state) {
+  if (state->pending) ApplyTitle(page, state);
+  LRESULT selection = SendDlgItemMessageA(page, IDC_TRACK_NUMBER, CB_GETCURSEL, 0, 0);
   if (selection == CB_ERR) return;
-  currentTrackIndex = static_cast<int>(selection);
-  ShowLength(page, EntryAt(page, currentTrackIndex));
-  ShowTrack(page, currentTrackIndex);
-  pending = 0;  // the edit now shows the stored title
+  state->currentTrack = static_cast<int>(selection);
+  ShowLength(page, EntryAt(page, state->currentTrack));
+  ShowTrack(page, state->currentTrack);
+  state->pending = 0;  // the edit now shows the stored title
 }
 
 }  // namespace
 
 INT_PTR CALLBACK EditTrackListProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  DiscInfo* info = PageRecord(page, message, lParam);
+  PageState* state = PageStateOf(page, message, lParam);
+  if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG: return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wParam) == kTitleEdit && HIWORD(wParam) == EN_CHANGE) MarkPageChanged(page, &pending);
-      if (LOWORD(wParam) == kTrackCombo && HIWORD(wParam) == CBN_SELCHANGE) OnTrackChosen(page, info);
+      if (LOWORD(wParam) == IDC_TRACK_TITLE && HIWORD(wParam) == EN_CHANGE) MarkPageChanged(page, state);
+      if (LOWORD(wParam) == IDC_TRACK_NUMBER && HIWORD(wParam) == CBN_SELCHANGE) OnTrackChosen(page, state);
       return TRUE;
     case WM_NOTIFY:
       switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-        case PSN_SETACTIVE: OnActivate(page, info); return TRUE;
+        case PSN_SETACTIVE: OnActivate(page, state); return TRUE;
         case PSN_KILLACTIVE:
-          if (pending) ApplyTitle(page, info);
+          if (state->pending) ApplyTitle(page, state);
           SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
           return TRUE;
       }

@@ -88,3 +88,31 @@
 // The Look Up Titles Online dialog.
 #define IDC_LOOKUP_STATUS 1060
 #define IDC_LOOKUP_LIST 1061
+
+// The disc properties sheet's pages and the Edit Track Information dialog.
+// Control ids belong to their own dialog: the CD Title page's edits carry
+// the numbers of the main window's time display (1024) and disc title
+// (1025), as the templates always had them.
+#define IDD_CD_TITLE_PAGE 124
+#define IDD_PLAYLIST_PAGE 127
+#define IDD_TRACKLIST_PAGE 131
+#define IDD_EDIT_TRACK 137
+// The CD Title page.
+#define IDC_TITLE_EDIT 1024
+#define IDC_ARTIST_EDIT 1025
+// The Playlist page.
+#define IDC_AVAILABLE_LIST 1025
+#define IDC_ADD_TRACK 1028
+#define IDC_REMOVE_TRACK 1029
+#define IDC_PLAY_LIST 1030
+#define IDC_CLEAR_ALL 1031
+#define IDC_DEFAULT_LIST 1032
+// The TrackList page.
+#define IDC_TRACK_NUMBER 1022
+#define IDC_TRACK_TITLE 1026
+#define IDC_TRACK_LENGTH 1053
+#define IDC_CD_LOGO 1055
+// The Edit Track Information dialog.
+#define IDC_EDIT_NUMBER 1039
+#define IDC_EDIT_TITLE 1040
+#define IDC_EDIT_LENGTH 1051

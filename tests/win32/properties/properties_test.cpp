@@ -12,9 +12,6 @@
 
 namespace {
 
-enum { kArtist = 1025, kTitle = 1024, kAvailable = 1025, kPlayList = 1030, kAdd = 1028,
-       kRemove = 1029, kClearAll = 1031, kDefault = 1032, kTrackCombo = 1022, kTrackTitle = 1026 };
-
 std::vector<std::function<bool()>> script;
 size_t scriptAt;
 
@@ -124,7 +121,7 @@ TEST_F(Properties, ANewTitleWithOkIsStoredAndShownStoppedAtTheFirstEntry) {
   StartWith("");
   Command(IDC_FORWARD_SKIP);
   Command(IDC_PLAY);
-  RunSheet({WhenOpen(), Do([] { Type(Page(), kTitle, "Giant Steps"); }), Press(PSBTN_OK)});
+  RunSheet({WhenOpen(), Do([] { Type(Page(), IDC_TITLE_EDIT, "Giant Steps"); }), Press(PSBTN_OK)});
   EXPECT_STREQ("Giant Steps", discInfo.title);
   EXPECT_EQ("Giant Steps", Text(Item(IDC_DISC_TITLE)));
   EXPECT_NE(std::string::npos, Catalogue().find("\r\nDiscTitle=Giant Steps\r\n"));
@@ -137,19 +134,19 @@ TEST_F(Properties, ANewTitleWithOkIsStoredAndShownStoppedAtTheFirstEntry) {
 
 TEST_F(Properties, AnArtistAppliedByLeavingThePageSurvivesCancel) {
   StartWith("");
-  EXPECT_EQ(1, ShowSheet({WhenOpen(), Do([] { Type(Page(), kArtist, "Coltrane"); }), GoTo(1),
+  EXPECT_EQ(1, ShowSheet({WhenOpen(), Do([] { Type(Page(), IDC_ARTIST_EDIT, "Coltrane"); }), GoTo(1),
                           Press(PSBTN_CANCEL)}));
   EXPECT_STREQ("Coltrane", discInfo.artist);
   EXPECT_NE(std::string::npos, Catalogue().find("DiscArtist=Coltrane"));
   // A title typed and cancelled on its own page is dropped.
-  EXPECT_EQ(0, ShowSheet({WhenOpen(), Do([] { Type(Page(), kTitle, "Dropped"); }), Press(PSBTN_CANCEL)}));
+  EXPECT_EQ(0, ShowSheet({WhenOpen(), Do([] { Type(Page(), IDC_TITLE_EDIT, "Dropped"); }), Press(PSBTN_CANCEL)}));
   EXPECT_STREQ("Untitled", discInfo.title);
 }
 
 TEST_F(Properties, ATitleOfAHundredCharactersIsStoredAsItsFirst79) {
   StartWith("");
   std::string longTitle(100, 'a');
-  ShowSheet({WhenOpen(), Do([&] { Type(Page(), kTitle, longTitle); }), Press(PSBTN_APPLYNOW), Press(PSBTN_CANCEL)});
+  ShowSheet({WhenOpen(), Do([&] { Type(Page(), IDC_TITLE_EDIT, longTitle); }), Press(PSBTN_APPLYNOW), Press(PSBTN_CANCEL)});
   EXPECT_EQ(std::string(79, 'a'), discInfo.title);
   EXPECT_NE(std::string::npos, Catalogue().find("DiscTitle=" + std::string(79, 'a') + "\r\n"));
 }
@@ -159,9 +156,9 @@ TEST_F(Properties, ThePlaylistPageShowsThePlayListAndTheOtherTracks) {
   std::vector<std::string> shown, available;
   bool addEnabled = true;
   ShowSheet({WhenOpen(), GoTo(1), Do([&] {
-               shown = Items(Page(), kPlayList);
-               available = Items(Page(), kAvailable);
-               addEnabled = IsOn(Page(), kAdd);
+               shown = Items(Page(), IDC_PLAY_LIST);
+               available = Items(Page(), IDC_AVAILABLE_LIST);
+               addEnabled = IsOn(Page(), IDC_ADD_TRACK);
              }),
              Press(PSBTN_CANCEL)});
   EXPECT_EQ((std::vector<std::string>{"Three", "Track 1", "Track 2"}), shown);
@@ -172,21 +169,21 @@ TEST_F(Properties, ThePlaylistPageShowsThePlayListAndTheOtherTracks) {
 TEST_F(Properties, AnEmptiedPlayListIsNeverApplied) {
   StartWith("PlayList=3 1 2\r\n");
   auto removeFirst = Do([] {
-    Pick(Page(), kPlayList, 0);
-    Notify(Page(), kRemove, BN_CLICKED);
+    Pick(Page(), IDC_PLAY_LIST, 0);
+    Notify(Page(), IDC_REMOVE_TRACK, BN_CLICKED);
   });
   EXPECT_EQ(0, ShowSheet({WhenOpen(), GoTo(1), removeFirst, removeFirst, removeFirst, Press(PSBTN_OK)}));
   EXPECT_EQ((std::vector<int32_t>{3, 1, 2}), PlayList());
 
   // Clear All stores nothing by itself; adding 2 and 1 then OK stores 2 1.
-  EXPECT_EQ(0, ShowSheet({WhenOpen(), GoTo(1), Do([] { Notify(Page(), kClearAll, BN_CLICKED); }), Press(PSBTN_OK)}));
+  EXPECT_EQ(0, ShowSheet({WhenOpen(), GoTo(1), Do([] { Notify(Page(), IDC_CLEAR_ALL, BN_CLICKED); }), Press(PSBTN_OK)}));
   EXPECT_EQ((std::vector<int32_t>{3, 1, 2}), PlayList());
   EXPECT_EQ(1, ShowSheet({WhenOpen(), GoTo(1), Do([] {
-                            Notify(Page(), kClearAll, BN_CLICKED);
-                            Pick(Page(), kAvailable, 1);
-                            Notify(Page(), kAdd, BN_CLICKED);
-                            Pick(Page(), kAvailable, 0);
-                            Notify(Page(), kAdd, BN_CLICKED);
+                            Notify(Page(), IDC_CLEAR_ALL, BN_CLICKED);
+                            Pick(Page(), IDC_AVAILABLE_LIST, 1);
+                            Notify(Page(), IDC_ADD_TRACK, BN_CLICKED);
+                            Pick(Page(), IDC_AVAILABLE_LIST, 0);
+                            Notify(Page(), IDC_ADD_TRACK, BN_CLICKED);
                           }),
                           Press(PSBTN_OK)}));
   EXPECT_EQ((std::vector<int32_t>{2, 1}), PlayList());
@@ -197,11 +194,11 @@ TEST_F(Properties, RemovedTracksGoToTheEndOfTheAvailableList) {
   StartWith("PlayList=1 2 3\r\n");
   std::vector<std::string> available;
   ShowSheet({WhenOpen(), GoTo(1), Do([&] {
-               Pick(Page(), kPlayList, 0);
-               Notify(Page(), kRemove, BN_CLICKED);
-               available = Items(Page(), kAvailable);
-               Pick(Page(), kAvailable, 2);
-               Notify(Page(), kAdd, BN_CLICKED);
+               Pick(Page(), IDC_PLAY_LIST, 0);
+               Notify(Page(), IDC_REMOVE_TRACK, BN_CLICKED);
+               available = Items(Page(), IDC_AVAILABLE_LIST);
+               Pick(Page(), IDC_AVAILABLE_LIST, 2);
+               Notify(Page(), IDC_ADD_TRACK, BN_CLICKED);
              }),
              Press(PSBTN_OK)});
   EXPECT_EQ((std::vector<std::string>{"Track 4", "Track 5", "Track 1"}), available);
@@ -214,7 +211,7 @@ TEST_F(Properties, DefaultWithShuffleOnGivesANewShuffleOfAllTracks) {
   shuffleClock = FixedSecond;
   StartWith("PlayList=4 2\r\nShuffle=1\r\n");
   ASSERT_EQ(2, SendMessageA(Item(IDC_ORDER_LIST), CB_GETCOUNT, 0, 0));
-  RunSheet({WhenOpen(), GoTo(1), Do([] { Notify(Page(), kDefault, BN_CLICKED); }), Press(PSBTN_OK)});
+  RunSheet({WhenOpen(), GoTo(1), Do([] { Notify(Page(), IDC_DEFAULT_LIST, BN_CLICKED); }), Press(PSBTN_OK)});
   EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4, 5}), PlayList());
   ASSERT_EQ(5, SendMessageA(Item(IDC_ORDER_LIST), CB_GETCOUNT, 0, 0));
   std::vector<int32_t> shuffled(discInfo.shuffleOrder, discInfo.shuffleOrder + 5);
@@ -229,11 +226,11 @@ TEST_F(Properties, SwitchingTracksOnTheTrackListPageStoresTheTypedTitle) {
   std::string shown, length;
   EXPECT_EQ(1, ShowSheet({WhenOpen(), GoTo(2), Do([&] {
                             HWND page = Page();
-                            Type(page, kTrackTitle, "Opening");
-                            SendDlgItemMessageA(page, kTrackCombo, CB_SETCURSEL, 1, 0);
-                            Notify(page, kTrackCombo, CBN_SELCHANGE);
+                            Type(page, IDC_TRACK_TITLE, "Opening");
+                            SendDlgItemMessageA(page, IDC_TRACK_NUMBER, CB_SETCURSEL, 1, 0);
+                            Notify(page, IDC_TRACK_NUMBER, CBN_SELCHANGE);
                             char text[100];
-                            GetDlgItemTextA(page, kTrackTitle, text, sizeof text);
+                            GetDlgItemTextA(page, IDC_TRACK_TITLE, text, sizeof text);
                             shown = text;
                             GetDlgItemTextA(page, 1053, text, sizeof text);
                             length = text;
@@ -252,8 +249,8 @@ TEST_F(Properties, TheEditTrackDialogFromADoubleClickRenamesTheTrack) {
   std::string number, relabelled;
   auto dialog = [] { return FindWindowA(nullptr, "Edit Track Information"); };
   EXPECT_EQ(1, ShowSheet({WhenOpen(), GoTo(1), Do([] {
-                            Pick(Page(), kPlayList, 0);
-                            Notify(Page(), kPlayList, LBN_DBLCLK);  // runs the dialog's steps
+                            Pick(Page(), IDC_PLAY_LIST, 0);
+                            Notify(Page(), IDC_PLAY_LIST, LBN_DBLCLK);  // runs the dialog's steps
                           }),
                           [&] { return dialog() != nullptr; },
                           Do([&] {
@@ -266,7 +263,7 @@ TEST_F(Properties, TheEditTrackDialogFromADoubleClickRenamesTheTrack) {
                             saveAfterTyping = IsOn(d, IDOK);
                             SendMessageA(d, WM_COMMAND, IDOK, 0);
                           }),
-                          Do([&] { relabelled = Items(Page(), kPlayList)[0]; }), Press(PSBTN_CANCEL)}));
+                          Do([&] { relabelled = Items(Page(), IDC_PLAY_LIST)[0]; }), Press(PSBTN_CANCEL)}));
   EXPECT_FALSE(saveAtFirst);
   EXPECT_TRUE(saveAfterTyping);
   EXPECT_EQ("3", number);
@@ -276,8 +273,8 @@ TEST_F(Properties, TheEditTrackDialogFromADoubleClickRenamesTheTrack) {
 
   // Cancel leaves the title.
   ShowSheet({WhenOpen(), GoTo(1), Do([] {
-               Pick(Page(), kAvailable, 0);
-               Notify(Page(), kAvailable, LBN_DBLCLK);
+               Pick(Page(), IDC_AVAILABLE_LIST, 0);
+               Notify(Page(), IDC_AVAILABLE_LIST, LBN_DBLCLK);
              }),
              [&] { return dialog() != nullptr; },
              Do([&] {
@@ -297,7 +294,7 @@ TEST_F(Properties, TheDiscTakenOutWhileTheSheetIsOpenIsHandledAfterItCloses) {
             Do([&] {
               EXPECT_EQ(0, doorOpen);
               EXPECT_NE(nullptr, discInfo.tracks);
-              Type(Page(), kTitle, "Kept");
+              Type(Page(), IDC_TITLE_EDIT, "Kept");
             }),
             Press(PSBTN_OK)});
   EXPECT_EQ(id, discInfo.discId);
