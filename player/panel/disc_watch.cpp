@@ -38,13 +38,6 @@ void BlankDisplays(HWND window) {
   ResetStatusDisplay(GetDlgItem(window, IDC_TIME_DISPLAY), 0, 0, 0, 0, kTimeDisplay);
 }
 
-void SetTransport(HWND window, int enable) {
-  EnableControl(window, IDC_PLAY, enable);
-  EnableControl(window, IDC_PAUSE, 0);
-  ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
-  for (int id : {IDC_STOP, IDC_FORWARD_SKIP, IDC_REVERSE_SKIP}) EnableControl(window, id, enable);
-}
-
 // The drive is empty: the front panel shows no disc and waits for one.
 void EnterNoDiscState(HWND window) {
   doorOpen = 1;

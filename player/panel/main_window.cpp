@@ -170,10 +170,8 @@ void DeferredSetup(HWND window) {
   SetDlgItemTextA(window, IDC_DOOR, door);
   SetDiscControlsEnabled(window, 0);
   SetTimer(window, kArrivalTimer, 0, nullptr);
-  EnableControl(window, IDC_PLAY, 0);
-  EnableControl(window, IDC_PAUSE, 0);
-  ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
-  for (int id : {IDC_STOP, IDC_FORWARD_SKIP, IDC_REVERSE_SKIP, IDC_EJECT}) EnableControl(window, id, 0);
+  SetTransport(window, 0);
+  EnableControl(window, IDC_EJECT, 0);
   SendMessageA(Item(window, IDC_DOOR), WM_PAINT, 0, 0);
   ShowWindow(window, SW_SHOWNORMAL);
 }
@@ -209,13 +207,6 @@ void Play(HWND window) {
   ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
 }
 
-// The stopped state at an entry: Play enabled, Pause disabled.
-void ShowStopped(HWND window) {
-  EnableControl(window, IDC_PLAY, 1);
-  EnableControl(window, IDC_PAUSE, 0);
-  ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
-}
-
 void ToggleShuffle(HWND window) {
   discInfo.shuffle ^= 1;
   CDStopRewind(window, deviceId);
@@ -241,7 +232,7 @@ void ShowProperties(HWND window) {
   FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
                    Item(window, IDC_REPEAT), deviceId, &discInfo);
   SelectFirstEntry(window, window);
-  ShowStopped(window);
+  ShowPauseOff(window, 1);
 }
 
 // The online look-up. Titles it applied are shown at once; the play order,
@@ -292,7 +283,7 @@ void OnCommand(HWND window, int id, int notification) {
     case IDC_STOP:
       paused = 0;
       CDStopRewind(window, deviceId);
-      ShowStopped(window);
+      ShowPauseOff(window, 1);
       break;
     case IDC_REVERSE_SKIP:
     case IDC_FORWARD_SKIP: ChooseOrderEntry(window, id); break;

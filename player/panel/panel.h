@@ -53,6 +53,12 @@ TrackEntry* OrderItem(HWND orderList, LRESULT position);
 // Shows a named bitmap on one of the main window's buttons.
 void ShowButtonImage(HWND window, int id, const char* image);
 void EnableControl(HWND window, int id, int enable);
+// Nothing plays: Play enabled or not, Pause disabled and showing
+// "IDB_PAUSE".
+void ShowPauseOff(HWND window, int playEnabled);
+// The transport of a disc that is there (enable 1) or not (0): Pause off,
+// and Play, Stop and the skips enabled alike.
+void SetTransport(HWND window, int enable);
 
 // The sequencing commands and the disc watch.
 void ChooseOrderEntry(HWND window, int command);

@@ -31,6 +31,17 @@ void ShowButtonImage(HWND window, int id, const char* image) {
 
 void EnableControl(HWND window, int id, int enable) { EnableWindow(GetDlgItem(window, id), enable); }
 
+void ShowPauseOff(HWND window, int playEnabled) {
+  EnableControl(window, IDC_PLAY, playEnabled);
+  EnableControl(window, IDC_PAUSE, 0);
+  ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
+}
+
+void SetTransport(HWND window, int enable) {
+  ShowPauseOff(window, enable);
+  for (int id : {IDC_STOP, IDC_FORWARD_SKIP, IDC_REVERSE_SKIP}) EnableControl(window, id, enable);
+}
+
 void FillDiscControls(HWND window, HWND orderList, HWND shuffleBox, HWND repeatList, UINT device,
                       const DiscInfo* info) {
   SetWindowTextA(window, info->artist);

@@ -62,7 +62,5 @@ void AdvanceAfterTrackEnd(HWND notifyWindow) {
     return;
   }
   // The last entry of the order has ended: rest at the first, stopped.
-  EnableControl(mainWindow, IDC_PLAY, 1);
-  EnableControl(mainWindow, IDC_PAUSE, 0);
-  ShowButtonImage(mainWindow, IDC_PAUSE, "IDB_PAUSE");
+  ShowPauseOff(mainWindow, 1);
 }
