@@ -29,11 +29,11 @@ uint32_t ComputeDiscId(UINT deviceId, int32_t* trackCount) {
   *trackCount = count;
   SetTimeFormat(id, MCI_FORMAT_MSF);
   uint32_t length = Status(id, 0, MCI_STATUS_LENGTH, 0);
-  uint32_t sum = 0;
-  for (int32_t t = 1; t <= count; ++t)
-    sum += DiscIdTrackTerm(Status(id, MCI_TRACK, MCI_STATUS_POSITION, static_cast<DWORD>(t)));
-  if (count < 3) sum += FramesFromMsf(length);
-  return sum;
+  // A disc holds at most 99 tracks; the device is asked for no more.
+  uint32_t starts[kMaxDiscTracks];
+  int tocTracks = count < 0 ? 0 : count > kMaxDiscTracks ? kMaxDiscTracks : count;
+  for (int t = 1; t <= tocTracks; ++t) starts[t - 1] = Status(id, MCI_TRACK, MCI_STATUS_POSITION, static_cast<DWORD>(t));
+  return DiscIdFromToc(tocTracks, starts, length);
 }
 
 uint32_t ComputeCdPlayerDiscId(UINT deviceId, const DiscInfo* info) {

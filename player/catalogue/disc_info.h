@@ -4,7 +4,10 @@
 
 #include <cstdint>
 
-enum { kTitleSize = 80 };  // 79 characters and a terminator
+enum {
+  kTitleSize = 80,     // 79 characters and a terminator
+  kMaxDiscTracks = 99  // the most tracks an audio disc can hold
+};
 
 struct TrackEntry {
   int32_t number;  // 1-based; entry i holds i + 1

@@ -1,6 +1,8 @@
 // Process-wide state of the player: one instance of each for the whole run.
 // It outlives every main window, which is destroyed and re-created at each
-// view switch.
+// view switch. The record of the disc in the drive, discInfo, is part of it
+// too; the catalogue owns and declares it (disc_info.h, included here), as
+// the catalogue code that loads and saves it runs without the platform.
 #pragma once
 
 #include <windows.h>
