@@ -7,11 +7,42 @@
 #include <cstdlib>
 #include <cstring>
 
-ProfileSystemCalls profileSystemCalls = {CreateFileA, ReadFile, nullptr, 0};
+ProfileFileSeam testSeamProfileFiles;
 
 namespace {
 
+typedef BOOL(WINAPI* MoveFileExCall)(LPCSTR, LPCSTR, DWORD);
+
 int Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+HANDLE Open(const char* path, DWORD access, DWORD share, DWORD how) {
+  auto createFile = testSeamProfileFiles.createFile ? testSeamProfileFiles.createFile : CreateFileA;
+  return createFile(path, access, share, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+BOOL Read(HANDLE file, void* buffer, DWORD size, DWORD* done) {
+  auto readFile = testSeamProfileFiles.readFile ? testSeamProfileFiles.readFile : ReadFile;
+  return readFile(file, buffer, size, done, nullptr);
+}
+
+// MoveFileExA, looked up once at run time: Windows 95, 98 and ME export it
+// only to answer ERROR_CALL_NOT_IMPLEMENTED, and an import of it would keep
+// the programs from starting where it is missing.
+MoveFileExCall SystemMoveFileEx() {
+  static int lookedUp;
+  static MoveFileExCall moveFileEx;
+  if (!lookedUp) {
+    moveFileEx = reinterpret_cast<MoveFileExCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA")));
+    lookedUp = 1;
+  }
+  return moveFileEx;
+}
+
+MoveFileExCall MoveFileExOrNone() {
+  if (testSeamProfileFiles.withoutMoveFileEx) return nullptr;
+  return testSeamProfileFiles.moveFileEx ? testSeamProfileFiles.moveFileEx : SystemMoveFileEx();
+}
 
 }  // namespace
 
@@ -20,11 +51,9 @@ int PlatformReadFile(const char* path, size_t limit, std::string* bytes) {
   // Shared with writers and with deletion, so that the file never blocks
   // another program; Windows 95, 98 and ME refuse FILE_SHARE_DELETE.
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  HANDLE file = profileSystemCalls.createFile(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = Open(path, GENERIC_READ, share, OPEN_EXISTING);
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-    file = profileSystemCalls.createFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
   if (file == INVALID_HANDLE_VALUE) return Missing(GetLastError()) ? kFileMissing : kFileFailed;
   DWORD high = 0;
   DWORD size = GetFileSize(file, &high);
@@ -40,7 +69,7 @@ int PlatformReadFile(const char* path, size_t limit, std::string* bytes) {
   for (char extra; result == kFileDone;) {
     DWORD n = 0;
     char* at = done < size ? &(*bytes)[done] : &extra;
-    if (!profileSystemCalls.readFile(file, at, done < size ? size - done : 1, &n, nullptr) || (done == size && n > 0))
+    if (!Read(file, at, done < size ? size - done : 1, &n) || (done == size && n > 0))
       result = kFileFailed;
     if (n == 0) break;
     done += n;
@@ -52,8 +81,7 @@ int PlatformReadFile(const char* path, size_t limit, std::string* bytes) {
 }
 
 int PlatformWriteNewFile(const char* path, const std::string& bytes) {
-  HANDLE file = profileSystemCalls.createFile(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                              nullptr);
+  HANDLE file = Open(path, GENERIC_WRITE, 0, CREATE_NEW);
   if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS ? kFileExists : kFileFailed;
   bool ok = true;
   for (size_t done = 0; ok && done < bytes.size();) {
@@ -70,13 +98,9 @@ int PlatformWriteNewFile(const char* path, const std::string& bytes) {
 }
 
 int PlatformReplaceFile(const char* from, const char* to) {
-  if (!profileSystemCalls.lookedUp) {
-    profileSystemCalls.moveFileEx = reinterpret_cast<BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD)>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA")));
-    profileSystemCalls.lookedUp = 1;
-  }
-  if (!profileSystemCalls.moveFileEx) return kFileUnsupported;
-  if (profileSystemCalls.moveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return kFileDone;
+  MoveFileExCall moveFileEx = MoveFileExOrNone();
+  if (!moveFileEx) return kFileUnsupported;
+  if (moveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return kFileDone;
   return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED ? kFileUnsupported : kFileFailed;
 }
 

@@ -1,17 +1,22 @@
-// The system calls behind the profile files on Windows, made through
-// pointers so that tests can make them fail as Windows 95, 98 and ME do
-// (no FILE_SHARE_DELETE, no MoveFileExA) or as a file that another program
-// holds does.
+// Test seam of the profile files on Windows: the system calls through which
+// tests make the files meet what a user's machine may do to them. Windows
+// 95, 98 and ME refuse FILE_SHARE_DELETE when a file is opened and have no
+// MoveFileExA (exported, it answers "not implemented", or it is missing);
+// another program may hold a file; a disk may fail part-way through a
+// read. A member left null is the system's own call, and the program never
+// sets one. Every other file call of the engine goes to the system directly.
 #pragma once
 
 #include <windows.h>
 
-struct ProfileSystemCalls {
+struct ProfileFileSeam {
+  // Every open of a profile file or of its temporary file.
   HANDLE(WINAPI* createFile)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+  // Every read of a profile file.
   BOOL(WINAPI* readFile)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-  // Looked up at run time (lookedUp then 1): Windows 95, 98 and ME export it
-  // only to answer ERROR_CALL_NOT_IMPLEMENTED.
+  // Replacing a file in one step.
   BOOL(WINAPI* moveFileEx)(LPCSTR, LPCSTR, DWORD);
-  int lookedUp;
+  // 1: the system has no MoveFileExA at all.
+  int withoutMoveFileEx;
 };
-extern ProfileSystemCalls profileSystemCalls;
+extern ProfileFileSeam testSeamProfileFiles;

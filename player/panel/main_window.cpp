@@ -14,9 +14,24 @@
 #include "player/shell/player_state.h"
 #include "resources/player/resource.h"
 
-MonitorFunctions monitorFunctions;
+const MonitorFunctions* testSeamMonitorFunctions;
 
 namespace {
+
+// The system's monitor functions, looked up once.
+const MonitorFunctions* SystemMonitorFunctions() {
+  static int lookedUp;
+  static MonitorFunctions functions;
+  if (!lookedUp) {
+    HMODULE user = GetModuleHandleA("user32.dll");
+    functions.fromRect = reinterpret_cast<MonitorFromRectCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user, "MonitorFromRect")));
+    functions.getInfo = reinterpret_cast<GetMonitorInfoCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user, "GetMonitorInfoA")));
+    lookedUp = 1;
+  }
+  return &functions;
+}
 
 HWND Item(HWND window, int id) { return GetDlgItem(window, id); }
 
@@ -31,19 +46,12 @@ void SelectFirstEntry(HWND window, HWND owner) {
 // primary screen's where the system has no monitor functions. Returns
 // whether the window touches a monitor (or that work area) as it stands.
 bool WorkAreaFor(const RECT& rect, RECT* work) {
-  if (!monitorFunctions.lookedUp) {
-    HMODULE user = GetModuleHandleA("user32.dll");
-    monitorFunctions.fromRect = reinterpret_cast<MonitorFromRectCall>(
-        reinterpret_cast<void (*)()>(GetProcAddress(user, "MonitorFromRect")));
-    monitorFunctions.getInfo = reinterpret_cast<GetMonitorInfoCall>(
-        reinterpret_cast<void (*)()>(GetProcAddress(user, "GetMonitorInfoA")));
-    monitorFunctions.lookedUp = 1;
-  }
-  if (monitorFunctions.fromRect && monitorFunctions.getInfo) {
-    if (monitorFunctions.fromRect(&rect, kMonitorDefaultToNull)) return true;
+  const MonitorFunctions* monitors = testSeamMonitorFunctions ? testSeamMonitorFunctions : SystemMonitorFunctions();
+  if (monitors->fromRect && monitors->getInfo) {
+    if (monitors->fromRect(&rect, kMonitorDefaultToNull)) return true;
     MonitorInfo info = {};
     info.size = sizeof info;
-    if (monitorFunctions.getInfo(monitorFunctions.fromRect(&rect, kMonitorDefaultToNearest), &info)) {
+    if (monitors->getInfo(monitors->fromRect(&rect, kMonitorDefaultToNearest), &info)) {
       *work = info.work;
       return false;
     }

@@ -10,7 +10,7 @@
 // The multiple-monitor functions came with Windows 98 and 2000: the panel
 // looks them up at run time and, without them, keeps its window on the
 // primary screen's work area. Declared here, as the platform's headers show
-// them only to programs for those systems; tests clear them to run without.
+// them only to programs for those systems.
 struct MonitorInfo {
   DWORD size;
   RECT monitor;
@@ -21,11 +21,13 @@ typedef HANDLE(WINAPI* MonitorFromRectCall)(const RECT*, DWORD);
 typedef BOOL(WINAPI* GetMonitorInfoCall)(HANDLE, MonitorInfo*);
 enum { kMonitorDefaultToNull = 0, kMonitorDefaultToNearest = 2 };
 struct MonitorFunctions {
-  int lookedUp;
   MonitorFromRectCall fromRect;
   GetMonitorInfoCall getInfo;
 };
-extern MonitorFunctions monitorFunctions;
+// Test seam: when set, it stands in for what the run-time look-up found (a
+// record without the functions acts as Windows 95 or NT 4.0). The program
+// never sets it.
+extern const MonitorFunctions* testSeamMonitorFunctions;
 
 // One choice of the repeat list; an index of 255 ends the table.
 struct RepeatChoice {

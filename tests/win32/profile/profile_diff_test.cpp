@@ -313,18 +313,18 @@ BOOL WINAPI Win9xMoveFileEx(LPCSTR, LPCSTR, DWORD) {
   return FALSE;
 }
 
-// Makes the engine's calls as Windows 95 makes them; returns the calls to
-// put back.
-ProfileSystemCalls UseWindows95Calls(decltype(&Win9xMoveFileEx) moveFileEx = Win9xMoveFileEx) {
-  ProfileSystemCalls saved = profileSystemCalls;
-  profileSystemCalls = ProfileSystemCalls{Win9xCreateFile, ReadFile, moveFileEx, 1};
+// Makes the engine's calls as Windows 95 makes them (MoveFileExA not
+// implemented, or missing when null); returns the seam to put back.
+ProfileFileSeam UseWindows95Calls(decltype(&Win9xMoveFileEx) moveFileEx = Win9xMoveFileEx) {
+  ProfileFileSeam saved = testSeamProfileFiles;
+  testSeamProfileFiles = ProfileFileSeam{Win9xCreateFile, nullptr, moveFileEx, moveFileEx ? 0 : 1};
   return saved;
 }
 
 TEST(ProfileFileWin32, OnWindows95TheFileIsReadAndReplacedWithoutTheNewerCalls) {
   for (auto moveFileEx : {&Win9xMoveFileEx, static_cast<decltype(&Win9xMoveFileEx)>(nullptr)}) {
     SCOPED_TRACE(moveFileEx ? "MoveFileExA not implemented" : "MoveFileExA missing");
-    ProfileSystemCalls saved = UseWindows95Calls(moveFileEx);
+    ProfileFileSeam saved = UseWindows95Calls(moveFileEx);
     std::string path = NewPath("win95"), kept = path + ".replacing";
     ASSERT_EQ(1, WriteText(path, "[S]\r\nk=1\r\n"));
     ASSERT_EQ(1, WriteText(path, "[S]\r\nk=2\r\n[T]\r\n"));
@@ -339,7 +339,7 @@ TEST(ProfileFileWin32, OnWindows95TheFileIsReadAndReplacedWithoutTheNewerCalls) 
     ASSERT_EQ(1, WriteText(path, "[S]\r\nk=3\r\n"));
     EXPECT_EQ(3u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
     EXPECT_EQ("[S]\r\nk=2\r\n[T]\r\n", ReadBytes(kept));
-    profileSystemCalls = saved;
+    testSeamProfileFiles = saved;
     EXPECT_TRUE(Files("*.tmp").empty());
   }
 }
@@ -363,8 +363,8 @@ HANDLE WINAPI WatchedCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURI
 }
 
 TEST(ProfileFileWin32, AReadDuringAWindows95ReplacementSeesAWholeFileAndMovesNothing) {
-  ProfileSystemCalls saved = UseWindows95Calls();
-  profileSystemCalls.createFile = WatchedCreateFile;
+  ProfileFileSeam saved = UseWindows95Calls();
+  testSeamProfileFiles.createFile = WatchedCreateFile;
   g_watched = NewPath("race");
   static std::string kept, temp;
   kept = g_watched + ".replacing", temp = g_watched + ".writer.tmp";
@@ -392,13 +392,13 @@ TEST(ProfileFileWin32, AReadDuringAWindows95ReplacementSeesAWholeFileAndMovesNot
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(g_watched.c_str()));
   EXPECT_TRUE(MoveFileA(temp.c_str(), g_watched.c_str()));
   EXPECT_EQ("[A]\r\nk=3\r\n[B]\r\n", ReadAll(g_watched));
-  profileSystemCalls = saved;
+  testSeamProfileFiles = saved;
 }
 
 TEST(ProfileFileWin32, AReadOnlyFileIsNotReplacedEitherWayAndSavesWorkAgainOnceItIsWritable) {
   for (bool windows95 : {false, true}) {
     SCOPED_TRACE(windows95 ? "as Windows 95 must" : "in one step");
-    ProfileSystemCalls saved = windows95 ? UseWindows95Calls() : profileSystemCalls;
+    ProfileFileSeam saved = windows95 ? UseWindows95Calls() : testSeamProfileFiles;
     std::string path = NewPath("read-only"), kept = path + ".replacing";
     ASSERT_EQ(1, WriteText(path, "[S]\r\nk=1\r\n"));
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -413,7 +413,7 @@ TEST(ProfileFileWin32, AReadOnlyFileIsNotReplacedEitherWayAndSavesWorkAgainOnceI
     EXPECT_EQ(1, WriteText(path, "[S]\r\nk=4\r\n"));
     EXPECT_EQ("[S]\r\nk=4\r\n", ReadAll(path));
     EXPECT_EQ(windows95 ? "[S]\r\nk=3\r\n" : "(none)", ReadBytes(kept));
-    profileSystemCalls = saved;
+    testSeamProfileFiles = saved;
     SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(Files("*.tmp").empty());
   }
