@@ -225,7 +225,15 @@ int TlsPump(TlsClient* client, const TlsTransport* transport, char* answer, size
   br_ssl_engine_context* engine = &client->ssl.eng;
   for (;;) {
     unsigned state = br_ssl_engine_current_state(engine);
-    if (state & BR_SSL_CLOSED) return br_ssl_engine_last_error(engine) == BR_ERR_OK ? kTlsEnded : kTlsFailed;
+    if (state & BR_SSL_CLOSED) {
+      if (br_ssl_engine_last_error(engine) != BR_ERR_OK) return kTlsFailed;
+      // Ended by the server's own word, but before it heard the request.
+      if (!client->opened || client->requestSent < client->requestLength) {
+        client->lost = 1;
+        return kTlsFailed;
+      }
+      return kTlsEnded;
+    }
     bool moved = false;
     size_t n;
     if (state & BR_SSL_SENDREC) {
@@ -280,7 +288,7 @@ int TlsPump(TlsClient* client, const TlsTransport* transport, char* answer, size
   }
   if (!client->peerClosed) return kTlsWaiting;
   // Closed without the session's own end: an answer may have come whole
-  // all the same, but not one that was never asked for.
+  // all the same (the caller judges), but not one that was never asked for.
   if (!client->opened || client->requestSent < client->requestLength) {
     client->lost = 1;
     return kTlsFailed;
