@@ -37,7 +37,6 @@ A server ends by itself after an hour.
 import datetime
 import os
 import re
-import signal
 import socket
 import ssl
 import sys
@@ -49,8 +48,10 @@ from cryptography.hazmat.primitives import hashes, serialization
 from cryptography.hazmat.primitives.asymmetric import ec, rsa
 from cryptography.x509.oid import NameOID
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import background_server  # noqa: E402
+
 REPLIES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "replies")
-LIFETIME_SECONDS = 3600
 VALID = (datetime.datetime(2025, 1, 1), datetime.datetime(2049, 12, 31))
 EXPIRED = (datetime.datetime(2020, 1, 1), datetime.datetime(2020, 3, 1))
 NOT_FOUND = b'{"error":"Not Found","help":"For usage, please see: https://musicbrainz.org/development/mmd"}'
@@ -233,29 +234,8 @@ def accept(sock, ctx, log):
         threading.Thread(target=serve_connection, args=(conn, ctx, log), daemon=True).start()
 
 
-def own_server(directory):
-    """The pid of the server started for this folder, if it still runs."""
-    try:
-        with open(os.path.join(directory, "pid")) as f:
-            pid = int(f.read())
-        with open("/proc/%d/cmdline" % pid, "rb") as f:
-            if b"musicbrainz_server.py" in f.read():
-                return pid
-    except (OSError, ValueError):
-        pass
-    return None
-
-
 def stop(directory):
-    pid = own_server(directory)
-    if pid:
-        os.kill(pid, signal.SIGTERM)
-    for name_ in ("pid", "ports"):
-        try:
-            os.remove(os.path.join(directory, name_))
-        except OSError:
-            pass
-    return 0
+    return background_server.stop(directory, "musicbrainz_server.py", ["ports"])
 
 
 def start(directory):
@@ -273,24 +253,13 @@ def start(directory):
     servers = [(server, context(server, paths[server]), listener())
                for server in ("rsa", "aes128", "ecdsa", "wrongname", "expired", "untrusted", "oldsuites")]
     servers.append(("drop", None, listener()))
-    pid = os.fork()
-    if pid:
-        with open(os.path.join(directory, "pid"), "w") as f:
-            f.write(str(pid))
-        with open(os.path.join(directory, "ports"), "w") as f:
-            f.write("".join("%s %d\n" % (server, sock.getsockname()[1]) for server, _, sock in servers))
+    ports = "".join("%s %d\n" % (server, sock.getsockname()[1]) for server, _, sock in servers)
+    if not background_server.detach(directory, {"ports": ports}):
         for _, _, sock in servers:
             sock.close()
         return 0
-    # Away from the terminal and from the pipes of a test runner, which
-    # would otherwise wait for them to close.
-    os.setsid()
-    null = os.open(os.devnull, os.O_RDWR)
-    for fd in (0, 1, 2):
-        os.dup2(null, fd)
     for _, ctx, sock in servers:
         threading.Thread(target=accept, args=(sock, ctx, log), daemon=True).start()
-    threading.Timer(LIFETIME_SECONDS, lambda: os._exit(0)).start()
     threading.Event().wait()
     return 0
 
