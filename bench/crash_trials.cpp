@@ -3,11 +3,16 @@
 // rewriting random records (every value of a record carries one generation
 // number) and is killed with SIGKILL at a random moment. After each kill the
 // file must read whole: every record present, in order, and each wholly of
-// one generation. The next save removes what a killed writer left behind:
-// after the last trial and one more save, no temporary file and no kept copy
-// may remain. The trials run twice: replacing the file in one step, and the
-// way Windows 95, 98 and ME must (the old file moved aside first). Prints
-// the counts and exits non-zero on any bad file or leftover.
+// one generation. Meanwhile a reader process loads the file again and again:
+// no read may see less than a whole catalogue. The next save removes what a
+// killed writer left behind: after the last trial and one more save, no
+// temporary file may remain, while a user's file named like one and another
+// machine's temporary file must be left as they were. The trials run twice:
+// replacing the file in one step, and the way Windows 95, 98 and ME must
+// (the old file moved aside first, and kept until the next save); there some
+// kills must land between the two moves, while the file is missing and only
+// its copy is whole, so every fourth kill is aimed there. Prints the counts
+// and exits non-zero on any fault.
 //
 //   crash_trials [trials [records [seed]]]
 #include "common/profile/profile.h"
@@ -15,6 +20,7 @@
 
 #include <dirent.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -125,21 +131,74 @@ std::string CheckCatalogue(const std::string& path, int records) {
   }
 }
 
-// The files beside the catalogue that are not the catalogue.
+// What a reader process saw: its reads, and those that could not be read or
+// held fewer sections than every complete save holds.
+struct Reads {
+  long count;
+  long bad;
+  long fewest;  // sections in the smallest bad read
+};
+
+// The reader: loads the file until it is killed, as fast as a reader may.
+[[noreturn]] void Read(const std::string& path, int records, Reads* reads) {
+  for (;;) {
+    ProfileFile file = {};
+    long sections = -1;
+    if (ProfileReadFile(path.c_str(), &file)) {
+      const std::string& text = file.text;
+      sections = !text.empty() && text[0] == '[';
+      for (size_t at = text.find("\n["); at != std::string::npos; at = text.find("\n[", at + 1)) ++sections;
+    }
+    if (sections < records && (reads->bad++ == 0 || sections < reads->fewest)) reads->fewest = sections;
+    ++reads->count;
+  }
+}
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// The file's inode, or 0 when it is missing: a rename moves the inode.
+ino_t Inode(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Files that are not the engine's own but are named like its temporary
+// files: a user's, and one of a writer on another machine sharing the
+// folder. Every save must leave them alone.
+const char* const kForeign[] = {"tunedeck.ini.2024-1.tmp", "tunedeck.ini.OTHER-MACHINE-99999999-0.tmp"};
+
+// The temporary files beside the catalogue, and any other file that is
+// neither the catalogue, its copy nor a foreign file.
 int Leftovers(const std::string& folder) {
   int count = 0;
   if (DIR* dir = opendir(folder.c_str())) {
-    while (dirent* e = readdir(dir)) count += strcmp(e->d_name, ".") && strcmp(e->d_name, "..") &&
-                                               strcmp(e->d_name, "tunedeck.ini");
+    while (dirent* e = readdir(dir)) {
+      std::string name = e->d_name;
+      bool known = name == "." || name == ".." || name == "tunedeck.ini" || name == "tunedeck.ini.replacing";
+      for (const char* foreign : kForeign) known = known || name == foreign;
+      count += !known;
+    }
     closedir(dir);
   }
   return count;
 }
 
-// One run of trials; returns the number of bad files and leftovers.
+// One run of trials; returns the number of faults.
 int RunTrials(const std::string& folder, int trials, int records, std::mt19937* random) {
-  const std::string path = folder + "/tunedeck.ini";
-  int bad = 0, midWrite = 0, childFailed = 0;
+  const std::string path = folder + "/tunedeck.ini", kept = path + ".replacing";
+  int bad = 0, midWrite = 0, betweenMoves = 0, childFailed = 0;
+  auto* reads = static_cast<Reads*>(mmap(nullptr, sizeof(Reads), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+  if (reads == MAP_FAILED) {
+    perror("mmap");
+    return 1;
+  }
+  fflush(stdout);
+  pid_t reader = fork();
+  if (reader < 0) {
+    perror("fork");
+    return 1;
+  }
+  if (reader == 0) Read(path, records, reads);
   for (int trial = 0; trial < trials; ++trial) {
     fflush(stdout);
     int ready[2];
@@ -147,14 +206,21 @@ int RunTrials(const std::string& folder, int trials, int records, std::mt19937* 
       perror("pipe");
       return 1;
     }
+    ino_t copyBefore = Inode(kept);
     pid_t child = fork();
     if (child < 0) {
       perror("fork");
       return 1;
     }
     if (child == 0) Rewrite(path, records, (*random)(), static_cast<unsigned>(trial + 1) * 1000000u, ready[1]);
+    // Every fourth kill on the Windows 95 path is aimed between the two
+    // moves: as soon as the file is seen missing (within half a second).
+    bool aimed = !profileReplaceInOneStep && trial % 4 == 3;
     char byte;
-    if (read(ready[0], &byte, 1) == 1) usleep((*random)() % 30000);
+    if (read(ready[0], &byte, 1) == 1 && !aimed) usleep((*random)() % 30000);
+    auto start = std::chrono::steady_clock::now();
+    while (aimed && Exists(path) && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(500)) {
+    }
     close(ready[0]);
     close(ready[1]);
     kill(child, SIGKILL);
@@ -162,20 +228,32 @@ int RunTrials(const std::string& folder, int trials, int records, std::mt19937* 
     waitpid(child, &status, 0);
     if (!WIFSIGNALED(status)) ++childFailed;
     midWrite += Leftovers(folder) > 0;
+    // The file missing and a new copy: this writer moved the file aside.
+    betweenMoves += !Exists(path) && Inode(kept) != 0 && Inode(kept) != copyBefore;
     std::string problem = CheckCatalogue(path, records);
     if (!problem.empty()) {
       ++bad;
       printf("trial %d: %s\n", trial, problem.c_str());
     }
   }
-  // The save after the last kill cleans up after it.
+  kill(reader, SIGKILL);
+  waitpid(reader, nullptr, 0);
+  // The save after the last kill cleans up after it. A copy kept by the
+  // last replacement as Windows 95 makes it must be a whole catalogue.
   ProfileFile file = {};
   if (!ProfileReadFile(path.c_str(), &file) || !ProfileWriteFile(path.c_str(), &file)) ++bad;
-  int left = Leftovers(folder);
-  printf("%s: %d trials, %d killed while writing, %d children failed, %d bad files, %d files left over\n",
-         profileReplaceInOneStep ? "replacing in one step" : "replacing as Windows 95 must", trials, midWrite,
-         childFailed, bad, left);
-  return bad + childFailed + left;
+  std::string copy = Exists(kept) ? CheckCatalogue(kept, records) : "";
+  if (!copy.empty()) printf("the kept copy: %s\n", copy.c_str());
+  int left = Leftovers(folder) + !copy.empty() + (profileReplaceInOneStep && Exists(kept));
+  for (const char* foreign : kForeign) left += !Exists(folder + "/" + foreign);
+  bool oneStep = profileReplaceInOneStep;
+  printf("%s: %d trials, %d killed while writing, %d between the two moves, %d children failed, %d bad files, "
+         "%d files left over or lost; reader: %ld reads, %ld with fewer sections (fewest %ld)\n",
+         oneStep ? "replacing in one step" : "replacing as Windows 95 must", trials, midWrite, betweenMoves,
+         childFailed, bad, left, reads->count, reads->bad, reads->bad ? reads->fewest : static_cast<long>(records));
+  int faults = bad + childFailed + left + (reads->bad > 0) + (reads->count == 0) + (!oneStep && betweenMoves == 0);
+  munmap(reads, sizeof(Reads));
+  return faults;
 }
 
 }  // namespace
@@ -188,6 +266,19 @@ int main(int argc, char** argv) {
   mkdir("build/crash-trials", 0755);
   mkdir(folder.c_str(), 0755);
   const std::string path = folder + "/tunedeck.ini";
+  // A fresh folder, but for the foreign files.
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* e = readdir(dir))
+      if (e->d_name[0] != '.') unlink((folder + "/" + e->d_name).c_str());
+    closedir(dir);
+  }
+  for (const char* foreign : kForeign) {
+    FILE* f = fopen((folder + "/" + foreign).c_str(), "wb");
+    if (!f || fputs("not the engine's\n", f) < 0 || fclose(f) != 0) {
+      fprintf(stderr, "crash_trials: cannot write %s\n", foreign);
+      return 2;
+    }
+  }
 
   ProfileFile file = {};
   for (int record = 0; record < records; ++record) WriteRecord(&file.text, record, 0);

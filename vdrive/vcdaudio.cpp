@@ -1,9 +1,11 @@
 // vcdaudio.dll: an MCI driver for the device type "cdaudio" that plays a
 // virtual disc. It answers the player's real mciSendCommand calls the way a
 // CD-ROM drive's driver does, so the player and its tests run where no drive
-// exists. The drive's contents come from the drive file (VDRIVE_FILE, else
-// vdrive.ini in the Windows directory) or from the control API; every
-// command and notification can be logged (VDRIVE_LOG).
+// exists. An open may name a drive letter ("E:"), as real cdaudio drivers
+// take it: each letter is a drive of its own, and an open without one gets
+// the first CD drive. A drive's contents come from its drive file or from
+// the control API; every command and notification can be logged
+// (VDRIVE_LOG).
 #define VDRIVE_BUILDING
 #include "vdrive_api.h"
 #include "vdrive_core.h"
@@ -25,7 +27,13 @@ BOOL WINAPI mciDriverNotify(HANDLE callback, MCIDEVICEID id, UINT status);
 
 namespace {
 
-enum { kFileTextSize = 16384, kMaxFaults = 16 };
+enum {
+  kFileTextSize = 16384,
+  kMaxFaults = 16,
+  // Slot 0 is the first CD drive, which an open without a letter gets;
+  // slot n is the drive of the letter 'A' + n - 1 when that is another one.
+  kDriveSlots = 27,
+};
 
 // What the first DRV_OPEN (the driver's session, without a device) returns;
 // the loader hands it back with that session's DRV_CLOSE. MCI device ids are
@@ -39,45 +47,90 @@ struct Fault {
   DWORD error;
 };
 
-// The one drive of the process. Each open of the device only adds its own
-// time format (Instance).
+// One drive. Each open of the device adds only its own time format and the
+// drive it was opened on (Instance).
 struct Drive {
+  char letter;  // 0 for the first CD drive
   VDriveConfig config;
   VPlay play;
   char fileText[kFileTextSize];  // the drive file as last applied
   int fileSeen;
-  int manualClock;
-  uint64_t virtualMs;
+  uint64_t virtualMs;  // each drive's clock runs at its own speed
   uint64_t lastRealMs;
   int notifyPending;
   HWND notifyWindow;
   MCIDEVICEID notifyDevice;
   UINT_PTR timer;
-  Fault faults[kMaxFaults];
-  int faultCount;
-  std::string log;
 };
 
 struct Instance {
   MCIDEVICEID id;
   int format;
+  Drive* drive;
 };
 
-Drive drive = [] {
-  Drive d{};
-  d.config.ready = 1;
-  d.config.speed = 1;
-  return d;
-}();
+// What the drives share: the clock's mode, the faults to inject, the log,
+// and the drive the control API acts on. Zero until first used.
+struct Shared {
+  int ready;
+  Drive drives[kDriveSlots];
+  int manualClock;
+  Fault faults[kMaxFaults];
+  int faultCount;
+  std::string log;
+  Drive* selected;
+};
+Shared shared;
 
-void PollPlay();
+void ResetDrive(int slot) {
+  Drive* d = &shared.drives[slot];
+  *d = Drive{};
+  d->letter = slot == 0 ? '\0' : static_cast<char>('A' + slot - 1);
+  d->config.ready = 1;
+  d->config.speed = 1;
+}
 
-uint64_t Now() {
-  if (drive.manualClock) return drive.virtualMs;
+// The drives, set up the first time they are needed.
+Drive* Drives() {
+  if (!shared.ready) {
+    for (int i = 0; i < kDriveSlots; ++i) ResetDrive(i);
+    shared.selected = &shared.drives[0];
+    shared.ready = 1;
+  }
+  return shared.drives;
+}
+
+Drive* Selected() {
+  Drives();
+  return shared.selected;
+}
+
+// The letter of the first drive the system reports as a CD drive, or 0.
+char FirstCdLetter() {
+  DWORD drives = GetLogicalDrives();
+  for (int n = 0; n < 26; ++n) {
+    char root[] = {static_cast<char>('A' + n), ':', '\\', '\0'};
+    if ((drives >> n & 1) && GetDriveTypeA(root) == DRIVE_CDROM) return root[0];
+  }
+  return '\0';
+}
+
+// The drive of a letter (any case); 0 or the first CD drive's letter give
+// the first CD drive.
+Drive* DriveOf(char letter) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z' || letter == FirstCdLetter()) return &Drives()[0];
+  return &Drives()[letter - 'A' + 1];
+}
+
+void PollPlay(Drive* d);
+
+uint64_t Now(Drive* d) {
+  if (shared.manualClock) return d->virtualMs;
   uint64_t real = GetTickCount64();
-  if (drive.lastRealMs != 0) drive.virtualMs += (real - drive.lastRealMs) * drive.config.speed;
-  drive.lastRealMs = real;
-  return drive.virtualMs;
+  if (d->lastRealMs != 0) d->virtualMs += (real - d->lastRealMs) * d->config.speed;
+  d->lastRealMs = real;
+  return d->virtualMs;
 }
 
 // ---- command log ----------------------------------------------------------
@@ -100,7 +153,7 @@ const char* CommandName(UINT msg) {
 }
 
 void AppendLine(const char* line) {
-  drive.log += line;
+  shared.log += line;
   char path[MAX_PATH];
   DWORD n = GetEnvironmentVariableA("VDRIVE_LOG", path, sizeof path);
   if (n == 0 || n >= sizeof path) return;
@@ -115,7 +168,13 @@ void AppendLine(const char* line) {
 // One line per command: its name, flags, the parameters that apply, the
 // error returned and the value returned.
 // A value returned as a resource shows as the caller sees it (its low word).
-void LogCommand(UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD result, int hasReturn) {
+// The lines of a drive other than the first CD drive name its letter.
+int LogStart(Drive* d, char* line, size_t size) {
+  if (d->letter) return snprintf(line, size, "t=%llu drive=%c", static_cast<unsigned long long>(Now(d)), d->letter);
+  return snprintf(line, size, "t=%llu", static_cast<unsigned long long>(Now(d)));
+}
+
+void LogCommand(Drive* d, UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD result, int hasReturn) {
   DWORD error = LOWORD(result);
   char line[256], name[16];
   const char* cmd = CommandName(msg);
@@ -123,9 +182,9 @@ void LogCommand(UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD result, int ha
     snprintf(name, sizeof name, "0x%X", msg);
     cmd = name;
   }
-  int n = snprintf(line, sizeof line, "t=%llu cmd=%s flags=0x%lX",
-                   static_cast<unsigned long long>(Now()), cmd,
-                   static_cast<unsigned long>(flags));
+  int n = LogStart(d, line, sizeof line);
+  n += snprintf(line + n, sizeof line - static_cast<size_t>(n), " cmd=%s flags=0x%lX", cmd,
+                static_cast<unsigned long>(flags));
   auto add = [&](const char* key, unsigned long value) {
     n += snprintf(line + n, sizeof line - static_cast<size_t>(n), " %s=%lu", key, value);
   };
@@ -161,79 +220,91 @@ void LogCommand(UINT msg, DWORD_PTR flags, DWORD_PTR parms, DWORD result, int ha
 
 // ---- notifications ----------------------------------------------------------
 
-void SendNotify(HWND window, MCIDEVICEID id, UINT code) {
+void SendNotify(Drive* d, HWND window, MCIDEVICEID id, UINT code) {
   char line[96];
-  snprintf(line, sizeof line, "t=%llu cmd=NOTIFY code=%u\n",
-           static_cast<unsigned long long>(Now()), code);
+  int n = LogStart(d, line, sizeof line);
+  snprintf(line + n, sizeof line - static_cast<size_t>(n), " cmd=NOTIFY code=%u\n", code);
   AppendLine(line);
   mciDriverNotify(window, id, code);
 }
 
 // Ends the pending notification, if any, with the given code.
-void EndPending(UINT code) {
-  if (!drive.notifyPending) return;
-  drive.notifyPending = 0;
-  SendNotify(drive.notifyWindow, drive.notifyDevice, code);
+void EndPending(Drive* d, UINT code) {
+  if (!d->notifyPending) return;
+  d->notifyPending = 0;
+  SendNotify(d, d->notifyWindow, d->notifyDevice, code);
 }
 
 // ---- play and clock ---------------------------------------------------------
 
-void KillPlayTimer() {
-  if (drive.timer) KillTimer(nullptr, drive.timer);
-  drive.timer = 0;
+void KillPlayTimer(Drive* d) {
+  if (d->timer) KillTimer(nullptr, d->timer);
+  d->timer = 0;
 }
 
-void CALLBACK PlayTimerProc(HWND, UINT, UINT_PTR, DWORD) { PollPlay(); }
+void CALLBACK PlayTimerProc(HWND, UINT, UINT_PTR timer, DWORD) {
+  for (Drive& d : shared.drives) {
+    if (d.timer == timer) PollPlay(&d);
+  }
+}
 
 // In real time a thread timer wakes the driver when the play reaches its end,
 // so the notification comes without any further command.
-void ArmPlayTimer() {
-  KillPlayTimer();
-  if (drive.manualClock || drive.play.mode != kVPlaying || drive.config.speed == 0) return;
-  uint64_t now = Now(), end = VPlayEndMs(&drive.play);
-  uint64_t wait = end > now ? (end - now + drive.config.speed - 1) / drive.config.speed : 0;
-  drive.timer = SetTimer(nullptr, 0, static_cast<UINT>(wait < 1 ? 1 : wait), PlayTimerProc);
+void ArmPlayTimer(Drive* d) {
+  KillPlayTimer(d);
+  if (shared.manualClock || d->play.mode != kVPlaying || d->config.speed == 0) return;
+  uint64_t now = Now(d), end = VPlayEndMs(&d->play);
+  uint64_t wait = end > now ? (end - now + d->config.speed - 1) / d->config.speed : 0;
+  d->timer = SetTimer(nullptr, 0, static_cast<UINT>(wait < 1 ? 1 : wait), PlayTimerProc);
 }
 
 // Settles a play that has reached its end point by now.
-void SettlePlay() {
-  if (drive.play.mode != kVPlaying) return;
-  uint64_t now = Now();
-  if (now < VPlayEndMs(&drive.play)) return;
-  drive.play.frame = drive.play.to;
-  drive.play.mode = kVStopped;
-  KillPlayTimer();
-  EndPending(MCI_NOTIFY_SUCCESSFUL);
+void SettlePlay(Drive* d) {
+  if (d->play.mode != kVPlaying) return;
+  uint64_t now = Now(d);
+  if (now < VPlayEndMs(&d->play)) return;
+  d->play.frame = d->play.to;
+  d->play.mode = kVStopped;
+  KillPlayTimer(d);
+  EndPending(d, MCI_NOTIFY_SUCCESSFUL);
 }
 
-uint32_t CurrentFrame() { return VPlayPosition(&drive.play, Now()); }
+uint32_t CurrentFrame(Drive* d) { return VPlayPosition(&d->play, Now(d)); }
 
 // Stops whatever runs, leaving the position where it is.
-void HaltPlay(int paused) {
-  if (drive.play.mode == kVPlaying) {
-    drive.play.frame = CurrentFrame();
-    drive.play.mode = paused ? kVPaused : kVStopped;
+void HaltPlay(Drive* d, int paused) {
+  if (d->play.mode == kVPlaying) {
+    d->play.frame = CurrentFrame(d);
+    d->play.mode = paused ? kVPaused : kVStopped;
   } else if (!paused) {
-    drive.play.mode = kVStopped;
+    d->play.mode = kVStopped;
   }
-  KillPlayTimer();
+  KillPlayTimer(d);
 }
 
 // ---- drive file ---------------------------------------------------------------
 
-int DriveFilePath(char* path, DWORD size) {
-  DWORD n = GetEnvironmentVariableA("VDRIVE_FILE", path, size);
+// The first CD drive's file is named by VDRIVE_FILE, else it is vdrive.ini
+// in the Windows directory; the drive of letter X has VDRIVE_FILE_X, else
+// vdrive-X.ini there.
+int DriveFilePath(const Drive* d, char* path, DWORD size) {
+  char variable[16] = "VDRIVE_FILE", name[16] = "\\vdrive.ini";
+  if (d->letter) {
+    snprintf(variable, sizeof variable, "VDRIVE_FILE_%c", d->letter);
+    snprintf(name, sizeof name, "\\vdrive-%c.ini", d->letter);
+  }
+  DWORD n = GetEnvironmentVariableA(variable, path, size);
   if (n > 0 && n < size) return 1;
   UINT w = GetWindowsDirectoryA(path, size);
-  if (w == 0 || w + 12 >= size) return 0;
-  strcat(path, "\\vdrive.ini");
+  if (w == 0 || w + strlen(name) >= size) return 0;
+  strcat(path, name);
   return 1;
 }
 
 // Reads the drive file; 0 when it does not exist.
-int ReadDriveFile(char* text, DWORD size) {
+int ReadDriveFile(const Drive* d, char* text, DWORD size) {
   char path[MAX_PATH];
-  if (!DriveFilePath(path, sizeof path)) return 0;
+  if (!DriveFilePath(d, path, sizeof path)) return 0;
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
@@ -244,9 +315,9 @@ int ReadDriveFile(char* text, DWORD size) {
   return 1;
 }
 
-void WriteDriveFile(const char* text) {
+void WriteDriveFile(const Drive* d, const char* text) {
   char path[MAX_PATH];
-  if (!DriveFilePath(path, sizeof path)) return;
+  if (!DriveFilePath(d, path, sizeof path)) return;
   HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
@@ -258,74 +329,74 @@ void WriteDriveFile(const char* text) {
 // Puts a new state into the drive. A play that cannot go on ends: aborted
 // when the door opened, failed when the disc went away or the drive stopped
 // being ready.
-void ApplyConfig(const VDriveConfig& next) {
-  SettlePlay();
-  Now();  // time so far runs at the old speed
-  int wasUsable = VMediaUsable(&drive.config);
-  int sameDisc = drive.config.hasDisc == next.hasDisc &&
-                 memcmp(&drive.config.disc, &next.disc, sizeof next.disc) == 0;
-  int doorOpened = next.doorOpen && !drive.config.doorOpen;
-  drive.config = next;
-  int usable = VMediaUsable(&drive.config);
+void ApplyConfig(Drive* d, const VDriveConfig& next) {
+  SettlePlay(d);
+  Now(d);  // time so far runs at the old speed
+  int wasUsable = VMediaUsable(&d->config);
+  int sameDisc = d->config.hasDisc == next.hasDisc &&
+                 memcmp(&d->config.disc, &next.disc, sizeof next.disc) == 0;
+  int doorOpened = next.doorOpen && !d->config.doorOpen;
+  d->config = next;
+  int usable = VMediaUsable(&d->config);
   if (wasUsable && !(usable && sameDisc)) {
-    HaltPlay(0);
-    EndPending(doorOpened ? MCI_NOTIFY_ABORTED : MCI_NOTIFY_FAILURE);
+    HaltPlay(d, 0);
+    EndPending(d, doorOpened ? MCI_NOTIFY_ABORTED : MCI_NOTIFY_FAILURE);
   }
   if (!(wasUsable && usable && sameDisc)) {
-    drive.play.mode = kVStopped;
-    drive.play.frame = drive.config.hasDisc ? drive.config.disc.start[0] : 0;
+    d->play.mode = kVStopped;
+    d->play.frame = d->config.hasDisc ? d->config.disc.start[0] : 0;
   }
-  ArmPlayTimer();
+  ArmPlayTimer(d);
 }
 
 // Notices a changed drive file; called at every command.
-void SyncDriveFile() {
+void SyncDriveFile(Drive* d) {
   static char text[kFileTextSize];
-  if (!ReadDriveFile(text, sizeof text)) {
-    if (drive.fileSeen) {
-      drive.fileSeen = 0;
-      drive.fileText[0] = '\0';
+  if (!ReadDriveFile(d, text, sizeof text)) {
+    if (d->fileSeen) {
+      d->fileSeen = 0;
+      d->fileText[0] = '\0';
       VDriveConfig empty{};
       empty.ready = 1;
       empty.speed = 1;
-      ApplyConfig(empty);
+      ApplyConfig(d, empty);
     }
     return;
   }
-  if (drive.fileSeen && strcmp(text, drive.fileText) == 0) return;
-  drive.fileSeen = 1;
-  memcpy(drive.fileText, text, sizeof text);
+  if (d->fileSeen && strcmp(text, d->fileText) == 0) return;
+  d->fileSeen = 1;
+  memcpy(d->fileText, text, sizeof text);
   VDriveConfig next;
   VParseDriveFile(text, &next);
-  ApplyConfig(next);
+  ApplyConfig(d, next);
 }
 
 // An eject or a door close by command shows in the drive file, so a harness
 // sees what the player did.
-void SetDoor(int open) {
-  VDriveConfig next = drive.config;
+void SetDoor(Drive* d, int open) {
+  VDriveConfig next = d->config;
   next.doorOpen = open;
-  ApplyConfig(next);
-  if (!drive.fileSeen) return;
+  ApplyConfig(d, next);
+  if (!d->fileSeen) return;
   static char text[kFileTextSize + 64];
-  if (VSetDoorInText(drive.fileText, open, text, sizeof text) == 0) return;
-  WriteDriveFile(text);
-  snprintf(drive.fileText, sizeof drive.fileText, "%s", text);
+  if (VSetDoorInText(d->fileText, open, text, sizeof text) == 0) return;
+  WriteDriveFile(d, text);
+  snprintf(d->fileText, sizeof d->fileText, "%s", text);
 }
 
-void PollPlay() {
-  KillPlayTimer();
-  SyncDriveFile();
-  SettlePlay();
-  ArmPlayTimer();
+void PollPlay(Drive* d) {
+  KillPlayTimer(d);
+  SyncDriveFile(d);
+  SettlePlay(d);
+  ArmPlayTimer(d);
 }
 
 // ---- commands -------------------------------------------------------------------
 
 DWORD TakeFault(UINT msg, DWORD_PTR flags, DWORD_PTR parms) {
   UINT command = msg == MCI_OPEN_DRIVER ? MCI_OPEN : msg == MCI_CLOSE_DRIVER ? MCI_CLOSE : msg;
-  for (int i = 0; i < drive.faultCount; ++i) {
-    const Fault& f = drive.faults[i];
+  for (int i = 0; i < shared.faultCount; ++i) {
+    const Fault& f = shared.faults[i];
     if (f.command != command) continue;
     DWORD_PTR value = flags;
     if (msg == MCI_STATUS && parms) value = reinterpret_cast<MCI_STATUS_PARMS*>(parms)->dwItem;
@@ -333,24 +404,24 @@ DWORD TakeFault(UINT msg, DWORD_PTR flags, DWORD_PTR parms) {
                                     : (f.match & value) == f.match;
     if (!matches) continue;
     DWORD error = f.error;
-    memmove(&drive.faults[i], &drive.faults[i + 1],
-            sizeof(Fault) * static_cast<size_t>(drive.faultCount - i - 1));
-    --drive.faultCount;
+    memmove(&shared.faults[i], &shared.faults[i + 1],
+            sizeof(Fault) * static_cast<size_t>(shared.faultCount - i - 1));
+    --shared.faultCount;
     return error;
   }
   return 0;
 }
 
 // A new command that asks for a notification supersedes the pending one.
-void TakeNotify(DWORD_PTR flags, HWND callback, MCIDEVICEID id, int untilPlayEnds) {
+void TakeNotify(Drive* d, DWORD_PTR flags, HWND callback, MCIDEVICEID id, int untilPlayEnds) {
   if (!(flags & MCI_NOTIFY)) return;
-  EndPending(MCI_NOTIFY_SUPERSEDED);
+  EndPending(d, MCI_NOTIFY_SUPERSEDED);
   if (untilPlayEnds) {
-    drive.notifyPending = 1;
-    drive.notifyWindow = callback;
-    drive.notifyDevice = id;
+    d->notifyPending = 1;
+    d->notifyWindow = callback;
+    d->notifyDevice = id;
   } else {
-    SendNotify(callback, id, MCI_NOTIFY_SUCCESSFUL);
+    SendNotify(d, callback, id, MCI_NOTIFY_SUCCESSFUL);
   }
 }
 
@@ -369,12 +440,13 @@ DWORD PositionReturn(int format) {
 DWORD Status(Instance* inst, DWORD_PTR flags, MCI_STATUS_PARMS* p) {
   if (!p) return MCIERR_NULL_PARAMETER_BLOCK;
   if (!(flags & MCI_STATUS_ITEM)) return MCIERR_MISSING_PARAMETER;
-  const VDisc* disc = &drive.config.disc;
-  int usable = VMediaUsable(&drive.config);
+  Drive* d = inst->drive;
+  const VDisc* disc = &d->config.disc;
+  int usable = VMediaUsable(&d->config);
   switch (p->dwItem) {
     case MCI_STATUS_MODE: {
-      WORD mode = drive.play.mode == kVPlaying ? MCI_MODE_PLAY : MCI_MODE_STOP;
-      if (!usable) mode = drive.config.doorOpen ? MCI_MODE_OPEN : MCI_MODE_NOT_READY;
+      WORD mode = d->play.mode == kVPlaying ? MCI_MODE_PLAY : MCI_MODE_STOP;
+      if (!usable) mode = d->config.doorOpen ? MCI_MODE_OPEN : MCI_MODE_NOT_READY;
       p->dwReturn = MAKEMCIRESOURCE(mode, mode);
       return MCI_RESOURCE_RETURNED;
     }
@@ -393,10 +465,10 @@ DWORD Status(Instance* inst, DWORD_PTR flags, MCI_STATUS_PARMS* p) {
       p->dwReturn = static_cast<DWORD>(VTrackCount(disc));
       return 0;
     case MCI_STATUS_CURRENT_TRACK:
-      p->dwReturn = static_cast<DWORD>(VTrackAt(disc, CurrentFrame()));
+      p->dwReturn = static_cast<DWORD>(VTrackAt(disc, CurrentFrame(d)));
       return 0;
     case MCI_STATUS_POSITION: {
-      uint32_t frame = CurrentFrame();
+      uint32_t frame = CurrentFrame(d);
       if (flags & MCI_TRACK) frame = disc->start[t - 1];
       else if (flags & MCI_STATUS_START) frame = disc->start[0];
       p->dwReturn = VEncodePosition(disc, inst->format, frame);
@@ -420,56 +492,59 @@ DWORD Status(Instance* inst, DWORD_PTR flags, MCI_STATUS_PARMS* p) {
 
 // Turns a position argument into a frame on the disc.
 DWORD Decode(Instance* inst, DWORD value, uint32_t* frame) {
-  if (!VDecodePosition(&drive.config.disc, inst->format, value, frame)) return MCIERR_OUTOFRANGE;
-  if (*frame < drive.config.disc.start[0]) *frame = drive.config.disc.start[0];
+  const VDisc* disc = &inst->drive->config.disc;
+  if (!VDecodePosition(disc, inst->format, value, frame)) return MCIERR_OUTOFRANGE;
+  if (*frame < disc->start[0]) *frame = disc->start[0];
   return 0;
 }
 
 DWORD Play(Instance* inst, DWORD_PTR flags, MCI_PLAY_PARMS* p) {
-  if (!VMediaUsable(&drive.config)) return MCIERR_DEVICE_NOT_READY;
-  if (drive.config.disc.data) return MCIERR_HARDWARE;
+  Drive* d = inst->drive;
+  if (!VMediaUsable(&d->config)) return MCIERR_DEVICE_NOT_READY;
+  if (d->config.disc.data) return MCIERR_HARDWARE;
   if ((flags & (MCI_FROM | MCI_TO)) && !p) return MCIERR_NULL_PARAMETER_BLOCK;
-  uint32_t from = CurrentFrame(), to = drive.config.disc.leadOut;
+  uint32_t from = CurrentFrame(d), to = d->config.disc.leadOut;
   DWORD err = 0;
   if (flags & MCI_FROM) err = Decode(inst, p->dwFrom, &from);
   if (!err && (flags & MCI_TO)) err = Decode(inst, p->dwTo, &to);
   if (!err && from > to) err = MCIERR_OUTOFRANGE;
   if (err) return err;
   if (flags & MCI_NOTIFY)
-    TakeNotify(flags, reinterpret_cast<HWND>(p ? p->dwCallback : 0), inst->id, 1);
+    TakeNotify(d, flags, reinterpret_cast<HWND>(p ? p->dwCallback : 0), inst->id, 1);
   else
-    EndPending(MCI_NOTIFY_ABORTED);
-  drive.play.mode = kVPlaying;
-  drive.play.from = from;
-  drive.play.to = to;
-  drive.play.startMs = Now();
-  SettlePlay();  // an empty play ends at once
-  ArmPlayTimer();
+    EndPending(d, MCI_NOTIFY_ABORTED);
+  d->play.mode = kVPlaying;
+  d->play.from = from;
+  d->play.to = to;
+  d->play.startMs = Now(d);
+  SettlePlay(d);  // an empty play ends at once
+  ArmPlayTimer(d);
   return 0;
 }
 
 DWORD Seek(Instance* inst, DWORD_PTR flags, MCI_SEEK_PARMS* p) {
-  if (!VMediaUsable(&drive.config)) return MCIERR_DEVICE_NOT_READY;
+  Drive* d = inst->drive;
+  if (!VMediaUsable(&d->config)) return MCIERR_DEVICE_NOT_READY;
   DWORD_PTR targets = flags & (MCI_TO | MCI_SEEK_TO_START | MCI_SEEK_TO_END);
   if (targets == 0) return MCIERR_MISSING_PARAMETER;
   if (targets & (targets - 1)) return MCIERR_FLAGS_NOT_COMPATIBLE;
-  uint32_t frame = drive.config.disc.start[0];
-  if (flags & MCI_SEEK_TO_END) frame = drive.config.disc.leadOut;
+  uint32_t frame = d->config.disc.start[0];
+  if (flags & MCI_SEEK_TO_END) frame = d->config.disc.leadOut;
   if (flags & MCI_TO) {
     if (!p) return MCIERR_NULL_PARAMETER_BLOCK;
     DWORD err = Decode(inst, p->dwTo, &frame);
     if (err) return err;
   }
-  HaltPlay(0);
-  drive.play.frame = frame;
-  if (!(flags & MCI_NOTIFY)) EndPending(MCI_NOTIFY_ABORTED);
+  HaltPlay(d, 0);
+  d->play.frame = frame;
+  if (!(flags & MCI_NOTIFY)) EndPending(d, MCI_NOTIFY_ABORTED);
   return 0;
 }
 
-DWORD StopOrPause(DWORD_PTR flags, int pause) {
-  if (!VMediaUsable(&drive.config)) return MCIERR_DEVICE_NOT_READY;
-  HaltPlay(pause);
-  if (!(flags & MCI_NOTIFY)) EndPending(MCI_NOTIFY_ABORTED);
+DWORD StopOrPause(Drive* d, DWORD_PTR flags, int pause) {
+  if (!VMediaUsable(&d->config)) return MCIERR_DEVICE_NOT_READY;
+  HaltPlay(d, pause);
+  if (!(flags & MCI_NOTIFY)) EndPending(d, MCI_NOTIFY_ABORTED);
   return 0;
 }
 
@@ -486,8 +561,8 @@ DWORD Set(Instance* inst, DWORD_PTR flags, MCI_SET_PARMS* p) {
       return MCIERR_BAD_TIME_FORMAT;
     inst->format = static_cast<int>(f);
   }
-  if (flags & MCI_SET_DOOR_OPEN) SetDoor(1);
-  if (flags & MCI_SET_DOOR_CLOSED) SetDoor(0);
+  if (flags & MCI_SET_DOOR_OPEN) SetDoor(inst->drive, 1);
+  if (flags & MCI_SET_DOOR_CLOSED) SetDoor(inst->drive, 0);
   return 0;
 }
 
@@ -522,25 +597,39 @@ DWORD Info(DWORD_PTR flags, MCI_INFO_PARMSW* p) {
   return 0;
 }
 
+// The open takes the drive its element names, the way real cdaudio drivers
+// take "D:" (only the letter counts); without an element, the first CD drive.
+DWORD BindDrive(Instance* inst, DWORD_PTR flags, MCI_OPEN_PARMSW* p) {
+  if (!(flags & MCI_OPEN_ELEMENT)) return 0;
+  if (!p || !p->lpstrElementName) return MCIERR_NULL_PARAMETER_BLOCK;
+  if (flags & MCI_OPEN_ELEMENT_ID) return MCIERR_FLAGS_NOT_COMPATIBLE;
+  WCHAR letter = p->lpstrElementName[0];
+  if (!((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z'))) return MCIERR_INVALID_FILE;
+  inst->drive = DriveOf(static_cast<char>(letter));
+  return 0;
+}
+
 // Runs one MCI command; returns the error in the low word and the return
 // type (MCI_RESOURCE_RETURNED, MCI_COLONIZED...) in the high word.
 DWORD Command(Instance* inst, UINT msg, DWORD_PTR flags, DWORD_PTR parms) {
   auto* generic = reinterpret_cast<MCI_GENERIC_PARMS*>(parms);
   HWND callback = reinterpret_cast<HWND>(generic ? generic->dwCallback : 0);
-  SyncDriveFile();
-  SettlePlay();
-  DWORD result = TakeFault(msg, flags, parms);
+  DWORD result = msg == MCI_OPEN_DRIVER ? BindDrive(inst, flags, reinterpret_cast<MCI_OPEN_PARMSW*>(parms)) : 0;
+  Drive* d = inst->drive;
+  SyncDriveFile(d);
+  SettlePlay(d);
+  if (result == 0) result = TakeFault(msg, flags, parms);
   if (result == 0) {
     switch (msg) {
       case MCI_OPEN_DRIVER: break;
       case MCI_CLOSE_DRIVER:
-        if (drive.notifyPending && drive.notifyDevice == inst->id) EndPending(MCI_NOTIFY_ABORTED);
+        if (d->notifyPending && d->notifyDevice == inst->id) EndPending(d, MCI_NOTIFY_ABORTED);
         break;
       case MCI_STATUS: result = Status(inst, flags, reinterpret_cast<MCI_STATUS_PARMS*>(parms)); break;
       case MCI_PLAY: result = Play(inst, flags, reinterpret_cast<MCI_PLAY_PARMS*>(parms)); break;
       case MCI_SEEK: result = Seek(inst, flags, reinterpret_cast<MCI_SEEK_PARMS*>(parms)); break;
-      case MCI_STOP: result = StopOrPause(flags, 0); break;
-      case MCI_PAUSE: result = StopOrPause(flags, 1); break;
+      case MCI_STOP: result = StopOrPause(d, flags, 0); break;
+      case MCI_PAUSE: result = StopOrPause(d, flags, 1); break;
       case MCI_SET: result = Set(inst, flags, reinterpret_cast<MCI_SET_PARMS*>(parms)); break;
       case MCI_GETDEVCAPS:
         result = GetDevCaps(flags, reinterpret_cast<MCI_GETDEVCAPS_PARMS*>(parms));
@@ -551,13 +640,13 @@ DWORD Command(Instance* inst, UINT msg, DWORD_PTR flags, DWORD_PTR parms) {
     }
   }
   DWORD error = LOWORD(result);
-  LogCommand(msg, flags, parms, result, msg == MCI_STATUS || msg == MCI_GETDEVCAPS);
+  LogCommand(d, msg, flags, parms, result, msg == MCI_STATUS || msg == MCI_GETDEVCAPS);
   // Every successful command but a play (which notifies at its end) reports
   // at once to a caller that asked.
   if (error == 0 && msg != MCI_PLAY && msg != MCI_CLOSE_DRIVER)
-    TakeNotify(flags, callback, inst->id, 0);
+    TakeNotify(d, flags, callback, inst->id, 0);
   if (error == 0 && msg == MCI_CLOSE_DRIVER && (flags & MCI_NOTIFY))
-    SendNotify(callback, inst->id, MCI_NOTIFY_SUCCESSFUL);
+    SendNotify(d, callback, inst->id, MCI_NOTIFY_SUCCESSFUL);
   return result;
 }
 
@@ -568,6 +657,7 @@ LRESULT OpenInstance(LPARAM p2) {
   if (!inst) return 0;
   inst->id = open->wDeviceID;
   inst->format = kVFormatMsf;  // a cdaudio device opens in MSF
+  inst->drive = &Drives()[0];
   open->wType = MCI_DEVTYPE_CD_AUDIO;
   open->wCustomCommandTable = MCI_NO_COMMAND_TABLE;
   mciSetDriverData(open->wDeviceID, reinterpret_cast<DWORD_PTR>(inst));
@@ -592,7 +682,7 @@ extern "C" __declspec(dllexport) LRESULT WINAPI DriverProc(DWORD_PTR id, HDRVR d
     case DRV_QUERYCONFIGURE:
       return msg != DRV_QUERYCONFIGURE;
     case DRV_FREE:
-      KillPlayTimer();
+      for (Drive& d : shared.drives) KillPlayTimer(&d);
       return 1;
     case DRV_OPEN: return OpenInstance(p2);
     case DRV_CLOSE:
@@ -612,25 +702,23 @@ extern "C" __declspec(dllexport) LRESULT WINAPI DriverProc(DWORD_PTR id, HDRVR d
 // ---- control API -------------------------------------------------------------------
 
 VDRIVE_API void VDriveReset(void) {
-  KillPlayTimer();
-  drive.notifyPending = 0;
-  drive.play = VPlay{};
-  drive.config = VDriveConfig{};
-  drive.config.ready = 1;
-  drive.config.speed = 1;
-  drive.fileSeen = 0;
-  drive.fileText[0] = '\0';
-  drive.manualClock = 0;
-  drive.virtualMs = 0;  // the log of a reset drive starts at t=0
-  drive.lastRealMs = 0;
-  drive.faultCount = 0;
-  drive.log.clear();
+  for (int i = 0; i < kDriveSlots; ++i) {
+    KillPlayTimer(&Drives()[i]);
+    ResetDrive(i);  // the log of a reset drive starts at t=0
+  }
+  shared.selected = &shared.drives[0];
+  shared.manualClock = 0;
+  shared.faultCount = 0;
+  shared.log.clear();
 }
+
+VDRIVE_API void VDriveSelect(int letter) { shared.selected = DriveOf(static_cast<char>(letter)); }
 
 VDRIVE_API int VDriveLoadDisc(int trackCount, const unsigned* startFrames, unsigned leadOut,
                               int data) {
   if (trackCount < 1 || trackCount > kVMaxTracks || !startFrames) return 0;
-  VDriveConfig next = drive.config;
+  Drive* d = Selected();
+  VDriveConfig next = d->config;
   memset(&next.disc, 0, sizeof next.disc);
   for (int t = 0; t < trackCount; ++t) {
     if (t > 0 && startFrames[t] <= startFrames[t - 1]) return 0;
@@ -642,52 +730,58 @@ VDRIVE_API int VDriveLoadDisc(int trackCount, const unsigned* startFrames, unsig
   next.disc.data = data != 0;
   next.hasDisc = 1;
   next.doorOpen = 0;
-  ApplyConfig(next);
+  ApplyConfig(d, next);
   return 1;
 }
 
 VDRIVE_API void VDriveRemoveDisc(void) {
-  VDriveConfig next = drive.config;
+  VDriveConfig next = Selected()->config;
   next.hasDisc = 0;
   memset(&next.disc, 0, sizeof next.disc);
-  ApplyConfig(next);
+  ApplyConfig(Selected(), next);
 }
 
 VDRIVE_API void VDriveSetDoor(int open) {
-  VDriveConfig next = drive.config;
+  VDriveConfig next = Selected()->config;
   next.doorOpen = open != 0;
-  ApplyConfig(next);
+  ApplyConfig(Selected(), next);
 }
 
 VDRIVE_API void VDriveSetReady(int ready) {
-  VDriveConfig next = drive.config;
+  VDriveConfig next = Selected()->config;
   next.ready = ready != 0;
-  ApplyConfig(next);
+  ApplyConfig(Selected(), next);
 }
 
 VDRIVE_API void VDriveUseManualClock(int manual) {
-  Now();
-  drive.manualClock = manual != 0;
-  drive.lastRealMs = manual ? 0 : GetTickCount64();
-  ArmPlayTimer();
+  Drives();
+  for (Drive& d : shared.drives) Now(&d);
+  shared.manualClock = manual != 0;
+  for (Drive& d : shared.drives) {
+    d.lastRealMs = manual ? 0 : GetTickCount64();
+    ArmPlayTimer(&d);
+  }
 }
 
 VDRIVE_API void VDriveAdvance(unsigned milliseconds) {
-  if (!drive.manualClock) return;
-  drive.virtualMs += milliseconds;
-  SettlePlay();
+  if (!shared.manualClock) return;
+  Drives();
+  for (Drive& d : shared.drives) {
+    d.virtualMs += milliseconds;
+    SettlePlay(&d);
+  }
 }
 
-VDRIVE_API unsigned VDriveNow(void) { return static_cast<unsigned>(Now()); }
+VDRIVE_API unsigned VDriveNow(void) { return static_cast<unsigned>(Now(Selected())); }
 
 VDRIVE_API void VDriveFailNext(unsigned command, unsigned long match, unsigned long error) {
-  if (drive.faultCount >= kMaxFaults) return;
-  drive.faults[drive.faultCount++] = Fault{command, match, error};
+  if (shared.faultCount >= kMaxFaults) return;
+  shared.faults[shared.faultCount++] = Fault{command, match, error};
 }
 
 VDRIVE_API int VDriveReadLog(char* buffer, int size) {
-  if (buffer && size > 0) snprintf(buffer, static_cast<size_t>(size), "%s", drive.log.c_str());
-  return static_cast<int>(drive.log.size());
+  if (buffer && size > 0) snprintf(buffer, static_cast<size_t>(size), "%s", shared.log.c_str());
+  return static_cast<int>(shared.log.size());
 }
 
-VDRIVE_API void VDriveClearLog(void) { drive.log.clear(); }
+VDRIVE_API void VDriveClearLog(void) { shared.log.clear(); }

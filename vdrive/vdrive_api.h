@@ -9,9 +9,14 @@
 #define VDRIVE_API extern "C" __declspec(dllimport)
 #endif
 
-// Empty drive, door closed, ready, real clock at virtual time 0, no faults,
-// empty log; the drive file (if any) is read afresh at the next command.
+// Every drive empty, door closed, ready, real clock at virtual time 0, no
+// faults, empty log, the first CD drive selected; the drive files (if any)
+// are read afresh at the next command.
 VDRIVE_API void VDriveReset(void);
+// The functions below that set up a drive or read its clock act on the
+// drive of this letter ('E'); 0, or the letter of the first CD drive,
+// selects the first CD drive, which an open without a letter gets.
+VDRIVE_API void VDriveSelect(int letter);
 // Puts a disc in the drive and closes the door: trackCount absolute start
 // frames (75 a second) and the lead-out. Returns 0 for an unusable table.
 VDRIVE_API int VDriveLoadDisc(int trackCount, const unsigned* startFrames, unsigned leadOut,
@@ -19,8 +24,8 @@ VDRIVE_API int VDriveLoadDisc(int trackCount, const unsigned* startFrames, unsig
 VDRIVE_API void VDriveRemoveDisc(void);
 VDRIVE_API void VDriveSetDoor(int open);
 VDRIVE_API void VDriveSetReady(int ready);
-// Manual clock: virtual time moves only by VDriveAdvance; a play that
-// reaches its end there posts its notification at once.
+// Manual clock, for every drive: virtual time moves only by VDriveAdvance;
+// a play that reaches its end there posts its notification at once.
 VDRIVE_API void VDriveUseManualClock(int manual);
 VDRIVE_API void VDriveAdvance(unsigned milliseconds);
 VDRIVE_API unsigned VDriveNow(void);
@@ -28,7 +33,8 @@ VDRIVE_API unsigned VDriveNow(void);
 // (for MCI_STATUS) or flags (for the others) match `match` fails with `error`.
 // match 0 matches any. Faults queue up in order.
 VDRIVE_API void VDriveFailNext(unsigned command, unsigned long match, unsigned long error);
-// Copies the command log (lines ending in "\n") into buffer, cut to size - 1;
-// returns the whole log's length.
+// Copies the command log of all drives (lines ending in "\n"; those of a
+// drive other than the first CD drive name it, "drive=E") into buffer, cut
+// to size - 1; returns the whole log's length.
 VDRIVE_API int VDriveReadLog(char* buffer, int size);
 VDRIVE_API void VDriveClearLog(void);

@@ -278,6 +278,12 @@ int ProfileGetInt(const std::string& text, const char* section, const char* key,
   return ProfileSectionGetInt(&found, key, def);
 }
 
+int ProfileIsKeyLine(const char* begin, const char* end) {
+  Line line = {begin, end, end};
+  Span name;
+  return Trim(Span{begin, end}).begin != end && !HeaderName(line, &name);
+}
+
 int ProfileWriteSection(std::string* text, const char* section, const ProfileEntry* entries,
                         size_t count) {
   if (!text || !section || !entries) return 0;

@@ -51,6 +51,9 @@ struct ProfileEntry {
 // is not written. Returns 1 when the text changed.
 int ProfileWriteSection(std::string* text, const char* section, const ProfileEntry* entries,
                         size_t count);
+// Whether a line (without its line break) is a key line: neither blank nor
+// a section header. ProfileWriteSection changes no other line in place.
+int ProfileIsKeyLine(const char* begin, const char* end);
 
 // A profile file as the engine reads and edits it. Files that start with a
 // UTF-16 byte order mark are read as the platform reads them, converted to
@@ -65,22 +68,31 @@ struct ProfileFile {
 
 // A file's bytes as the engine sees them, and the bytes that write the
 // (edited) text back in the file's own encoding: what ProfileReadFile and
-// ProfileWriteFile do between the disk and the text.
-void ProfileDecode(const std::string& bytes, ProfileFile* file);
+// ProfileWriteFile do between the disk and the text. ProfileDecode returns
+// 0, with empty text, when there is no memory for the text.
+int ProfileDecode(const std::string& bytes, ProfileFile* file);
 std::string ProfileEncode(const ProfileFile* file);
 
+// The largest profile file the engine reads or writes: 32 MiB. A catalogue
+// of 10,000 discs with every title filled in is about 7 MB; a larger file
+// is not one of ours, and reading it whole could exhaust the memory of the
+// machines the programs run on.
+const size_t kProfileFileLimit = 32u << 20;
+
 // Reads a whole file. A missing file (or folder) reads as empty text and
-// counts as read; so does a file that a replacement interrupted by a crash
-// left under its second name, which is put back first. Returns 0 when the
-// file exists but cannot be read whole (shared away, access denied, an I/O
-// error): the caller must then not replace it.
+// counts as read; while a replacement on Windows 95 has moved the file
+// aside, the copy it keeps is read instead (a reader never moves files).
+// Returns 0 when the file exists but cannot be read whole (shared away,
+// access denied, an I/O error, larger than kProfileFileLimit, no memory for
+// it): the caller must then not replace it.
 int ProfileReadFile(const char* path, ProfileFile* file);
 // Replaces a file with file->text, in the encoding it was read in: the
 // text goes to a temporary file in the same folder, is flushed, then takes
 // the target's place. Either the old file or the new one is there
-// afterwards, never a mix, whatever step a crash interrupts. Temporary
-// files that writers killed on the way left behind are removed first.
-// Returns 1 on success.
+// afterwards, never a mix, whatever step a crash interrupts. A read-only
+// file is not replaced, and nothing larger than kProfileFileLimit is
+// written. Temporary files that this machine's writers left behind when
+// they were killed are removed first. Returns 1 on success.
 int ProfileWriteFile(const char* path, const ProfileFile* file);
 
 // The platform build only: the path of a profile file named as the platform's

@@ -4,7 +4,10 @@
 #include "common/profile/profile_posix.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <dirent.h>
@@ -14,6 +17,7 @@
 #include <unistd.h>
 
 int profileReplaceInOneStep = 1;
+size_t profileMemoryRoom = SIZE_MAX;
 
 namespace {
 
@@ -47,21 +51,33 @@ int Result(int error) { return error == ENOENT || error == ENOTDIR ? kFileMissin
 
 }  // namespace
 
-int PlatformReadFile(const char* path, std::string* bytes) {
+int PlatformReadFile(const char* path, size_t limit, std::string* bytes) {
   bytes->clear();
   int fd = open(path, O_RDONLY);
   if (fd < 0) return Result(errno);
-  char buffer[65536];
+  struct stat st;
   int result = kFileDone;
-  for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
+  size_t size = 0, done = 0;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<unsigned long long>(st.st_size) > limit)
+    result = kFileFailed;
+  else
+    size = static_cast<size_t>(st.st_size);
+  if (result == kFileDone && PlatformHasRoom(size + 1))
+    bytes->resize(size);
+  else
+    result = kFileFailed;
+  // The whole size, and then nothing more: a file that grew meanwhile is
+  // not read in part.
+  for (char extra; result == kFileDone;) {
+    ssize_t n = done < size ? read(fd, &(*bytes)[done], size - done) : read(fd, &extra, 1);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) result = kFileFailed;
+    if (n < 0 || (done == size && n > 0)) result = kFileFailed;
     if (n <= 0) break;
-    bytes->append(buffer, static_cast<size_t>(n));
+    done += static_cast<size_t>(n);
   }
   close(fd);
-  if (result != kFileDone) bytes->clear();
+  if (result == kFileDone) bytes->resize(done);
+  else bytes->clear();
   return result;
 }
 
@@ -96,12 +112,30 @@ int PlatformDeleteFile(const char* path) {
   return kFileDone;
 }
 
-int PlatformFileExists(const char* path) { return access(path, F_OK) == 0; }
+int PlatformFileState(const char* path) {
+  struct stat st;
+  if (stat(path, &st) != 0) return Result(errno);
+  // Without a write permission for anyone, as Windows' read-only attribute.
+  return (st.st_mode & 0222) == 0 ? kFileReadOnly : kFileExists;
+}
+
+int PlatformHasRoom(size_t bytes) {
+  if (bytes > profileMemoryRoom) return 0;
+  void* block = malloc(bytes);
+  free(block);
+  return block != nullptr;
+}
 
 unsigned long PlatformProcessId() { return static_cast<unsigned long>(getpid()); }
 
 int PlatformProcessRunning(unsigned long id) {
+  // 0 and ids beyond pid_t would name process groups.
+  if (id == 0 || id > INT_MAX) return 0;
   return kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
+}
+
+int PlatformMachineName(char* name, size_t size) {
+  return gethostname(name, size) == 0 && memchr(name, '\0', size) && name[0];
 }
 
 void PlatformListTemporaries(const char* path, void (*found)(const char* name, void* context), void* context) {

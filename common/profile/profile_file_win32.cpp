@@ -4,6 +4,7 @@
 #include "common/profile/profile_win32.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 ProfileSystemCalls profileSystemCalls = {CreateFileA, ReadFile, nullptr, 0};
@@ -14,7 +15,7 @@ int Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERRO
 
 }  // namespace
 
-int PlatformReadFile(const char* path, std::string* bytes) {
+int PlatformReadFile(const char* path, size_t limit, std::string* bytes) {
   bytes->clear();
   // Shared with writers and with deletion, so that the file never blocks
   // another program; Windows 95, 98 and ME refuse FILE_SHARE_DELETE.
@@ -25,16 +26,28 @@ int PlatformReadFile(const char* path, std::string* bytes) {
     file = profileSystemCalls.createFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Missing(GetLastError()) ? kFileMissing : kFileFailed;
-  char buffer[65536];
+  DWORD high = 0;
+  DWORD size = GetFileSize(file, &high);
   int result = kFileDone;
-  for (;;) {
+  if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0 || size > limit ||
+      !PlatformHasRoom(static_cast<size_t>(size) + 1))
+    result = kFileFailed;
+  else
+    bytes->resize(size);
+  // The whole size, and then nothing more: a file that grew meanwhile is
+  // not read in part.
+  DWORD done = 0;
+  for (char extra; result == kFileDone;) {
     DWORD n = 0;
-    if (!profileSystemCalls.readFile(file, buffer, sizeof buffer, &n, nullptr)) result = kFileFailed;
-    if (result != kFileDone || n == 0) break;
-    bytes->append(buffer, n);
+    char* at = done < size ? &(*bytes)[done] : &extra;
+    if (!profileSystemCalls.readFile(file, at, done < size ? size - done : 1, &n, nullptr) || (done == size && n > 0))
+      result = kFileFailed;
+    if (n == 0) break;
+    done += n;
   }
   CloseHandle(file);
-  if (result != kFileDone) bytes->clear();
+  if (result == kFileDone) bytes->resize(done);
+  else bytes->clear();
   return result;
 }
 
@@ -74,10 +87,27 @@ int PlatformRenameFile(const char* from, const char* to) {
 
 int PlatformDeleteFile(const char* path) {
   if (DeleteFileA(path)) return kFileDone;
-  return Missing(GetLastError()) ? kFileMissing : kFileFailed;
+  DWORD error = GetLastError();
+  if (Missing(error)) return kFileMissing;
+  // A read-only file is not deleted until its attribute is cleared.
+  DWORD attributes = GetFileAttributesA(path);
+  if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+      !(attributes & FILE_ATTRIBUTE_READONLY) || !SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY))
+    return kFileFailed;
+  return DeleteFileA(path) ? kFileDone : kFileFailed;
 }
 
-int PlatformFileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+int PlatformFileState(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Missing(GetLastError()) ? kFileMissing : kFileFailed;
+  return attributes & FILE_ATTRIBUTE_READONLY ? kFileReadOnly : kFileExists;
+}
+
+int PlatformHasRoom(size_t bytes) {
+  void* block = malloc(bytes);
+  free(block);
+  return block != nullptr;
+}
 
 unsigned long PlatformProcessId() { return GetCurrentProcessId(); }
 
@@ -89,6 +119,15 @@ int PlatformProcessRunning(unsigned long id) {
   int running = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
   CloseHandle(process);
   return running;
+}
+
+int PlatformMachineName(char* name, size_t size) {
+  char computer[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = sizeof computer;
+  if (!GetComputerNameA(computer, &length) || length == 0 || length >= size) return 0;
+  memcpy(name, computer, length);
+  name[length] = '\0';
+  return 1;
 }
 
 void PlatformListTemporaries(const char* path, void (*found)(const char* name, void* context), void* context) {

@@ -13,10 +13,12 @@ enum PlatformFileResult {
   kFileExists,       // a file of that name is already there
   kFileFailed,       // any other failure
   kFileUnsupported,  // the system cannot do this (replacing in one step on Windows 95, 98 and ME)
+  kFileReadOnly,     // the file is there and read-only
 };
 
-// The whole file into bytes: Done, Missing or Failed.
-int PlatformReadFile(const char* path, std::string* bytes);
+// The whole file into bytes: Done, Missing or Failed (also for a file of
+// more than limit bytes, or one that memory cannot be had for).
+int PlatformReadFile(const char* path, size_t limit, std::string* bytes);
 // A new file holding the bytes, flushed to the disk: Done, Exists or Failed
 // (a failed file is removed again).
 int PlatformWriteNewFile(const char* path, const std::string& bytes);
@@ -24,13 +26,23 @@ int PlatformWriteNewFile(const char* path, const std::string& bytes);
 int PlatformReplaceFile(const char* from, const char* to);
 // Renames from to to, which must not exist: Done, Missing or Failed.
 int PlatformRenameFile(const char* from, const char* to);
-// Done, Missing or Failed.
+// Deletes one of the engine's own files, read-only or not: Done, Missing or
+// Failed.
 int PlatformDeleteFile(const char* path);
-int PlatformFileExists(const char* path);
+// Missing, Exists (writable), ReadOnly or Failed.
+int PlatformFileState(const char* path);
+
+// Whether a block of that many bytes can be allocated now. The shipped
+// programs end at once when the standard library runs out of memory, so the
+// engine asks before each allocation that grows with a file's size.
+int PlatformHasRoom(size_t bytes);
 
 unsigned long PlatformProcessId();
 // Whether a process of that id may be running (1 when it cannot be told).
 int PlatformProcessRunning(unsigned long id);
+// The name of this machine, as other machines sharing a folder see it
+// (Windows' computer name, the POSIX host name); 0 when it cannot be told.
+int PlatformMachineName(char* name, size_t size);
 // Calls found with the name of every entry beside path whose name is the
 // file name of path followed by "." and ending in ".tmp" (and maybe more:
 // the caller checks the names).

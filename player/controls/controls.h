@@ -28,6 +28,9 @@ enum {
 
 LRESULT CALLBACK CDControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK CDStatusWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Shows the time display's time in a mode of PositionRecord (kTrackElapsed,
+// kTrackRemaining, kDiscRemaining), asking the lengths it needs, if any.
+void SetStatusDisplayMode(HWND display, int mode);
 LRESULT CALLBACK CDBitmapWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

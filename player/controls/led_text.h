@@ -11,6 +11,12 @@ enum { kLedTextSize = 32 };  // room for any record's text
 // second): frames counted in tens, rounded half up, 10 wrapping to 0.
 int FrameDigit(int frames);
 
-// The text of the display: the track ("07", "12") for the track display,
-// "00:mm:ss.t" for the time display. Writes at most size bytes.
+// The frames left of the track, or of the disc, from the record's position
+// and the lengths it holds (none left where a length is not known).
+uint32_t RemainingFrames(const PositionRecord* record);
+
+// The text of the display: the track ("07", "12") for the track display;
+// for the time display "00:mm:ss.t" into the track, or the time left of the
+// track or the disc in the same layout after a "-" ("-00:03:14.7").
+// Writes at most size bytes.
 void FormatLedText(const PositionRecord* record, char* text, size_t size);

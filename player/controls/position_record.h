@@ -5,6 +5,13 @@
 
 enum { kTrackDisplay = 0, kTimeDisplay = 1 };
 
+// What the time display shows: the time into the track, the time left of
+// the track, or the time left of the disc.
+enum { kTrackElapsed = 0, kTrackRemaining = 1, kDiscRemaining = 2 };
+
+// Slot 0 of the lengths is the disc's, slot t track t's.
+enum { kLengthSlots = 100 };
+
 struct PositionRecord {
   void* memory;       // the global memory block holding this record
   uint16_t deviceId;  // the open cdaudio device; 0 while none is known
@@ -13,4 +20,10 @@ struct PositionRecord {
   uint8_t seconds;
   uint8_t frames;     // 0 to 74
   uint8_t kind;       // kTrackDisplay or kTimeDisplay
+  uint8_t mode;       // the time display's kTrackElapsed, kTrackRemaining or kDiscRemaining
+  // The lengths the times left are counted from, in frames, each asked of
+  // the device once (asked 1) while the display shows this disc: a failed
+  // question is not asked again at every tick.
+  uint32_t lengths[kLengthSlots];
+  uint8_t asked[kLengthSlots];
 };

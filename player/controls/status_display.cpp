@@ -1,7 +1,9 @@
 // CDStatusClass: an LED readout of the current track or of the position
-// inside it, in bright green "Corvane Digital" on black inside a sunken
-// bevel. Each display polls the drive itself every 100 ms and repaints its
-// text only when the part of the position it shows has changed.
+// inside it (or of the time left), in bright green "Corvane Digital" on
+// black inside a sunken bevel. Each display polls the drive itself every
+// 100 ms and repaints its text only when the part of the position it shows
+// has changed. A click is passed to the owner as WM_COMMAND with the
+// display's id.
 #include <windows.h>
 
 #include <cstdlib>
@@ -53,6 +55,8 @@ LRESULT OnCreate(HWND window) {
   GetWindowTextA(window, text, sizeof text);
   record->kind = static_cast<uint8_t>(std::atoi(text));
   record->deviceId = deviceId;
+  const int mode = playerSettings.timeDisplay;
+  record->mode = static_cast<uint8_t>(mode >= 0 && mode < kTimeDisplayModes ? mode : kTrackElapsed);
   SetTimer(window, kPollTimer, kPollPeriod, nullptr);
   return 0;
 }
@@ -65,6 +69,30 @@ void OnDestroy(HWND window) {
   HGLOBAL memory = record->memory;
   GlobalUnlock(memory);
   GlobalFree(memory);
+}
+
+// The lengths a time left is counted from that are not known yet: the
+// current track's and, for the disc's time left, the disc's and those of the
+// tracks before. Each is asked once; nothing is asked for the time into the
+// track. Returns whether the display still exists after the questions
+// (whose failures show error boxes).
+bool AskLengths(HWND window, PositionRecord* record) {
+  if (record->kind != kTimeDisplay || record->track < 1 || record->track >= kLengthSlots) return true;
+  int first = record->track;
+  if (record->mode == kDiscRemaining)
+    first = 0;
+  else if (record->mode != kTrackRemaining)
+    return true;
+  for (int slot = first; slot <= record->track; ++slot) {
+    if (record->asked[slot]) continue;
+    record->asked[slot] = 1;
+    DWORD length = 0;
+    const int known = slot == 0 ? CDDiscLength(window, record->deviceId, &length)
+                                : CDTrackLength(window, record->deviceId, slot, &length);
+    if (!StillThere(window, record)) return false;
+    if (known) record->lengths[slot] = MsfFrames(length);
+  }
+  return true;
 }
 
 // One poll. The timer is stopped for its length, so each display shows at
@@ -82,6 +110,7 @@ void Tick(HWND window) {
       const int playing = CDIsPlaying(window, record->deviceId);
       if (!StillThere(window, record)) return;
       if (playing == 0) record->frames = 0;
+      if (!AskLengths(window, record)) return;
       RepaintText(window);
     }
     if ((changes & kPositionTrackChanged) && record->kind == kTrackDisplay) RepaintText(window);
@@ -150,6 +179,13 @@ void PaintStatusDisplay(HWND window) {
 
 }  // namespace
 
+void SetStatusDisplayMode(HWND display, int mode) {
+  PositionRecord* record = RecordOf(display);
+  if (!record) return;
+  record->mode = static_cast<uint8_t>(mode);
+  if (AskLengths(display, record)) RepaintText(display);
+}
+
 LRESULT CALLBACK CDStatusWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -160,6 +196,10 @@ LRESULT CALLBACK CDStatusWndProc(HWND window, UINT message, WPARAM wParam, LPARA
       break;
     case WM_PAINT:
       PaintStatusDisplay(window);
+      break;
+    case WM_LBUTTONDOWN:
+      SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0),
+                   reinterpret_cast<LPARAM>(window));
       break;
     case WM_DESTROY:
       OnDestroy(window);

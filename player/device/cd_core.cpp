@@ -10,6 +10,17 @@ uint32_t TrackPlayEnd(int track, uint32_t lengthMsf) {
   return (static_cast<uint32_t>(track) & 0xFF) | (lengthMsf & 0xFFFF) << 8;
 }
 
+uint32_t TrackIntroEnd(int track, uint32_t lengthMsf, int seconds) {
+  const uint32_t whole = (lengthMsf & 0xFF) * 60 + (lengthMsf >> 8 & 0xFF);
+  if (seconds < 0 || whole <= static_cast<uint32_t>(seconds)) return TrackPlayEnd(track, lengthMsf);
+  const uint32_t m = static_cast<uint32_t>(seconds) / 60, s = static_cast<uint32_t>(seconds) % 60;
+  return (static_cast<uint32_t>(track) & 0xFF) | (m & 0xFF) << 8 | s << 16;
+}
+
+uint32_t MsfFrames(uint32_t lengthMsf) {
+  return ((lengthMsf & 0xFF) * 60 + (lengthMsf >> 8 & 0xFF)) * 75 + (lengthMsf >> 16 & 0xFF);
+}
+
 void FormatTrackLengthText(uint32_t lengthMsf, char* text, size_t size) {
   unsigned minutes = lengthMsf & 0xFF;
   unsigned seconds = lengthMsf >> 8 & 0xFF;

@@ -21,6 +21,14 @@ uint32_t TrackSeekPosition(int track);
 // seconds, frame 0 (the length's frames are dropped).
 uint32_t TrackPlayEnd(int track, uint32_t lengthMsf);
 
+// TMSF end point of a play of a track's first `seconds` seconds (its
+// intro): track t at 0:seconds, frame 0; a track no longer than that plays
+// to TrackPlayEnd.
+uint32_t TrackIntroEnd(int track, uint32_t lengthMsf, int seconds);
+
+// The frames of an MSF length (75 to the second).
+uint32_t MsfFrames(uint32_t lengthMsf);
+
 // " (m:ss)" for an MSF length, e.g. " (5:07)". Writes at most size bytes.
 void FormatTrackLengthText(uint32_t lengthMsf, char* text, size_t size);
 

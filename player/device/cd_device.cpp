@@ -27,11 +27,12 @@ MCIERROR StatusItem(UINT deviceId, DWORD item, DWORD* value) {
   return err;
 }
 
+// The length of track t, or of the whole disc for t = 0.
 MCIERROR TrackLength(UINT deviceId, int track, DWORD* lengthMsf) {
   MCI_STATUS_PARMS status = {};
   status.dwItem = MCI_STATUS_LENGTH;
   status.dwTrack = static_cast<DWORD>(track);
-  MCIERROR err = mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
+  MCIERROR err = mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM | (track ? MCI_TRACK : 0),
                                  reinterpret_cast<DWORD_PTR>(&status));
   if (err == 0) *lengthMsf = static_cast<DWORD>(status.dwReturn);
   return err;
@@ -51,12 +52,40 @@ int Failed(HWND owner, MCIERROR err) {
   return 1;
 }
 
+// The length of track t (or of the disc for t = 0) in the MSF layout: 1, or
+// 0 after an error box.
+int AskLength(HWND owner, UINT deviceId, int track, DWORD* lengthMsf) {
+  if (Failed(owner, SetTmsf(deviceId, 0))) return 0;
+  return Failed(owner, TrackLength(deviceId, track, lengthMsf)) ? 0 : 1;
+}
+
+// A play of the current track with a notification at its end: from its
+// start (or from where the disc stands) to the end its length gives, or to
+// the end of its intro.
+void PlayToTrackEnd(HWND notifyWindow, UINT deviceId, int fromStart, int introSeconds) {
+  DWORD track = 0, length = 0;
+  if (Failed(notifyWindow, SetTmsf(deviceId, 0))) return;
+  if (Failed(notifyWindow, StatusItem(deviceId, MCI_STATUS_CURRENT_TRACK, &track))) return;
+  if (Failed(notifyWindow, TrackLength(deviceId, static_cast<int>(track), &length))) return;
+  MCI_PLAY_PARMS play = {};
+  play.dwCallback = reinterpret_cast<DWORD_PTR>(notifyWindow);
+  play.dwFrom = track & 0xFF;
+  play.dwTo = introSeconds > 0 ? TrackIntroEnd(static_cast<int>(track), length, introSeconds)
+                               : TrackPlayEnd(static_cast<int>(track), length);
+  const DWORD from = fromStart ? MCI_FROM : 0;
+  Failed(notifyWindow, mciSendCommandA(Device(deviceId), MCI_PLAY, MCI_NOTIFY | from | MCI_TO,
+                                       reinterpret_cast<DWORD_PTR>(&play)));
+}
+
 }  // namespace
 
-UINT CDOpen(HWND owner) {
+UINT CDOpen(HWND owner, const char* drive) {
   MCI_OPEN_PARMSA open = {};
   open.lpstrDeviceType = "cdaudio";
-  if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&open)))
+  // The cdaudio drivers take the drive as the element: "E:".
+  DWORD element = drive && *drive ? MCI_OPEN_ELEMENT : 0;
+  open.lpstrElementName = element ? drive : nullptr;
+  if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | element | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&open)))
     return 0;
   UINT id = open.wDeviceID;
   SetTmsf(id, 0);  // a failure to set the format is ignored
@@ -84,17 +113,13 @@ int CDIsPlaying(HWND owner, UINT deviceId) {
   return mode == MCI_MODE_PLAY;
 }
 
-int CDPlayTrack(HWND notifyWindow, UINT deviceId) {
-  DWORD track = 0, length = 0;
-  if (Failed(notifyWindow, SetTmsf(deviceId, 0))) return 0;
-  if (Failed(notifyWindow, StatusItem(deviceId, MCI_STATUS_CURRENT_TRACK, &track))) return 0;
-  if (Failed(notifyWindow, TrackLength(deviceId, static_cast<int>(track), &length))) return 0;
-  MCI_PLAY_PARMS play = {};
-  play.dwCallback = reinterpret_cast<DWORD_PTR>(notifyWindow);
-  play.dwFrom = track & 0xFF;
-  play.dwTo = TrackPlayEnd(static_cast<int>(track), length);
-  Failed(notifyWindow, mciSendCommandA(Device(deviceId), MCI_PLAY, MCI_NOTIFY | MCI_FROM | MCI_TO,
-                                       reinterpret_cast<DWORD_PTR>(&play)));
+int CDPlayTrack(HWND notifyWindow, UINT deviceId, int introSeconds) {
+  PlayToTrackEnd(notifyWindow, deviceId, 1, introSeconds);
+  return 0;
+}
+
+int CDPlayOn(HWND notifyWindow, UINT deviceId) {
+  PlayToTrackEnd(notifyWindow, deviceId, 0, 0);
   return 0;
 }
 
@@ -153,10 +178,15 @@ int CDIsReady(HWND owner, UINT deviceId) {
   return mode != MCI_MODE_NOT_READY;
 }
 
+int CDTrackLength(HWND owner, UINT deviceId, int track, DWORD* lengthMsf) {
+  return AskLength(owner, deviceId, track, lengthMsf);
+}
+
+int CDDiscLength(HWND owner, UINT deviceId, DWORD* lengthMsf) { return AskLength(owner, deviceId, 0, lengthMsf); }
+
 int CDTrackLengthText(HWND owner, UINT deviceId, int track, char* text) {
   DWORD length = 0;
-  if (Failed(owner, SetTmsf(deviceId, 0))) return 0;
-  if (Failed(owner, TrackLength(deviceId, track, &length))) return 0;
+  if (!CDTrackLength(owner, deviceId, track, &length)) return 0;
   FormatTrackLengthText(length, text, 20);
   return 1;
 }

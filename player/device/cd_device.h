@@ -10,8 +10,9 @@
 #include "player/device/cd_core.h"
 
 // Opens the device, sets TMSF and seeks to track 1. Returns the device id,
-// or 0 (silently) when the open fails or there is no playable disc.
-UINT CDOpen(HWND owner);
+// or 0 (silently) when the open fails or there is no playable disc. A drive
+// ("E:") opens that drive; none (or "") the first CD drive.
+UINT CDOpen(HWND owner, const char* drive = nullptr);
 // Closes the device. 1, or 0 after an error box.
 int CDClose(HWND owner, UINT deviceId);
 // Ejects the disc.
@@ -19,8 +20,13 @@ void CDOpenDoor(HWND owner, UINT deviceId);
 // 1 while the device plays.
 int CDIsPlaying(HWND owner, UINT deviceId);
 // Plays the current track from its start to its length in whole seconds,
-// notifying notifyWindow at the end. Error boxes are owned by notifyWindow.
-int CDPlayTrack(HWND notifyWindow, UINT deviceId);
+// or only its first introSeconds when that is shorter and not 0, notifying
+// notifyWindow at the end. Error boxes are owned by notifyWindow.
+int CDPlayTrack(HWND notifyWindow, UINT deviceId, int introSeconds = 0);
+// Plays on from where the disc stands to the end of the current track (in
+// whole seconds), notifying notifyWindow there; the new end replaces the
+// end of the play that runs.
+int CDPlayOn(HWND notifyWindow, UINT deviceId);
 // Stops and seeks back to the start of the current track.
 int CDStopRewind(HWND owner, UINT deviceId);
 // Resumes a stopped (paused) disc and returns 0, or pauses and returns 1.
@@ -33,6 +39,10 @@ int CDPollPosition(HWND owner, UINT deviceId, PositionRecord* record);
 DWORD CDMediaPresent(HWND owner, UINT deviceId);
 // 1 unless the device reports "not ready".
 int CDIsReady(HWND owner, UINT deviceId);
+// The length of a track, and of the whole disc, in the MSF layout: 1, or
+// 0 after an error box (the length untouched).
+int CDTrackLength(HWND owner, UINT deviceId, int track, DWORD* lengthMsf);
+int CDDiscLength(HWND owner, UINT deviceId, DWORD* lengthMsf);
 // Writes " (m:ss)" for the track's length into text (at least 20 chars).
 int CDTrackLengthText(HWND owner, UINT deviceId, int track, char* text);
 // Number of tracks; 0 for device id 0 or a failed query.

@@ -14,9 +14,11 @@
 int LookUpTitles(HWND mainWindow);
 INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// How long a step of the look-up waits for the server, in milliseconds;
-// tests shorten it.
+// How long a step of the look-up waits for the server, in milliseconds:
+// lookupTimeoutMs while nothing arrives, lookupStepLimitMs in all, however
+// slowly the answer trickles in. Tests shorten them.
 extern UINT lookupTimeoutMs;
+extern UINT lookupStepLimitMs;
 
 // Reads the table of contents of the disc in the open device. 0 when the
 // device cannot tell it.
@@ -24,9 +26,19 @@ int ReadLookupToc(UINT deviceId, LookupToc* toc);
 // Reads section "Lookup" of the settings file, first adding the keys it
 // lacks with their defaults.
 void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings);
-// A UTF-8 text in the ANSI code page, characters it lacks as "?", cut to
-// size - 1 bytes without splitting a double-byte character.
-void AnsiFromUtf8(const char* text, char* out, size_t size);
+// A UTF-8 text in a code page (the ANSI code page is GetACP()), characters
+// it lacks as its default character, cut to whole characters within
+// size - 1 bytes (and kLookupTextSize - 1). Returns 1; 0 when the platform
+// cannot convert it, and then out is left as it was.
+int AnsiFromUtf8(UINT codePage, const char* text, char* out, size_t size);
 // Replaces the record's artist, title and track titles with the entry's,
-// where the entry has them. The play list, repeat and shuffle stay.
+// where the entry has them and they convert to the ANSI code page. The play
+// list, repeat and shuffle stay.
 void ApplyLookupEntry(const LookupEntry* entry, DiscInfo* info);
+
+// Test seam: when set, the look-up calls this instead of the platform's
+// WideCharToMultiByte, with the same arguments, so that tests can hold the
+// calls to the documented rules that Wine does not enforce. The program
+// never sets it.
+extern int(WINAPI* testSeamWideCharToMultiByte)(UINT codePage, DWORD flags, LPCWSTR wide, int units, LPSTR out,
+                                                 int size, LPCSTR defaultChar, LPBOOL usedDefaultChar);

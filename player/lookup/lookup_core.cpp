@@ -57,12 +57,15 @@ bool IsUnreserved(unsigned char c) {
 // Percent-encodes what may not stand in a request line as it is: in a path
 // only blanks, control and non-ASCII bytes; in a value of the greeting
 // everything but the unreserved characters, so that "+" keeps separating
-// its words.
+// its words. The server splits the decoded greeting at blanks, so in a
+// value a blank or control character becomes "_".
 void PutEncoded(Writer* w, const char* text, bool path) {
   static const char kHex[] = "0123456789ABCDEF";
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
     bool plain = path ? *p > 0x20 && *p < 0x7F : IsUnreserved(*p);
-    if (plain) {
+    if (!path && (*p <= 0x20 || *p == 0x7F)) {
+      Put(w, "_", 1);
+    } else if (plain) {
       Put(w, reinterpret_cast<const char*>(p), 1);
     } else {
       char escaped[3] = {'%', kHex[*p >> 4], kHex[*p & 15]};
@@ -90,7 +93,12 @@ bool NextLine(const char** at, const char* end, Span* line) {
   return true;
 }
 
-bool IsEndOfList(Span line) { return Length(line) == 1 && line.begin[0] == '.'; }
+// Whether the line NextLine just took from before at had its line end.
+bool LineEnded(const char* at) { return at[-1] == '\n'; }
+
+// The "." line that ends a list or an entry; only its line end tells that
+// the line is not longer.
+bool IsEndOfList(Span line, const char* at) { return Length(line) == 1 && line.begin[0] == '.' && LineEnded(at); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -127,6 +135,37 @@ int AnswerCode(const char** at, const char* end, Span* first, char* line, size_t
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
+// The valid UTF-8 sequence at p (before end): its length, with its code
+// point in *code; 0 when the bytes there start none (a stray or missing
+// continuation, an overlong form, a surrogate, past U+10FFFF, cut by end).
+size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, uint32_t* code) {
+  unsigned char c = *p;
+  size_t length = c < 0x80                 ? 1
+                  : c >= 0xC2 && c <= 0xDF ? 2
+                  : c >= 0xE0 && c <= 0xEF ? 3
+                  : c >= 0xF0 && c <= 0xF4 ? 4
+                                           : 0;
+  if (length == 0 || length > static_cast<size_t>(end - p)) return 0;
+  uint32_t value = length == 1 ? c : length == 2 ? c & 0x1Fu : length == 3 ? c & 0x0Fu : c & 0x07u;
+  for (size_t k = 1; k < length; ++k) {
+    if (!IsContinuation(p[k])) return 0;
+    value = value << 6 | (p[k] & 0x3Fu);
+  }
+  if (length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) return 0;
+  if (length == 4 && (value < 0x10000 || value > 0x10FFFF)) return 0;
+  *code = value;
+  return length;
+}
+
+bool IsUtf8(const char* text, size_t n) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  const unsigned char* end = p + n;
+  uint32_t code;
+  for (size_t length; p < end; p += length)
+    if ((length = DecodeUtf8(p, end, &code)) == 0) return false;
+  return true;
+}
+
 // Drops a UTF-8 sequence that a cut left incomplete at the end of text[0..n).
 size_t WholeCharacters(const char* text, size_t n) {
   size_t start = n;
@@ -147,37 +186,64 @@ void TrimText(char* text) {
   text[n - start] = '\0';
 }
 
-// Makes a value a text to keep, in place: unescapes \n, \t and \\, turns
-// control characters (the unescaped line breaks and tabs among them) into
-// blanks, trims outer blanks and terminates it within its buffer.
-void FinishText(char* text, size_t length) {
-  size_t j = 0;
-  for (size_t i = 0; i < length; ++i) {
-    char c = text[i];
-    if (c == '\\' && i + 1 < length && (text[i + 1] == 'n' || text[i + 1] == 't' || text[i + 1] == '\\')) {
-      c = text[++i] == '\\' ? '\\' : ' ';
-    }
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    text[j++] = c;
-  }
-  text[WholeCharacters(text, j)] = '\0';
-  TrimText(text);
-}
-
-// Appends a raw value to a key's text, cut to its buffer.
-void AppendValue(char* text, size_t* length, size_t size, Span value) {
-  size_t room = size - 1 - *length;
-  size_t n = Length(value) < room ? Length(value) : room;
-  memcpy(text + *length, value.begin, n);
-  *length += n;
-  text[*length] = '\0';
-}
-
-// Copies a finished text into a buffer, cut to whole characters.
+// Copies a text into a buffer, cut to whole characters.
 void CopyText(const char* text, size_t n, char* out, size_t size) {
-  if (n > size - 1) n = WholeCharacters(text, size - 1);
-  memcpy(out, text, n);
+  n = WholeCharacters(text, n < size - 1 ? n : size - 1);
+  memmove(out, text, n);
   out[n] = '\0';
+}
+
+// The largest buffer a value is gathered in (a disc title over many lines).
+const size_t kRawValueSize = 1024;
+
+// A key's value as its lines arrive: its bytes as they came, in a buffer of
+// its own, and whether some did not fit.
+struct RawValue {
+  size_t length;
+  bool cut;
+};
+
+// Appends a line's value to a key's raw value, cut to its buffer.
+void AppendValue(char* text, size_t size, RawValue* raw, Span value) {
+  size_t room = size - 1 - raw->length;
+  size_t n = Length(value) < room ? Length(value) : room;
+  raw->cut = raw->cut || n < Length(value);
+  memcpy(text + raw->length, value.begin, n);
+  raw->length += n;
+  text[raw->length] = '\0';
+}
+
+// Whether a raw value is UTF-8; a sequence its buffer cut short at the end
+// does not count against it.
+bool IsUtf8Value(const char* text, RawValue raw) {
+  return IsUtf8(text, raw.cut ? WholeCharacters(text, raw.length) : raw.length);
+}
+
+// Makes a raw value a text to keep, in place: unescapes \n, \t and \\, turns
+// control characters (the unescaped line breaks and tabs among them) into
+// blanks, reads ISO-8859-1 bytes as their characters when the entry is not
+// UTF-8, trims outer blanks and cuts the text to whole characters within its
+// buffer. An escape whose second half the buffer cut off is dropped.
+void FinishText(char* text, size_t size, RawValue raw, bool latin1) {
+  char finished[2 * kRawValueSize];  // in UTF-8 an ISO-8859-1 byte may take two
+  size_t j = 0;
+  for (size_t i = 0; i < raw.length; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\\' && i + 1 < raw.length && (text[i + 1] == 'n' || text[i + 1] == 't' || text[i + 1] == '\\')) {
+      c = text[++i] == '\\' ? '\\' : ' ';
+    } else if (c == '\\' && i + 1 == raw.length && raw.cut) {
+      break;
+    }
+    if (c < 0x20 || c == 0x7F || (latin1 && c >= 0x80 && c < 0xA0)) c = ' ';
+    if (latin1 && c >= 0x80) {
+      finished[j++] = static_cast<char>(0xC0 | c >> 6);
+      finished[j++] = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      finished[j++] = static_cast<char>(c);
+    }
+  }
+  CopyText(finished, j, text, size);
+  TrimText(text);
 }
 
 bool IsAlnum(char c) { return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -212,9 +278,9 @@ bool AddMatch(LookupMatches* matches, Span line) {
   match->category[Length(category)] = '\0';
   memcpy(match->discId, discId.begin, Length(discId));
   match->discId[Length(discId)] = '\0';
-  size_t length = 0;
-  AppendValue(match->title, &length, sizeof match->title, line);
-  FinishText(match->title, length);
+  RawValue raw = {};
+  AppendValue(match->title, sizeof match->title, &raw, line);
+  FinishText(match->title, sizeof match->title, raw, !IsUtf8Value(match->title, raw));
   ++matches->count;
   return true;
 }
@@ -266,6 +332,44 @@ bool HeaderValue(Span header, const char* name, Span* value) {
   while (v.end > v.begin && (v.end[-1] == ' ' || v.end[-1] == '\t')) --v.end;
   *value = v;
   return true;
+}
+
+// The status line of an HTTP answer, taken from *at: kLookupOk with its
+// code, kLookupCut before its line end, kLookupUnreadable when it is none.
+int ReadStatusLine(const char** at, const char* end, Span* status, int* code) {
+  size_t size = static_cast<size_t>(end - *at);
+  if (size < 5 || memcmp(*at, "HTTP/", 5) != 0) return kLookupUnreadable;
+  if (!memchr(*at, '\n', size)) return kLookupCut;
+  NextLine(at, end, status);
+  Span rest = *status;
+  NextWord(&rest);
+  *code = StatusCode(rest);
+  return *code < 0 ? kLookupUnreadable : kLookupOk;
+}
+
+// The headers of an HTTP answer up to their blank line, taken from *at:
+// kLookupOk with the Content-Length when one is given, kLookupCut before
+// their end, kLookupUnreadable for a length or an encoding that cannot be.
+int ReadHeaders(const char** at, const char* end, bool* sized, size_t* length) {
+  *sized = false;
+  *length = 0;
+  for (;;) {
+    Span header, value;
+    bool terminated = *at < end && memchr(*at, '\n', static_cast<size_t>(end - *at));
+    if (!terminated) return kLookupCut;
+    NextLine(at, end, &header);
+    if (Length(header) == 0) return kLookupOk;
+    if (HeaderValue(header, "Content-Length", &value)) {
+      if (!AllOf(value, IsDigit, 20)) return kLookupUnreadable;
+      *sized = true;
+      *length = 0;
+      for (const char* p = value.begin; p < value.end; ++p)
+        *length = *length > kLookupAnswerLimit ? *length : *length * 10 + static_cast<size_t>(*p - '0');
+    } else if (HeaderValue(header, "Transfer-Encoding", &value) &&
+               !(Length(value) == 8 && memcmp(value.begin, "identity", 8) == 0)) {
+      return kLookupUnreadable;  // a request of HTTP/1.0 gets no chunks
+    }
+  }
 }
 
 }  // namespace
@@ -367,37 +471,18 @@ int ParseHttpAnswer(const char* data, size_t size, const char** body, size_t* bo
   if (lineSize) line[0] = '\0';
   const char* at = data;
   const char* end = data + size;
-  if (size < 5 || memcmp(data, "HTTP/", 5) != 0) return kLookupUnreadable;
-  if (!memchr(data, '\n', size)) return kLookupCut;
   Span status;
-  NextLine(&at, end, &status);
-  Span rest = status;
-  NextWord(&rest);
-  int code = StatusCode(rest);
-  if (code < 0) return kLookupUnreadable;
+  int code = 0;
+  int result = ReadStatusLine(&at, end, &status, &code);
+  if (result != kLookupOk) return result;
   if (code != 200) {
     CopyLine(status, line, lineSize);
     return kLookupServerError;
   }
-  bool sized = false;
-  size_t length = 0;
-  for (;;) {
-    Span header, value;
-    bool terminated = at < end && memchr(at, '\n', static_cast<size_t>(end - at));
-    if (!terminated) return kLookupCut;  // the headers never ended
-    NextLine(&at, end, &header);
-    if (Length(header) == 0) break;
-    if (HeaderValue(header, "Content-Length", &value)) {
-      if (!AllOf(value, IsDigit, 20)) return kLookupUnreadable;
-      sized = true;
-      length = 0;
-      for (const char* p = value.begin; p < value.end; ++p)
-        length = length > kLookupAnswerLimit ? length : length * 10 + static_cast<size_t>(*p - '0');
-    } else if (HeaderValue(header, "Transfer-Encoding", &value) &&
-               !(Length(value) == 8 && memcmp(value.begin, "identity", 8) == 0)) {
-      return kLookupUnreadable;  // a request of HTTP/1.0 gets no chunks
-    }
-  }
+  bool sized;
+  size_t length;
+  result = ReadHeaders(&at, end, &sized, &length);
+  if (result != kLookupOk) return result;
   size_t left = static_cast<size_t>(end - at);
   if (sized) {
     if (length > left) return kLookupCut;
@@ -408,6 +493,17 @@ int ParseHttpAnswer(const char* data, size_t size, const char** body, size_t* bo
   return kLookupOk;
 }
 
+int HttpAnswerWhole(const char* data, size_t size) {
+  const char* at = data;
+  const char* end = data + size;
+  Span status;
+  int code = 0;
+  bool sized;
+  size_t length;
+  return ReadStatusLine(&at, end, &status, &code) == kLookupOk && ReadHeaders(&at, end, &sized, &length) == kLookupOk &&
+         sized && length <= static_cast<size_t>(end - at);
+}
+
 int ParseQueryAnswer(const char* body, size_t size, LookupMatches* matches, char* line, size_t lineSize) {
   matches->count = 0;
   const char* at = body;
@@ -415,16 +511,20 @@ int ParseQueryAnswer(const char* body, size_t size, LookupMatches* matches, char
   Span first;
   int code = AnswerCode(&at, end, &first, line, lineSize);
   if (code == 200) {
+    if (!LineEnded(at)) return kLookupCut;
     Span match{first.begin + 3, first.end};
     if (match.begin < match.end) ++match.begin;
     return AddMatch(matches, match) ? kLookupOk : kLookupUnreadable;
   }
   if (code == 210 || code == 211) {
-    // The list ends with "."; an answer that closed without it still counts.
+    // Only the "." line tells that the list is whole.
     Span item;
-    while (NextLine(&at, end, &item) && !IsEndOfList(item))
+    while (NextLine(&at, end, &item)) {
+      if (IsEndOfList(item, at)) return matches->count ? kLookupOk : kLookupNoMatch;
       if (matches->count < kLookupMaxMatches) AddMatch(matches, item);
-    return matches->count ? kLookupOk : kLookupNoMatch;
+    }
+    matches->count = 0;
+    return kLookupCut;
   }
   if (code == 202) return kLookupNoMatch;
   return IsErrorCode(code) ? kLookupServerError : kLookupUnreadable;
@@ -438,32 +538,40 @@ int ParseReadAnswer(const char* body, size_t size, LookupEntry* entry, char* lin
   int code = AnswerCode(&at, end, &first, line, lineSize);
   if (code != 210) return IsErrorCode(code) ? kLookupServerError : kLookupUnreadable;
 
-  // Keys that repeat continue their value; escapes are undone once it is
-  // whole, since a line may end inside one.
-  char discTitle[1024] = "";
-  size_t discTitleLength = 0;
-  size_t trackLengths[kLookupMaxTracks] = {};
-  bool any = false;
+  // Keys that repeat continue their value; escapes and characters are read
+  // once it is whole, since a line may end inside either.
+  char discTitle[kRawValueSize] = "";
+  RawValue discRaw = {};
+  RawValue trackRaw[kLookupMaxTracks] = {};
+  bool any = false, ended = false;
   Span item;
-  while (NextLine(&at, end, &item) && !IsEndOfList(item)) {
-    if (Length(item) == 0 || item.begin[0] == '#') continue;
+  while (!ended && NextLine(&at, end, &item)) {
+    ended = IsEndOfList(item, at);
+    if (ended || Length(item) == 0 || item.begin[0] == '#') continue;
     const char* equals = static_cast<const char*>(memchr(item.begin, '=', Length(item)));
     if (!equals) continue;
     Span key{item.begin, equals};
     Span value{equals + 1, item.end};
     int track = TrackKey(key);
     if (IsKey(key, "DTITLE")) {
-      AppendValue(discTitle, &discTitleLength, sizeof discTitle, value);
+      AppendValue(discTitle, sizeof discTitle, &discRaw, value);
       any = true;
     } else if (track >= 0) {
-      AppendValue(entry->tracks[track], &trackLengths[track], kLookupTextSize, value);
+      AppendValue(entry->tracks[track], kLookupTextSize, &trackRaw[track], value);
       if (track >= entry->trackCount) entry->trackCount = track + 1;
       any = true;
     }
   }
+  if (!ended) {
+    memset(entry, 0, sizeof *entry);
+    return kLookupCut;
+  }
   if (!any) return kLookupUnreadable;
 
-  FinishText(discTitle, discTitleLength);
+  // The entry is UTF-8 only when all of it is.
+  bool latin1 = !IsUtf8Value(discTitle, discRaw);
+  for (int t = 0; t < entry->trackCount; ++t) latin1 = latin1 || !IsUtf8Value(entry->tracks[t], trackRaw[t]);
+  FinishText(discTitle, sizeof discTitle, discRaw, latin1);
   const char* split = strstr(discTitle, " / ");
   if (split) {
     CopyText(discTitle, static_cast<size_t>(split - discTitle), entry->artist, sizeof entry->artist);
@@ -476,32 +584,19 @@ int ParseReadAnswer(const char* body, size_t size, LookupEntry* entry, char* lin
     CopyText(discTitle, strlen(discTitle), entry->artist, sizeof entry->artist);
     CopyText(discTitle, strlen(discTitle), entry->title, sizeof entry->title);
   }
-  for (int t = 0; t < entry->trackCount; ++t) FinishText(entry->tracks[t], trackLengths[t]);
+  for (int t = 0; t < entry->trackCount; ++t) FinishText(entry->tracks[t], kLookupTextSize, trackRaw[t], latin1);
   return kLookupOk;
 }
 
 size_t Utf8ToUtf16(const char* text, uint16_t* out, size_t count) {
   if (count == 0) return 0;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  const unsigned char* end = p + strlen(text);
   size_t n = 0;
-  while (*p) {
-    unsigned char c = *p;
-    int length = c < 0x80                 ? 1
-                 : c >= 0xC2 && c <= 0xDF ? 2
-                 : c >= 0xE0 && c <= 0xEF ? 3
-                 : c >= 0xF0 && c <= 0xF4 ? 4
-                                          : 0;
-    uint32_t code = length == 1 ? c : length == 2 ? c & 0x1Fu : length == 3 ? c & 0x0Fu : c & 0x07u;
-    bool valid = length > 0;
-    // Each byte is checked before the next is read, so the terminator ends a
-    // cut sequence.
-    for (int k = 1; valid && k < length; ++k) {
-      valid = IsContinuation(p[k]);
-      code = code << 6 | (p[k] & 0x3Fu);
-    }
-    if (valid && length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) valid = false;
-    if (valid && length == 4 && (code < 0x10000 || code > 0x10FFFF)) valid = false;
-    if (!valid) {
+  while (p < end) {
+    uint32_t code;
+    size_t length = DecodeUtf8(p, end, &code);
+    if (length == 0) {
       code = 0xFFFD;
       length = 1;
     }
@@ -524,7 +619,18 @@ void FormatMatchLine(const LookupMatch* match, char* out, size_t size) {
   snprintf(out, size, "%s (%s)", match->title, match->category);
 }
 
-void FormatLookupStatus(int status, const char* server, const char* line, char* out, size_t size) {
+void FormatLookupStatus(int status, const char* server, const char* line, unsigned long timeoutMs, char* out,
+                        size_t size) {
+  // The time as a user reads it: "15 seconds", "1 second", "0.25 seconds".
+  char time[40];
+  unsigned long whole = timeoutMs / 1000, part = timeoutMs % 1000;
+  if (part == 0) {
+    snprintf(time, sizeof time, "%lu second%s", whole, whole == 1 ? "" : "s");
+  } else {
+    int digits = part % 100 == 0 ? 1 : part % 10 == 0 ? 2 : 3;
+    unsigned long shown = digits == 1 ? part / 100 : digits == 2 ? part / 10 : part;
+    snprintf(time, sizeof time, "%lu.%0*lu seconds", whole, digits, shown);
+  }
   switch (status) {
     case kStatusConnecting: snprintf(out, size, "Connecting to %s...", server); break;
     case kStatusSearching: snprintf(out, size, "Searching..."); break;
@@ -533,8 +639,12 @@ void FormatLookupStatus(int status, const char* server, const char* line, char* 
     case kStatusNoMatch: snprintf(out, size, "No titles were found for this disc."); break;
     case kStatusNameNotFound: snprintf(out, size, "The server %s was not found.", server); break;
     case kStatusCannotConnect: snprintf(out, size, "Cannot connect to %s.", server); break;
-    case kStatusTimeout: snprintf(out, size, "No answer from %s within 15 seconds.", server); break;
+    case kStatusTimeout: snprintf(out, size, "No answer from %s within %s.", server, time); break;
+    case kStatusTooSlow: snprintf(out, size, "%s did not finish its answer within %s.", server, time); break;
     case kStatusConnectionLost: snprintf(out, size, "The connection to %s was lost.", server); break;
+    case kStatusIncomplete:
+      snprintf(out, size, "The answer from %s was incomplete; nothing was changed.", server);
+      break;
     case kStatusServerError: snprintf(out, size, "The server answered: %s", line); break;
     case kStatusUnreadable: snprintf(out, size, "The server's answer could not be read."); break;
     case kStatusTooLong: snprintf(out, size, "The server's answer is too long."); break;

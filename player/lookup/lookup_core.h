@@ -2,8 +2,10 @@
 // database's disc id from the table of contents, the settings, the HTTP
 // requests of the CDDB protocol, and the parsing of every answer. What the
 // server sends is untrusted: each parser takes any bytes, never reads past
-// the size it is given and bounds every text it keeps. Texts stay UTF-8
-// here; the platform layer converts them for display.
+// the size it is given and bounds every text it keeps. An answer counts only
+// when it arrived whole. Texts are UTF-8 here (an entry that is not UTF-8 is
+// read as ISO-8859-1, the encoding of the database's older entries); the
+// platform layer converts them for display.
 #pragma once
 
 #include <cstddef>
@@ -43,7 +45,8 @@ struct LookupSettings {
 };
 
 // Reads the section; a key that is missing or unusable gives its default
-// (gnudb.gnudb.org, 80, /~cddb/cddb.cgi, kovel32).
+// (gnudb.gnudb.org, 80, /~cddb/cddb.cgi, kovel32). gnudb wants the user's
+// e-mail address as the user name.
 void ReadLookupSettings(const std::string& text, LookupSettings* settings);
 // Adds the keys the section lacks, with their defaults, so users find them;
 // every other line stays. Returns 1 when the text changed.
@@ -78,7 +81,8 @@ struct LookupEntry {
 int FormatQueryCommand(const LookupToc* toc, char* out, size_t size);
 int FormatReadCommand(const LookupMatch* match, char* out, size_t size);
 // The HTTP/1.0 GET request for a command, with the greeting (user, host
-// name, program and version) and protocol level 6, which answers in UTF-8.
+// name, program and version; blanks in a name become "_", since the server
+// splits the greeting at blanks) and protocol level 6, which answers in UTF-8.
 int FormatLookupRequest(const LookupSettings* settings, const char* command, const char* hostName, char* out,
                         size_t size);
 
@@ -87,17 +91,25 @@ enum LookupResult {
   kLookupNoMatch,      // the database does not know the disc
   kLookupServerError,  // an error answer; its status line is kept
   kLookupUnreadable,   // not an answer of the protocol
-  kLookupCut,          // shorter than it says it is
+  kLookupCut,          // ended early: shorter than it says, or without its last line
 };
 
 // Finds the body of an HTTP answer. A status other than 200 gives
-// kLookupServerError with the status line.
+// kLookupServerError with the status line; a body shorter than its
+// Content-Length gives kLookupCut.
 int ParseHttpAnswer(const char* data, size_t size, const char** body, size_t* bodySize, char* line,
                     size_t lineSize);
-// The answer to a search: 200 (one match), 210 and 211 (a list of matches
-// ending with "."), 202 (none), 4xx and 5xx (errors).
+// Whether an HTTP answer is whole while its connection is still open: its
+// headers ended and all the bytes their Content-Length gives are in. Without
+// a Content-Length only the server's close ends an answer.
+int HttpAnswerWhole(const char* data, size_t size);
+// The answer to a search: 200 (one match, on a line that ended), 210 and 211
+// (a list of matches that ends with "."), 202 (none), 4xx and 5xx (errors).
+// A list without its "." gives kLookupCut. Each match is its own entry of
+// the database, so each line is read as UTF-8 or ISO-8859-1 by itself.
 int ParseQueryAnswer(const char* body, size_t size, LookupMatches* matches, char* line, size_t lineSize);
-// The answer to a read: 210 and the entry in xmcd format ending with ".".
+// The answer to a read: 210 and the entry in xmcd format ending with ".";
+// without the "." kLookupCut.
 int ParseReadAnswer(const char* body, size_t size, LookupEntry* entry, char* line, size_t lineSize);
 
 // Decodes UTF-8 into UTF-16 code units, terminated, cut to whole characters
@@ -117,8 +129,10 @@ enum LookupStatus {
   kStatusNoMatch,
   kStatusNameNotFound,
   kStatusCannotConnect,
-  kStatusTimeout,
+  kStatusTimeout,      // nothing from the server for a while
+  kStatusTooSlow,      // the server did not finish a step in time
   kStatusConnectionLost,
+  kStatusIncomplete,   // the answer ended early
   kStatusServerError,
   kStatusUnreadable,
   kStatusTooLong,
@@ -127,5 +141,7 @@ enum LookupStatus {
   kStatusDiscChanged,
 };
 // The text of a status: server names the server where a text mentions it,
-// line is the server's own status line for kStatusServerError.
-void FormatLookupStatus(int status, const char* server, const char* line, char* out, size_t size);
+// line is the server's own status line for kStatusServerError, and
+// timeoutMs the time a step waited for kStatusTimeout and kStatusTooSlow.
+void FormatLookupStatus(int status, const char* server, const char* line, unsigned long timeoutMs, char* out,
+                        size_t size);

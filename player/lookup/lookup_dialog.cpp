@@ -1,9 +1,14 @@
 // LookupProc: the "Look Up Titles Online" dialog. It asks the CD database
 // about the disc in the drive through WinSock 1.1 without blocking the
 // message loop: the name lookup and every socket event arrive as messages
-// of the dialog, and a window timer ends a step the server leaves without
-// an answer. The panel goes on meanwhile in the dialog's modal loop.
-// WinSock itself is loaded when the dialog starts and freed when it ends.
+// of the dialog, and two window timers end a step the server leaves without
+// an answer or answers too slowly. The panel goes on meanwhile in the
+// dialog's modal loop. WinSock itself is loaded when the dialog starts and
+// freed when it ends.
+//
+// Each step (the search, then the read of the chosen match) is one request:
+// connect, send, receive until the answer is whole or the server closes,
+// then parse; its deadlines start with it.
 #include "player/lookup/lookup.h"
 
 #include "player/lookup/winsock.h"
@@ -16,14 +21,28 @@
 #include "resources/player/resource.h"
 
 UINT lookupTimeoutMs = 15000;
+UINT lookupStepLimitMs = 60000;
 
 namespace {
 
 enum : UINT { kHostFound = WM_APP + 1, kSocketEvent = WM_APP + 2 };
-enum { kTimeoutTimer = 1 };
+// The quiet timer is started again whenever data arrives; the step timer
+// runs from the start of a step to its end.
+enum { kQuietTimer = 1, kStepTimer = 2 };
 
 // What the dialog waits for.
 enum Step { kFinished, kResolving, kSearching, kChoosing, kReading };
+
+// One request to the server: its connection, what goes out and what has
+// come back.
+struct LookupRequest {
+  SOCKET connection;
+  char text[kLookupRequestSize];
+  size_t length;
+  size_t sent;
+  char answer[kLookupAnswerLimit];
+  size_t answerLength;
+};
 
 // One look-up, from the dialog's creation to its end.
 struct LookupSession {
@@ -36,13 +55,8 @@ struct LookupSession {
   int step;
   HANDLE hostRequest;
   unsigned long address;  // network byte order
-  SOCKET connection;
   char hostName[64];
-  char request[kLookupRequestSize];
-  size_t requestLength;
-  size_t sent;
-  char answer[kLookupAnswerLimit];
-  size_t answerLength;
+  LookupRequest request;
   LookupMatches matches;
   LookupEntry entry;
 };
@@ -60,22 +74,28 @@ LookupSession* Session(HWND dialog) {
 
 void ShowStatus(HWND dialog, const LookupSession* s, int status, const char* line = "") {
   char text[256];
-  FormatLookupStatus(status, s->settings.server, line, text, sizeof text);
+  UINT timeoutMs = status == kStatusTooSlow ? lookupStepLimitMs : lookupTimeoutMs;
+  FormatLookupStatus(status, s->settings.server, line, timeoutMs, text, sizeof text);
   SetDlgItemTextA(dialog, IDC_LOOKUP_STATUS, text);
 }
 
-void ArmTimeout(HWND dialog) { SetTimer(dialog, kTimeoutTimer, lookupTimeoutMs, nullptr); }
+// A step begins: both of its deadlines start.
+void StartDeadlines(HWND dialog) {
+  SetTimer(dialog, kQuietTimer, lookupTimeoutMs, nullptr);
+  SetTimer(dialog, kStepTimer, lookupStepLimitMs, nullptr);
+}
 
 // Ends whatever is under way on the network; the dialog stays.
 void StopNetwork(HWND dialog, LookupSession* s) {
-  KillTimer(dialog, kTimeoutTimer);
+  KillTimer(dialog, kQuietTimer);
+  KillTimer(dialog, kStepTimer);
   if (s->hostRequest) {
     s->ws.cancelAsyncRequest(s->hostRequest);
     s->lookupCancelled = 1;
   }
   s->hostRequest = nullptr;
-  if (s->connection != INVALID_SOCKET) s->ws.closesocket(s->connection);
-  s->connection = INVALID_SOCKET;
+  if (s->request.connection != INVALID_SOCKET) s->ws.closesocket(s->request.connection);
+  s->request.connection = INVALID_SOCKET;
 }
 
 void Fail(HWND dialog, LookupSession* s, int status, const char* line = "") {
@@ -93,30 +113,32 @@ bool SameDisc(const LookupSession* s) {
          discInfo.trackCount == s->toc.trackCount;
 }
 
-// Opens a connection for one command; the rest arrives as socket events.
+// Starts a request for one command: opens its connection and its
+// deadlines; the rest arrives as socket events.
 void SendCommand(HWND dialog, LookupSession* s, const char* command) {
-  s->answerLength = 0;
-  s->sent = 0;
-  if (!FormatLookupRequest(&s->settings, command, s->hostName, s->request, sizeof s->request)) {
+  LookupRequest* r = &s->request;
+  r->answerLength = 0;
+  r->sent = 0;
+  if (!FormatLookupRequest(&s->settings, command, s->hostName, r->text, sizeof r->text)) {
     Fail(dialog, s, kStatusCannotConnect);
     return;
   }
-  s->requestLength = strlen(s->request);
-  s->connection = s->ws.socket(AF_INET, SOCK_STREAM, 0);
+  r->length = strlen(r->text);
+  r->connection = s->ws.socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in server = {};
   server.sin_family = AF_INET;
   // The port in network byte order (high byte first).
   u_short port = static_cast<u_short>(s->settings.port);
   server.sin_port = static_cast<u_short>((port >> 8) | (port << 8));
   server.sin_addr.s_addr = s->address;
-  if (s->connection == INVALID_SOCKET ||
-      s->ws.asyncSelect(s->connection, dialog, kSocketEvent, FD_CONNECT | FD_WRITE | FD_READ | FD_CLOSE) != 0 ||
-      (s->ws.connect(s->connection, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0 &&
+  if (r->connection == INVALID_SOCKET ||
+      s->ws.asyncSelect(r->connection, dialog, kSocketEvent, FD_CONNECT | FD_WRITE | FD_READ | FD_CLOSE) != 0 ||
+      (s->ws.connect(r->connection, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0 &&
        s->ws.lastError() != WSAEWOULDBLOCK)) {
     Fail(dialog, s, kStatusCannotConnect);
     return;
   }
-  ArmTimeout(dialog);
+  StartDeadlines(dialog);
 }
 
 void Search(HWND dialog, LookupSession* s) {
@@ -140,21 +162,23 @@ void OnHostFound(HWND dialog, LookupSession* s, WPARAM request, LPARAM lParam) {
 }
 
 void SendRequest(HWND dialog, LookupSession* s) {
-  while (s->sent < s->requestLength) {
-    int n = s->ws.send(s->connection, s->request + s->sent, static_cast<int>(s->requestLength - s->sent), 0);
+  LookupRequest* r = &s->request;
+  while (r->sent < r->length) {
+    int n = s->ws.send(r->connection, r->text + r->sent, static_cast<int>(r->length - r->sent), 0);
     if (n == SOCKET_ERROR) {
       if (s->ws.lastError() != WSAEWOULDBLOCK) Fail(dialog, s, kStatusConnectionLost);
       return;  // the rest goes at the next FD_WRITE
     }
-    s->sent += static_cast<size_t>(n);
+    r->sent += static_cast<size_t>(n);
   }
 }
 
 // Takes what has arrived. An answer longer than its limit ends the look-up.
 int Receive(HWND dialog, LookupSession* s) {
+  LookupRequest* r = &s->request;
   char spill;
-  size_t room = sizeof s->answer - s->answerLength;
-  int n = s->ws.recv(s->connection, room ? s->answer + s->answerLength : &spill, room ? static_cast<int>(room) : 1,
+  size_t room = sizeof r->answer - r->answerLength;
+  int n = s->ws.recv(r->connection, room ? r->answer + r->answerLength : &spill, room ? static_cast<int>(room) : 1,
                      0);
   if (n == SOCKET_ERROR) {
     if (s->ws.lastError() == WSAEWOULDBLOCK) return kNothingYet;
@@ -166,16 +190,16 @@ int Receive(HWND dialog, LookupSession* s) {
     Fail(dialog, s, kStatusTooLong);
     return kReceiveFailed;
   }
-  s->answerLength += static_cast<size_t>(n);
+  r->answerLength += static_cast<size_t>(n);
   return kReceivedData;
 }
 
 void ShowMatches(HWND dialog, LookupSession* s) {
   HWND list = GetDlgItem(dialog, IDC_LOOKUP_LIST);
   for (int i = 0; i < s->matches.count; ++i) {
-    char line[kLookupTextSize + 40], text[kLookupTextSize];
+    char line[kLookupTextSize + 40], text[kLookupTextSize] = "";
     FormatMatchLine(&s->matches.items[i], line, sizeof line);
-    AnsiFromUtf8(line, text, sizeof text);
+    AnsiFromUtf8(GetACP(), line, text, sizeof text);
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   }
   SendMessageA(list, LB_SETCURSEL, 0, 0);
@@ -197,12 +221,14 @@ void TakeEntry(HWND dialog, LookupSession* s) {
   EndDialog(dialog, 1);
 }
 
+// The request's answer is whole, or the server closed: the step ends here,
+// and only an answer that arrived whole counts.
 void AnswerArrived(HWND dialog, LookupSession* s) {
   StopNetwork(dialog, s);
   const char* body;
   size_t size;
   char line[kLookupLineSize];
-  int result = ParseHttpAnswer(s->answer, s->answerLength, &body, &size, line, sizeof line);
+  int result = ParseHttpAnswer(s->request.answer, s->request.answerLength, &body, &size, line, sizeof line);
   if (result == kLookupOk)
     result = s->step == kSearching ? ParseQueryAnswer(body, size, &s->matches, line, sizeof line)
                                    : ParseReadAnswer(body, size, &s->entry, line, sizeof line);
@@ -210,7 +236,7 @@ void AnswerArrived(HWND dialog, LookupSession* s) {
     case kLookupOk: break;
     case kLookupNoMatch: Fail(dialog, s, kStatusNoMatch); return;
     case kLookupServerError: Fail(dialog, s, kStatusServerError, line); return;
-    case kLookupCut: Fail(dialog, s, kStatusConnectionLost); return;
+    case kLookupCut: Fail(dialog, s, kStatusIncomplete); return;
     default: Fail(dialog, s, kStatusUnreadable); return;
   }
   if (s->step == kSearching)
@@ -221,7 +247,8 @@ void AnswerArrived(HWND dialog, LookupSession* s) {
 
 void OnSocketEvent(HWND dialog, LookupSession* s, WPARAM socket, LPARAM lParam) {
   // Events of a connection already closed may still be queued.
-  if (s->connection == INVALID_SOCKET || static_cast<SOCKET>(socket) != s->connection) return;
+  SOCKET connection = s->request.connection;
+  if (connection == INVALID_SOCKET || static_cast<SOCKET>(socket) != connection) return;
   int error = WSAGETSELECTERROR(lParam);
   switch (WSAGETSELECTEVENT(lParam)) {
     case FD_CONNECT:
@@ -234,8 +261,14 @@ void OnSocketEvent(HWND dialog, LookupSession* s, WPARAM socket, LPARAM lParam) 
       return;
     case FD_WRITE: SendRequest(dialog, s); return;
     case FD_READ:
-      // The server is still talking: its time starts again.
-      if (Receive(dialog, s) == kReceivedData) ArmTimeout(dialog);
+      // The server is still talking: the quiet time starts again, the
+      // step's own time goes on. A server may keep the connection open
+      // after an answer of a given length.
+      if (Receive(dialog, s) != kReceivedData) return;
+      if (HttpAnswerWhole(s->request.answer, s->request.answerLength))
+        AnswerArrived(dialog, s);
+      else
+        SetTimer(dialog, kQuietTimer, lookupTimeoutMs, nullptr);
       return;
     case FD_CLOSE: {
       if (error) {
@@ -274,7 +307,7 @@ void ReadChosen(HWND dialog, LookupSession* s) {
 // Starts the look-up: WinSock is loaded and started here, when the user
 // asked for it, and cleaned up when the dialog ends.
 void Begin(HWND dialog, LookupSession* s) {
-  s->connection = INVALID_SOCKET;
+  s->request.connection = INVALID_SOCKET;
   s->discId = discInfo.discId;
   LoadLookupSettings(appInstance, &s->settings);
   if (!ReadLookupToc(deviceId, &s->toc)) {
@@ -306,7 +339,7 @@ void Begin(HWND dialog, LookupSession* s) {
     Fail(dialog, s, kStatusNameNotFound);
     return;
   }
-  ArmTimeout(dialog);
+  StartDeadlines(dialog);
 }
 
 }  // namespace
@@ -335,8 +368,10 @@ INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       if (s) OnSocketEvent(dialog, s, wParam, lParam);
       return TRUE;
     case WM_TIMER:
-      if (s && wParam == kTimeoutTimer && s->step != kFinished && s->step != kChoosing)
-        Fail(dialog, s, kStatusTimeout);
+      if (s && s->step != kFinished && s->step != kChoosing) {
+        if (wParam == kQuietTimer) Fail(dialog, s, kStatusTimeout);
+        if (wParam == kStepTimer) Fail(dialog, s, kStatusTooSlow);
+      }
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {

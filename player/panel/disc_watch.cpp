@@ -5,6 +5,8 @@
 
 #include <initializer_list>
 
+#include <cstring>
+
 #include "player/catalogue/catalogue.h"
 #include "player/controls/position_record.h"
 #include "player/device/cd_device.h"
@@ -77,17 +79,21 @@ void OnRemovalTick(HWND window) {
   EnterNoDiscState(window);
 }
 
-void OnOpenRetryTick(HWND window) {
-  deviceId = static_cast<uint16_t>(CDOpen(window));
-  if (deviceId == 0) {
-    ArmTimer(window, kOpenRetryTimer);
-    return;
-  }
-  // Each LED display keeps its own copy of the device id.
+// Each LED display keeps its own copy of the device id.
+void GiveDisplaysTheDevice(HWND window) {
   for (int id : {IDC_TRACK_DISPLAY, IDC_TIME_DISPLAY}) {
     auto* record = reinterpret_cast<PositionRecord*>(GetWindowLongPtrA(GetDlgItem(window, id), 0));
     if (record) record->deviceId = deviceId;
   }
+}
+
+void OnOpenRetryTick(HWND window) {
+  deviceId = static_cast<uint16_t>(CDOpen(window, playerSettings.drive));
+  if (deviceId == 0) {
+    ArmTimer(window, kOpenRetryTimer);
+    return;
+  }
+  GiveDisplaysTheDevice(window);
   deviceOpen = 1;
   SetViewItemEnabled(window, 1);
   PostMessageA(window, WM_COMMAND, IDM_SETUP, 0);
@@ -111,6 +117,28 @@ void OnWatchTimer(HWND window, UINT_PTR timer) {
   if (timer == kArrivalTimer) OnArrivalTick(window);
   if (timer == kRemovalTimer) OnRemovalTick(window);
   if (timer == kOpenRetryTimer) OnOpenRetryTick(window);
+}
+
+void SwitchDrive(HWND window, int drive) {
+  if (drive == DriveInUse() || drive < 0 || drive >= 26 || !(CdDrives() >> drive & 1)) return;
+  for (UINT_PTR timer : {kArrivalTimer, kRemovalTimer, kOpenRetryTimer}) KillTimer(window, timer);
+  // The drive left behind stops, as it does when the player ends.
+  if (deviceId != 0 && CDMediaPresent(window, deviceId)) CDStopRewind(window, deviceId);
+  // The controls let go of the record before it is saved and freed.
+  EnterNoDiscState(window);
+  ReleaseDiscEntry(appInstance, &discInfo);
+  if (deviceId != 0) CDClose(window, deviceId);
+  const char letter[] = {static_cast<char>('A' + drive), ':', '\0', '\0'};
+  memcpy(playerSettings.drive, letter, sizeof playerSettings.drive);
+  CheckDriveInUse(window);
+  // The arrival watch the no-disc state armed finds the new drive's disc;
+  // a drive without one is opened again until it has one.
+  deviceId = static_cast<uint16_t>(CDOpen(window, playerSettings.drive));
+  GiveDisplaysTheDevice(window);
+  if (deviceId != 0)
+    deviceOpen = 1;
+  else
+    ArmTimer(window, kOpenRetryTimer);
 }
 
 void ToggleDoor(HWND window) {

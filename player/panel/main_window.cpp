@@ -69,6 +69,11 @@ POINT VisiblePosition(HWND window, int x, int y) {
   return at;
 }
 
+void ApplyIntroPlay(HWND window) {
+  CheckMenuItem(GetSystemMenu(window, FALSE), IDM_INTRO_PLAY,
+                MF_BYCOMMAND | (playerSettings.introPlay == 1 ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void ApplyStayOnTop(HWND window) {
   HMENU menu = GetSystemMenu(window, FALSE);
   int onTop = playerSettings.stayOnTop == 1;
@@ -87,6 +92,8 @@ void FirstSetup(HWND window) {
   DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
   DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_INTRO_PLAY, "&Intro Play");
+  AddDriveMenu(menu);
   AppendMenuA(menu, MF_STRING, IDM_STAY_ON_TOP, "&Stay On Top");
   AppendMenuA(menu, MF_STRING, IDM_LOOKUP, "Look Up Titles &Online...");
   AppendMenuA(menu, MF_STRING, IDC_VIEW,
@@ -94,6 +101,8 @@ void FirstSetup(HWND window) {
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_ABOUT, "&About...");
   ApplyStayOnTop(window);
+  ApplyIntroPlay(window);
+  AddToolTips(window);
 }
 
 void AddStyle(HWND window, LONG style) {
@@ -120,13 +129,16 @@ void DeferredSetup(HWND window) {
       PostMessageA(window, WM_COMMAND, IDC_EJECT, 0);
       return;
     }
-    if (!viewRecreated) {
+    // A view switch keeps the record and the selection; the first window,
+    // and a window whose drive choice released the record, load the disc.
+    const int load = !viewRecreated || !discInfo.tracks;
+    if (load) {
       LoadDiscEntry(window, deviceId, &discInfo);
       if (discInfo.shuffle == 1) BuildShuffleOrder(&discInfo);
     }
     FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
                      Item(window, IDC_REPEAT), deviceId, &discInfo);
-    if (!viewRecreated)
+    if (load)
       SelectFirstEntry(window, window);
     else
       SendMessageA(Item(window, IDC_ORDER_LIST), CB_SETCURSEL, static_cast<WPARAM>(savedOrderIndex), 0);
@@ -169,7 +181,10 @@ void DeferredSetup(HWND window) {
 void OnCreate(HWND window) {
   RegisterMediaKeys(window);
   if (!viewRecreated) {
-    deviceId = static_cast<uint16_t>(CDOpen(window));
+    // A drive that is no longer a CD drive gives way to the first one.
+    if (!DriveLetter(playerSettings.drive) || !(CdDrives() >> (playerSettings.drive[0] - 'A') & 1))
+      playerSettings.drive[0] = '\0';
+    deviceId = static_cast<uint16_t>(CDOpen(window, playerSettings.drive));
     if (deviceId != 0)
       deviceOpen = 1;
     else
@@ -188,7 +203,7 @@ void RememberPosition(HWND window) {
 void Play(HWND window) {
   // A new play ends any pause: the paused look must not come back later.
   paused = 0;
-  CDPlayTrack(callbackWindow, deviceId);
+  CDPlayTrack(callbackWindow, deviceId, IntroSeconds());
   EnableControl(window, IDC_PLAY, 0);
   EnableControl(window, IDC_PAUSE, 1);
   ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE");
@@ -239,6 +254,22 @@ void LookUpTitlesOnline(HWND window) {
   SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
+// A click on the time display: the time into the track, the time left of
+// the track, the time left of the disc, and round again.
+void CycleTimeDisplay(HWND window) {
+  playerSettings.timeDisplay = (playerSettings.timeDisplay + 1) % kTimeDisplayModes;
+  SetStatusDisplayMode(Item(window, IDC_TIME_DISPLAY), playerSettings.timeDisplay);
+}
+
+// Intro play takes effect with the next entry played; turned off during an
+// intro, the track plays on to its end instead of stopping after its intro.
+void ToggleIntroPlay(HWND window) {
+  playerSettings.introPlay = playerSettings.introPlay == 1 ? 0 : 1;
+  ApplyIntroPlay(window);
+  if (playerSettings.introPlay == 0 && doorOpen == 0 && CDIsPlaying(window, deviceId) == 1)
+    CDPlayOn(callbackWindow, deviceId);
+}
+
 void ChooseRepeat(HWND window) {
   HWND list = Item(window, IDC_REPEAT);
   LRESULT item = SendMessageA(list, CB_GETCURSEL, 0, 0);
@@ -272,6 +303,7 @@ void OnCommand(HWND window, int id, int notification) {
       if (notification == CBN_SELCHANGE) ChooseRepeat(window);
       break;
     case IDC_PROPERTIES: ShowProperties(window); break;
+    case IDC_TIME_DISPLAY: CycleTimeDisplay(window); break;
     case IDC_ORDER_LIST:
       if (notification == CBN_SELCHANGE) ChooseOrderEntry(window, id);
       break;
@@ -302,6 +334,11 @@ bool OnSysCommand(HWND window, WPARAM command) {
       ApplyStayOnTop(window);
       return true;
     case IDM_LOOKUP: LookUpTitlesOnline(window); return true;
+    case IDM_INTRO_PLAY: ToggleIntroPlay(window); return true;
+  }
+  if (command >= IDM_DRIVE_FIRST && command <= IDM_DRIVE_LAST) {
+    SwitchDrive(window, static_cast<int>(command - IDM_DRIVE_FIRST));
+    return true;
   }
   playerSettings.switchView = 0;
   return false;
@@ -313,6 +350,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case WM_CREATE: OnCreate(window); break;
     case WM_DESTROY:
+      RemoveToolTips();
       UnregisterMediaKeys(window);
       RememberPosition(window);
       PostQuitMessage(0);

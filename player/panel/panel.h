@@ -58,11 +58,32 @@ void EnableControl(HWND window, int id, int enable);
 void ChooseOrderEntry(HWND window, int command);
 uint32_t NextOrderEntry(HWND orderList);
 void AdvanceAfterTrackEnd(HWND notifyWindow);
+// The seconds each play is cut to while intro play is on, else 0.
+int IntroSeconds();
 void ToggleDoor(HWND window);
 void OnWatchTimer(HWND window, UINT_PTR timer);
+// Leaves the drive in use for another CD drive (its number, A: 0): the disc's
+// record is saved, the device closed and opened on that drive, whose disc
+// is then taken as at a disc change.
+void SwitchDrive(HWND window, int drive);
 // The disc went out while the properties sheet was open; the disc watch
 // handles that at its next tick.
 int DiscLeftWhileSheetOpen();
+
+// The CD drives: a bit per drive the system reports as a CD drive (A: bit
+// 0), and the number of the one in use (the chosen one, else the first;
+// -1 without any).
+uint32_t CdDrives();
+int DriveInUse();
+// The system menu's Drive submenu: every CD drive by its letter, the one in
+// use checked; grayed without any.
+void AddDriveMenu(HMENU systemMenu);
+void CheckDriveInUse(HWND window);
+
+// Tool tips on the buttons and the two displays, in the string table's
+// words, from the window's first set-up until it is destroyed.
+void AddToolTips(HWND window);
+void RemoveToolTips();
 
 // The media keys: hot keys of the main window from its creation to its
 // destruction. Returns whether the message was a media key's hot key or

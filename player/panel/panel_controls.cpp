@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include <cstdio>
+#include <cstring>
 
 #include "player/controls/position_record.h"
 #include "player/device/cd_device.h"
@@ -76,6 +77,9 @@ void ResetStatusDisplay(HWND display, int track, int minutes, int seconds, int f
   record->seconds = static_cast<uint8_t>(seconds);
   record->frames = static_cast<uint8_t>(frames);
   record->kind = static_cast<uint8_t>(kind);
+  // A blanked display forgets the disc's lengths: the next disc is another.
+  memset(record->lengths, 0, sizeof record->lengths);
+  memset(record->asked, 0, sizeof record->asked);
   RECT text;
   GetClientRect(display, &text);
   InflateRect(&text, -3, -3);

@@ -34,6 +34,10 @@ uint32_t NextOrderEntry(HWND orderList) {
   return PackOrderEntry(k, entry ? entry->number : 0);
 }
 
+int IntroSeconds() { return playerSettings.introPlay == 1 ? playerSettings.introSeconds : 0; }
+
+// An intro's end comes as the end of a play, like a track's: the same rule
+// follows it.
 void AdvanceAfterTrackEnd(HWND notifyWindow) {
   HWND list = GetDlgItem(mainWindow, IDC_ORDER_LIST);
   if (SendMessageA(list, CB_GETCOUNT, 0, 0) <= 0) return;
@@ -54,7 +58,7 @@ void AdvanceAfterTrackEnd(HWND notifyWindow) {
   if (action != kReplayTrack) SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
   if (action != kRestAtStart) {
     paused = 0;
-    CDPlayTrack(notifyWindow, deviceId);
+    CDPlayTrack(notifyWindow, deviceId, IntroSeconds());
     return;
   }
   // The last entry of the order has ended: rest at the first, stopped.

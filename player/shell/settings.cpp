@@ -16,6 +16,11 @@ int SettingsPath(HINSTANCE instance, SettingsNames* names, char* path, size_t si
   LoadStringA(instance, IDS_Y_POSN_KEY, names->yPosn, sizeof names->yPosn);
   LoadStringA(instance, IDS_TEMPLATE_KEY, names->templateId, sizeof names->templateId);
   LoadStringA(instance, IDS_STAY_ON_TOP_KEY, names->stayOnTop, sizeof names->stayOnTop);
+  LoadStringA(instance, IDS_OPTIONS_SECTION, names->options, sizeof names->options);
+  LoadStringA(instance, IDS_TIME_DISPLAY_KEY, names->timeDisplay, sizeof names->timeDisplay);
+  LoadStringA(instance, IDS_INTRO_PLAY_KEY, names->introPlay, sizeof names->introPlay);
+  LoadStringA(instance, IDS_INTRO_SECONDS_KEY, names->introSeconds, sizeof names->introSeconds);
+  LoadStringA(instance, IDS_DRIVE_KEY, names->drive, sizeof names->drive);
   return ProfileResolvePath(file, path, size);
 }
 

@@ -1,5 +1,6 @@
-// The program settings: window position, view and stay-on-top, kept in
-// "kovel.ini" in the Windows directory.
+// The program settings: window position, view and stay-on-top, and the
+// options (time display, intro play, drive), kept in "kovel.ini" in the
+// Windows directory.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +12,20 @@ struct PlayerSettings {
   int32_t xPosn;
   int32_t yPosn;
   int32_t stayOnTop;   // 1 = topmost
+  int32_t timeDisplay;   // 0 track time elapsed, 1 track time left, 2 disc time left
+  int32_t introPlay;     // 1 = each entry plays only its first introSeconds
+  int32_t introSeconds;  // 5 to 30
+  char drive[4];         // the CD drive in use ("E:"), empty for the first
 };
 
-enum { kExpandedTemplate = 101, kMinimizedTemplate = 122 };
+enum {
+  kExpandedTemplate = 101,
+  kMinimizedTemplate = 122,
+  kTimeDisplayModes = 3,
+  kDefaultIntroSeconds = 10,
+  kMinIntroSeconds = 5,
+  kMaxIntroSeconds = 30,
+};
 
 // Key names of the settings file, as the string table gives them.
 struct SettingsNames {
@@ -22,14 +34,26 @@ struct SettingsNames {
   char yPosn[40];
   char templateId[40];
   char stayOnTop[40];
+  char options[40];
+  char timeDisplay[40];
+  char introPlay[40];
+  char introSeconds[40];
+  char drive[40];
 };
 
 // A stored number: leading white space, an optional sign, then decimal
 // digits up to the first other character; no digits give 0.
 int32_t SettingsNumber(const char* text);
 
+// The letter of a stored drive: "E:" (any case) gives 'E'; anything else 0.
+char DriveLetter(const char* text);
+
 // Fills the record from the settings text; defaults for what is missing, and
-// a template other than 101 or 122 reads as 101.
+// for a template other than 101 or 122, an option out of its range or a
+// drive that is not a letter and a colon.
 void ReadSettings(const std::string& text, const SettingsNames* names, PlayerSettings* settings);
-// Writes the four stored fields in order; returns 1 when the text changed.
+// Writes the window's four fields in order, then the four options; the
+// options section only once it exists or an option differs from its
+// default, so a player left at its defaults writes the file it always did.
+// Returns 1 when the text changed.
 int WriteSettings(std::string* text, const SettingsNames* names, const PlayerSettings* settings);

@@ -1,6 +1,7 @@
 #include "player/shell/settings.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "common/profile/profile.h"
 
@@ -17,6 +18,29 @@ int32_t SettingsNumber(const char* text) {
   return static_cast<int32_t>(negative ? -value : value);
 }
 
+char DriveLetter(const char* text) {
+  char letter = text[0];
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  return letter >= 'A' && letter <= 'Z' && text[1] == ':' && text[2] == '\0' ? letter : '\0';
+}
+
+namespace {
+
+// A stored option: its number when it lies in [low, high], else def.
+int32_t Option(const ProfileSection* section, const char* key, int32_t low, int32_t high, int32_t def) {
+  char value[20];
+  ProfileSectionGetString(section, key, "", value, sizeof value);
+  int32_t number = SettingsNumber(value);
+  return value[0] && number >= low && number <= high ? number : def;
+}
+
+int DefaultOptions(const PlayerSettings* settings) {
+  return settings->timeDisplay == 0 && settings->introPlay == 0 &&
+         settings->introSeconds == kDefaultIntroSeconds && settings->drive[0] == '\0';
+}
+
+}  // namespace
+
 void ReadSettings(const std::string& text, const SettingsNames* names, PlayerSettings* settings) {
   // Each number is read as at most 19 characters, as a 20-character buffer takes.
   char value[20];
@@ -31,6 +55,16 @@ void ReadSettings(const std::string& text, const SettingsNames* names, PlayerSet
   settings->switchView = 0;
   ProfileSectionGetString(&section, names->stayOnTop, "0", value, sizeof value);
   settings->stayOnTop = SettingsNumber(value);
+
+  ProfileSection options = ProfileFindSection(text, names->options);
+  settings->timeDisplay = Option(&options, names->timeDisplay, 0, kTimeDisplayModes - 1, 0);
+  settings->introPlay = Option(&options, names->introPlay, 0, 1, 0);
+  settings->introSeconds =
+      Option(&options, names->introSeconds, kMinIntroSeconds, kMaxIntroSeconds, kDefaultIntroSeconds);
+  ProfileSectionGetString(&options, names->drive, "", value, sizeof value);
+  const char letter = DriveLetter(value);
+  const char drive[] = {letter, letter ? ':' : '\0', '\0', '\0'};
+  memcpy(settings->drive, drive, sizeof settings->drive);
 }
 
 int WriteSettings(std::string* text, const SettingsNames* names, const PlayerSettings* settings) {
@@ -41,5 +75,15 @@ int WriteSettings(std::string* text, const SettingsNames* names, const PlayerSet
   snprintf(top, sizeof top, "%ld", static_cast<long>(settings->stayOnTop));
   const ProfileEntry entries[] = {
       {names->xPosn, x}, {names->yPosn, y}, {names->templateId, view}, {names->stayOnTop, top}};
-  return ProfileWriteSection(text, names->section, entries, 4);
+  int changed = ProfileWriteSection(text, names->section, entries, 4);
+  if (DefaultOptions(settings) && !ProfileFindSection(*text, names->options).found) return changed;
+  char time[16], intro[16], seconds[16];
+  snprintf(time, sizeof time, "%ld", static_cast<long>(settings->timeDisplay));
+  snprintf(intro, sizeof intro, "%ld", static_cast<long>(settings->introPlay));
+  snprintf(seconds, sizeof seconds, "%ld", static_cast<long>(settings->introSeconds));
+  const ProfileEntry options[] = {{names->timeDisplay, time},
+                                  {names->introPlay, intro},
+                                  {names->introSeconds, seconds},
+                                  {names->drive, settings->drive}};
+  return ProfileWriteSection(text, names->options, options, 4) | changed;
 }

@@ -25,6 +25,23 @@
 #define IDS_STAY_ON_TOP_KEY 62
 #define IDS_DISC_ARTIST_KEY 63
 #define IDS_UNTITLED_ARTIST 64
+#define IDS_OPTIONS_SECTION 70
+#define IDS_TIME_DISPLAY_KEY 71
+#define IDS_INTRO_PLAY_KEY 72
+#define IDS_INTRO_SECONDS_KEY 73
+#define IDS_DRIVE_KEY 74
+// Tool tips of the front panel's buttons and displays.
+#define IDS_TIP_PAUSE 200
+#define IDS_TIP_PLAY 201
+#define IDS_TIP_STOP 202
+#define IDS_TIP_PREVIOUS 203
+#define IDS_TIP_NEXT 204
+#define IDS_TIP_EJECT 205
+#define IDS_TIP_MINIMIZED_VIEW 206
+#define IDS_TIP_EXPANDED_VIEW 207
+#define IDS_TIP_DISC_INFO 208
+#define IDS_TIP_TRACK 209
+#define IDS_TIP_TIME 210
 
 // Icons and cursor.  The bitmaps are resources named by strings
 // ("IDB_PLAY", ...): those names must never be #defined, or the resource
@@ -48,6 +65,7 @@
 #define IDC_VIEW 1001
 #define IDM_STAY_ON_TOP 1002
 #define IDM_LOOKUP 1003
+#define IDM_INTRO_PLAY 1004
 #define IDC_PAUSE 1006
 #define IDC_PLAY 1007
 #define IDC_EJECT 1008
@@ -62,6 +80,10 @@
 #define IDC_TIME_DISPLAY 1024
 #define IDC_DISC_TITLE 1025
 #define IDC_ORDER_LIST 1038
+// The Drive submenu: one item per CD drive, 1100 plus the drive's number
+// (A: 0, D: 3).
+#define IDM_DRIVE_FIRST 1100
+#define IDM_DRIVE_LAST 1125
 
 // The Look Up Titles Online dialog.
 #define IDC_LOOKUP_STATUS 1060

@@ -9,10 +9,18 @@ first part of the request path (/single/~cddb/cddb.cgi):
 
 A search without a reply gets 202 and a read without one 401, as a real
 server answers an unknown disc. Requests without the greeting, or with
-malformed commands, get the protocol's errors. The scenario "silent" takes
-the connection and never answers; when the client closes it, "closed" and
-the target are logged. Every request target is appended to DIR/requests.log
-before its answer goes out.
+malformed commands, get the protocol's errors. Answers carry a
+Content-Length and the connection closes after them, except in these
+scenarios:
+
+  silent   takes the connection and never answers
+  cut      answers without a Content-Length (its read reply is cut short)
+  open     keeps the connection open after each answer
+  trickle  sends the answer of "single" one byte every 0.2 seconds
+
+When the client closes a connection that silent, open or trickle keep,
+"closed" and the target are logged. Every request target is appended to
+DIR/requests.log before its answer goes out.
 
   cddb_server.py start DIR   serves in the background; DIR/port holds the port
   cddb_server.py stop DIR    stops it
@@ -23,12 +31,16 @@ import os
 import re
 import sys
 import threading
+import time
 import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import background_server  # noqa: E402
 
 REPLIES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "replies")
+TRICKLE_SECONDS = 0.2
+# Scenarios that answer from the replies of another.
+REPLIES_OF = {"open": "single", "trickle": "single"}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -39,12 +51,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with self.server.log_lock, open(self.server.log_path, "a", encoding="utf-8") as log:
             log.write(text + "\n")
 
-    def reply(self, body):
-        self.send_response(200)
-        self.send_header("Content-Type", "text/plain; charset=UTF-8")
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
+    def reply(self, scenario, body):
+        head = b"HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=UTF-8\r\n"
+        if scenario != "cut":
+            head += b"Content-Length: %d\r\n" % len(body)
+        answer = head + b"\r\n" + body
+        if scenario != "trickle":
+            self.wfile.write(answer)
+        else:
+            try:
+                for i in range(len(answer)):
+                    self.wfile.write(answer[i:i + 1])
+                    time.sleep(TRICKLE_SECONDS)
+            except OSError:
+                self.log_request_line("closed " + self.path)
+                self.close_connection = True
+                return
+        if scenario in ("open", "trickle"):
+            self.wait_for_close()
 
     def do_GET(self):
         self.log_request_line(self.path)
@@ -57,7 +81,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if scenario == "silent":
             self.wait_for_close()
             return
-        self.reply(self.answer(scenario, urllib.parse.parse_qs(target.query, keep_blank_values=True)))
+        fields = urllib.parse.parse_qs(target.query, keep_blank_values=True)
+        self.reply(scenario, self.answer(REPLIES_OF.get(scenario, scenario), fields))
 
     def wait_for_close(self):
         self.connection.settimeout(120)

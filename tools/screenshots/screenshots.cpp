@@ -1,5 +1,5 @@
 // Takes the pictures in docs/: the player on the virtual drive's demo disc
-// in both views, playing and without a disc, its About box, the three
+// in both views, playing (also showing the time left) and without a disc, its About box, the three
 // pages of the disc properties sheet and, given the port of the test CD
 // database (tests/cddb) on 127.0.0.1, the look-up dialog with its matches.
 // The player runs in this process, so the drive's clock and contents are
@@ -136,6 +136,16 @@ int main(int argc, char** argv) {
   VDriveAdvance(83400);
   Pump(600);
   Capture(mainWindow, "player-expanded");
+
+  // Two clicks on the time display show the time left of the disc; a third
+  // brings back the time into the track.
+  for (int click = 0; click < 3; ++click) {
+    SendMessageA(GetDlgItem(mainWindow, IDC_TIME_DISPLAY), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    if (click == 1) {
+      Pump(300);
+      Capture(mainWindow, "player-time-left");
+    }
+  }
 
   SendMessageA(mainWindow, WM_SYSCOMMAND, IDC_VIEW, 0);
   Pump(600);

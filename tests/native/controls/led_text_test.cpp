@@ -54,6 +54,48 @@ TEST(LedText, TimeDisplayShowsMinutesSecondsAndTenths) {
   EXPECT_EQ("00:255:255.26", Text(kTimeDisplay, 255, 255, 255, 255));
 }
 
+uint32_t Frames(uint32_t m, uint32_t s, uint32_t f) { return (m * 60 + s) * 75 + f; }
+
+TEST(LedText, TheTimeLeftOfTheTrackOrTheDiscFollowsADash) {
+  PositionRecord record = {};
+  record.kind = kTimeDisplay;
+  record.track = 2;
+  record.minutes = 1;
+  record.seconds = 5;
+  record.frames = 30;
+  char text[kLedTextSize];
+  // Nothing known yet: no time left.
+  record.mode = kTrackRemaining;
+  FormatLedText(&record, text, sizeof text);
+  EXPECT_STREQ("-00:00:00.0", text);
+
+  record.lengths[0] = Frames(19, 57, 10);
+  record.lengths[1] = Frames(3, 8, 15);
+  record.lengths[2] = Frames(4, 20, 25);
+  FormatLedText(&record, text, sizeof text);
+  EXPECT_STREQ("-00:03:14.7", text);
+  record.mode = kDiscRemaining;
+  FormatLedText(&record, text, sizeof text);
+  EXPECT_STREQ("-00:15:43.4", text);
+  record.mode = kTrackElapsed;
+  FormatLedText(&record, text, sizeof text);
+  EXPECT_STREQ("00:01:05.3", text);
+
+  // Played on past the track's length: none left, never a wrapped number.
+  record.mode = kTrackRemaining;
+  record.minutes = 4;
+  record.seconds = 21;
+  FormatLedText(&record, text, sizeof text);
+  EXPECT_STREQ("-00:00:00.0", text);
+  // A disc over 99 minutes keeps its minutes whole.
+  record.mode = kDiscRemaining;
+  record.track = 1;
+  record.minutes = record.seconds = record.frames = 0;
+  record.lengths[0] = Frames(100, 0, 0);
+  FormatLedText(&record, text, sizeof text);
+  EXPECT_STREQ("-00:100:00.0", text);
+}
+
 TEST(LedText, ShortBufferIsCutNotOverrun) {
   PositionRecord record = {};
   record.kind = kTimeDisplay;

@@ -25,6 +25,15 @@ TEST(TrackPositions, SeekGoesToFrameFiftyAndPlayEndDropsTheFrames) {
   EXPECT_EQ(Tmsf(2, 4, 20, 0), TrackPlayEnd(2, Msf(4, 20, 25)));
 }
 
+TEST(TrackPositions, AnIntroEndsItsSecondsIntoTheTrackUnlessTheTrackIsShorter) {
+  EXPECT_EQ(Tmsf(3, 0, 10, 0), TrackIntroEnd(3, Msf(4, 20, 25), 10));
+  EXPECT_EQ(Tmsf(3, 0, 30, 0), TrackIntroEnd(3, Msf(0, 30, 74), 30));
+  // No longer than the intro: the whole track, in whole seconds.
+  EXPECT_EQ(Tmsf(4, 0, 30, 0), TrackIntroEnd(4, Msf(0, 30, 0), 30));
+  EXPECT_EQ(Tmsf(5, 0, 7, 0), TrackIntroEnd(5, Msf(0, 7, 60), 10));
+  EXPECT_EQ(9u * 4500 + 8 * 75 + 74, MsfFrames(Msf(9, 8, 74)));
+}
+
 TEST(PositionPoll, ReportsTimeAndTrackChangesAndStoresThePosition) {
   PositionRecord record = {};
   record.kind = kTimeDisplay;

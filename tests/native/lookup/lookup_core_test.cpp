@@ -77,12 +77,15 @@ TEST(LookupCore, RequestsCarryTheGreetingEncodedAndTheServersPort) {
       "Host: gnudb.gnudb.org\r\nUser-Agent: kovel32/1.0\r\n\r\n",
       request);
 
-  snprintf(settings.user, sizeof settings.user, "Anna M+B");
+  // The server splits the decoded greeting at blanks: a user name keeps
+  // its one word.
+  snprintf(settings.user, sizeof settings.user, "Anna M+B\tx@example.org");
   snprintf(settings.path, sizeof settings.path, "/my path/cddb.cgi");
   settings.port = 8880;
   ASSERT_EQ(1, FormatLookupRequest(&settings, "cddb+query", "", request, sizeof request));
   EXPECT_STREQ(
-      "GET /my%20path/cddb.cgi?cmd=cddb+query&hello=Anna%20M%2BB+localhost+kovel32+1.0&proto=6 HTTP/1.0\r\n"
+      "GET /my%20path/cddb.cgi?cmd=cddb+query&hello=Anna_M%2BB_x%40example.org+localhost+kovel32+1.0&proto=6 "
+      "HTTP/1.0\r\n"
       "Host: gnudb.gnudb.org:8880\r\nUser-Agent: kovel32/1.0\r\n\r\n",
       request);
   EXPECT_EQ(0, FormatLookupRequest(&settings, "cddb+query", "", request, 60));
@@ -178,11 +181,10 @@ TEST(LookupCore, SearchAnswersListTheirMatches) {
   EXPECT_STREQ("A / B", matches.items[0].title);
   EXPECT_STREQ("folk", matches.items[1].category);
   EXPECT_STREQ("", matches.items[1].title);
-  ASSERT_EQ(kLookupOk, Query("210 exact\r\nrock 1 A\r\njazz 2 B", &matches, &line));
-  EXPECT_EQ(2, matches.count);
 
   std::string many = "210 exact\n";
   for (int i = 0; i < 100; ++i) many += "rock " + std::to_string(i) + " T\n";
+  many += ".\n";
   ASSERT_EQ(kLookupOk, Query(many, &matches, &line));
   EXPECT_EQ(kLookupMaxMatches, matches.count);
 
@@ -217,8 +219,8 @@ TEST(LookupCore, EntriesJoinRepeatedKeysUndoEscapesAndSplitTheDiscTitle) {
   EXPECT_STREQ("", entry.tracks[2]);
   EXPECT_STREQ("Spaced", entry.tracks[3]);
 
-  // No " / ": artist and title are the same; no final ".".
-  ASSERT_EQ(kLookupOk, Read("210 misc 1 x\nDTITLE=Harbour Lights\nTTITLE0=One", &entry));
+  // No " / ": artist and title are the same.
+  ASSERT_EQ(kLookupOk, Read("210 misc 1 x\nDTITLE=Harbour Lights\nTTITLE0=One\n.\n", &entry));
   EXPECT_STREQ("Harbour Lights", entry.artist);
   EXPECT_STREQ("Harbour Lights", entry.title);
   EXPECT_STREQ("One", entry.tracks[0]);
@@ -238,17 +240,136 @@ TEST(LookupCore, AbsurdValuesAreCutToWholeCharacters) {
   std::string characters;
   for (int i = 0; i < 34; ++i) characters += "\xE4\xBA\xAC";
   for (int i = 0; i < 1000; ++i) body += "TTITLE5=" + characters + "\n";
-  body += "DTITLE=" + std::string(2000, 'b') + " / T\n";
+  body += "DTITLE=" + std::string(2000, 'b') + " / T\n.\n";
   ASSERT_EQ(kLookupOk, Read(body, &entry));
   EXPECT_EQ(6, entry.trackCount);
   EXPECT_EQ(static_cast<size_t>(kLookupTextSize - 2), strlen(entry.tracks[5]));
   EXPECT_EQ(Utf16(entry.tracks[5], 400).find(u'\xFFFD'), std::u16string::npos);
   EXPECT_EQ(static_cast<size_t>(kLookupTextSize - 1), strlen(entry.artist));
   EXPECT_STREQ(entry.artist, entry.title);  // the " / " lay past what is kept
+}
 
-  // A sequence cut by the end of the answer.
-  ASSERT_EQ(kLookupOk, Read("210 rock 1 x\nTTITLE0=Ky\xC5", &entry));
-  EXPECT_STREQ("Ky", entry.tracks[0]);
+// An escape that the 319-byte limit cuts in half leaves nothing of itself;
+// a backslash at the end of a value that was not cut stays as written.
+TEST(LookupCore, AnEscapeCutByTheLimitLeavesNoBackslash) {
+  const std::string kept(kLookupTextSize - 2, 'a');
+  LookupEntry entry;
+  ASSERT_EQ(kLookupOk, Read("210 rock 1 x\nTTITLE0=" + kept + "\\nb\nTTITLE1=" + kept.substr(1) +
+                                "\\\\\\n\nTTITLE2=" + kept + "\\\nTTITLE2=\\z\nTTITLE3=AC\\DC\\\n.\n",
+                            &entry));
+  EXPECT_EQ(kept, entry.tracks[0]);
+  EXPECT_EQ(kept.substr(1) + "\\", entry.tracks[1]);
+  EXPECT_EQ(kept, entry.tracks[2]);
+  EXPECT_STREQ("AC\\DC\\", entry.tracks[3]);
+
+  LookupMatches matches;
+  std::string line;
+  ASSERT_EQ(kLookupOk, Query("211 close\nrock 1 " + kept + "\\t!\n.\n", &matches, &line));
+  EXPECT_EQ(kept, matches.items[0].title);
+}
+
+// A cut answer never counts: no part of a whole answer short of its last
+// line end is taken, and nothing of it is kept.
+TEST(LookupCore, AnAnswerCountsOnlyOnceItsEndArrived) {
+  const std::string read =
+      "210 rock 3402ee05 CD database entry follows\r\n# xmcd\r\nDTITLE=The Corvane Quartet / Late\r\n"
+      "TTITLE0=Blue Harbour\r\nTTITLE1=Caf\xC3\xA9 Noir\r\nTTITLE2=Slow Rain\r\n.\r\n";
+  LookupEntry part;
+  ASSERT_EQ(kLookupOk, Read(read, &part));
+  for (size_t k = 0; k < read.size(); ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_NE(kLookupOk, Read(read.substr(0, k), &part));
+    EXPECT_EQ(0, part.trackCount);
+  }
+  EXPECT_EQ(kLookupCut, Read(read.substr(0, read.find("TTITLE2")), &part));
+
+  const std::string list = "211 close\r\nrock 3402ee05 A / B\r\njazz 3402ee06 C / D\r\n.\r\n";
+  const std::string single = "200 rock 3402ee05 A / B\r\n";
+  LookupMatches matches;
+  std::string line;
+  for (const std::string& answer : {list, single}) {
+    for (size_t k = 0; k <= answer.size(); ++k) {
+      SCOPED_TRACE(answer.substr(0, k));
+      int result = Query(answer.substr(0, k), &matches, &line);
+      EXPECT_EQ(k == answer.size(), result == kLookupOk);
+      if (k < answer.size()) {
+        EXPECT_EQ(0, matches.count);
+      }
+    }
+  }
+  EXPECT_EQ(kLookupCut, Query(list.substr(0, list.find("jazz")), &matches, &line));
+  EXPECT_EQ(kLookupCut, Query("211 close\nrock 1 A / B\n.x\n.", &matches, &line));
+  EXPECT_EQ(kLookupCut, Query("200 rock 3402ee05 A / B", &matches, &line));
+
+  char text[256];
+  FormatLookupStatus(kStatusIncomplete, "gnudb.gnudb.org", "", 0, text, sizeof text);
+  EXPECT_STREQ("The answer from gnudb.gnudb.org was incomplete; nothing was changed.", text);
+}
+
+// The database's older entries are ISO-8859-1: an entry that is not UTF-8
+// throughout is read as ISO-8859-1, each search match by itself.
+TEST(LookupCore, EntriesThatAreNotUtf8AreReadAsLatin1) {
+  LookupEntry entry;
+  ASSERT_EQ(kLookupOk, Read("210 classical 7a0b0c0d x\nDTITLE=Sibelius / Tapiola\nTTITLE0=Joutsenen Siivill\xE4\n"
+                            "TTITLE1=\xC3\xA9t\xE9 \x85 \xA0\xFF\n.\n",
+                            &entry));
+  EXPECT_STREQ("Joutsenen Siivill\xC3\xA4", entry.tracks[0]);
+  // Two bytes that would be UTF-8 are two characters of an ISO-8859-1 entry;
+  // a control character of ISO-8859-1 is a blank like any other.
+  EXPECT_STREQ("\xC3\x83\xC2\xA9t\xC3\xA9   \xC2\xA0\xC3\xBF", entry.tracks[1]);
+
+  // UTF-8 stays, also when a continued line splits a character.
+  ASSERT_EQ(kLookupOk, Read("210 misc 1 x\nDTITLE=Joutsenen Siivill\xC3\nDTITLE=\xA4\n.\n", &entry));
+  EXPECT_STREQ("Joutsenen Siivill\xC3\xA4", entry.title);
+
+  // An ISO-8859-1 entry long enough to be cut keeps whole characters.
+  ASSERT_EQ(kLookupOk, Read("210 misc 1 x\nTTITLE0=" + std::string(400, '\xE4') + "\n.\n", &entry));
+  EXPECT_EQ(static_cast<size_t>(kLookupTextSize - 2), strlen(entry.tracks[0]));
+  EXPECT_EQ(std::u16string((kLookupTextSize - 2) / 2, u'\xE4'), Utf16(entry.tracks[0], 400));
+
+  LookupMatches matches;
+  std::string line;
+  ASSERT_EQ(kLookupOk,
+            Query("211 close\nrock 1 Caf\xC3\xA9 / Noir\nrock 2 Caf\xE9 / Noir\n.\n", &matches, &line));
+  ASSERT_EQ(2, matches.count);
+  EXPECT_STREQ("Caf\xC3\xA9 / Noir", matches.items[0].title);
+  EXPECT_STREQ("Caf\xC3\xA9 / Noir", matches.items[1].title);
+}
+
+// An answer with a Content-Length is whole as soon as its bytes are in; one
+// without is whole only when the server closes.
+TEST(LookupCore, AnAnswerIsWholeOnceItsContentLengthIsIn) {
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n";
+  EXPECT_EQ(0, HttpAnswerWhole(head.data(), head.size() - 1));
+  EXPECT_EQ(0, HttpAnswerWhole((head + "202 x").data(), head.size() + 5));
+  EXPECT_EQ(1, HttpAnswerWhole((head + "202 x\n").data(), head.size() + 6));
+  EXPECT_EQ(1, HttpAnswerWhole((head + "202 x\nmore").data(), head.size() + 10));
+  const std::string others[] = {"HTTP/1.0 200 OK\r\n\r\n202 x\n", "HTTP/1.1 200 OK\r\nContent-Length: x\r\n\r\n",
+                                "200 rock 1 A\n"};
+  for (const std::string& answer : others) EXPECT_EQ(0, HttpAnswerWhole(answer.data(), answer.size())) << answer;
+  const std::string error = "HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n";
+  EXPECT_EQ(1, HttpAnswerWhole(error.data(), error.size()));
+}
+
+// The texts of the two deadlines name the figures in force.
+TEST(LookupCore, DeadlineTextsNameTheirFigures) {
+  struct Case {
+    int status;
+    unsigned long ms;
+    const char* text;
+  } cases[] = {
+      {kStatusTimeout, 15000, "No answer from gnudb.gnudb.org within 15 seconds."},
+      {kStatusTooSlow, 60000, "gnudb.gnudb.org did not finish its answer within 60 seconds."},
+      {kStatusTooSlow, 1000, "gnudb.gnudb.org did not finish its answer within 1 second."},
+      {kStatusTimeout, 300, "No answer from gnudb.gnudb.org within 0.3 seconds."},
+      {kStatusTimeout, 1050, "No answer from gnudb.gnudb.org within 1.05 seconds."},
+      {kStatusTimeout, 2001, "No answer from gnudb.gnudb.org within 2.001 seconds."},
+  };
+  for (const Case& c : cases) {
+    char text[256];
+    FormatLookupStatus(c.status, "gnudb.gnudb.org", "", c.ms, text, sizeof text);
+    EXPECT_STREQ(c.text, text);
+  }
 }
 
 TEST(LookupCore, Utf8DecodesToUtf16AndMarksWhatIsNotUtf8) {

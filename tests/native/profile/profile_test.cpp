@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -292,6 +293,13 @@ void PutBytes(const std::string& path, const std::string& bytes) {
   fclose(f);
 }
 
+// Text in UTF-16LE with its byte order mark.
+std::string Le(const std::u16string& text) {
+  std::string bytes("\xFF\xFE", 2);
+  for (char16_t c : text) bytes += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
+}
+
 TEST(ProfileFile, WritesReplaceTheWholeFileAndLeaveNoTemporaryFile) {
   Folder f = MakeFolder();
   ASSERT_FALSE(f.path.empty());
@@ -323,42 +331,84 @@ TEST(ProfileFile, WritesReplaceTheWholeFileAndLeaveNoTemporaryFile) {
   RemoveFolder(f);
 }
 
-TEST(ProfileFile, ReplacingAsWindows95MustKeepsTheOldFileUntilTheNewOneIsInPlace) {
+TEST(ProfileFile, ReplacingAsWindows95MustKeepsTheOldFileAsACopyThatReadersReadButNeverMove) {
   Folder f = MakeFolder();
-  std::string path = f.path + "/tunedeck.ini";
+  std::string path = f.path + "/tunedeck.ini", kept = path + ".replacing";
   profileReplaceInOneStep = 0;
   ASSERT_EQ(1, WriteText(path, "[A]\r\nk=1\r\n"));
   ASSERT_EQ(1, WriteText(path, "[A]\r\nk=2\r\n"));
   EXPECT_EQ("[A]\r\nk=2\r\n", ReadText(path));
-  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
-  // A crash between the two moves: only the kept copy is there; the next
-  // read puts it back, so every reader sees the same file.
-  ASSERT_EQ(0, rename(path.c_str(), (path + ".replacing").c_str()));
-  EXPECT_EQ("[A]\r\nk=2\r\n", ReadText(path));
-  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
-  // A crash after them: the stale kept copy goes with the next save.
-  PutBytes(path + ".replacing", "[A]\r\nk=0\r\n");
+  // The old file stays as the copy until the next save replaces it, so
+  // that a power loss before the moves reach the disk loses nothing.
+  EXPECT_EQ("[A]\r\nk=1\r\n", Bytes(kept));
   ASSERT_EQ(1, WriteText(path, "[A]\r\nk=3\r\n"));
-  EXPECT_EQ("[A]\r\nk=3\r\n", ReadText(path));
-  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
+  EXPECT_EQ("[A]\r\nk=2\r\n", Bytes(kept));
+  // A crash between the two moves: only the copy is there. Readers read it
+  // where it is; the next save puts a file in place beside it.
+  ASSERT_EQ(0, unlink(path.c_str()));
+  EXPECT_EQ("[A]\r\nk=2\r\n", ReadText(path));
+  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini.replacing"}, Entries(f));
+  ASSERT_EQ(1, WriteText(path, "[A]\r\nk=4\r\n"));
+  EXPECT_EQ("[A]\r\nk=4\r\n", ReadText(path));
+  EXPECT_EQ("[A]\r\nk=2\r\n", Bytes(kept));
+  // Neither name: missing, read as empty.
+  ASSERT_EQ(0, unlink(path.c_str()));
+  ASSERT_EQ(0, unlink(kept.c_str()));
+  EXPECT_EQ("", ReadText(path));
+  // A save in one step leaves no copy behind.
+  ASSERT_EQ(1, WriteText(path, "[A]\r\nk=5\r\n"));
+  ASSERT_EQ(1, WriteText(path, "[A]\r\nk=6\r\n"));
   profileReplaceInOneStep = 1;
+  ASSERT_EQ(1, WriteText(path, "[A]\r\nk=7\r\n"));
+  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
   RemoveFolder(f);
 }
 
-TEST(ProfileFile, ASaveRemovesTheTemporaryFilesOfWritersThatAreGone) {
+TEST(ProfileFile, AReadOnlyFileIsNotReplacedEitherWayAndSavesWorkAgainOnceItIsWritable) {
+  for (int oneStep : {1, 0}) {
+    SCOPED_TRACE(oneStep ? "in one step" : "as Windows 95 must");
+    Folder f = MakeFolder();
+    std::string path = f.path + "/tunedeck.ini";
+    profileReplaceInOneStep = oneStep;
+    ASSERT_EQ(1, WriteText(path, "[A]\r\nk=1\r\n"));
+    ASSERT_EQ(0, chmod(path.c_str(), 0444));
+    EXPECT_EQ(0, WriteText(path, "[A]\r\nk=2\r\n"));
+    EXPECT_EQ("[A]\r\nk=1\r\n", ReadText(path));
+    EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
+    ASSERT_EQ(0, chmod(path.c_str(), 0644));
+    EXPECT_EQ(1, WriteText(path, "[A]\r\nk=3\r\n"));
+    EXPECT_EQ(1, WriteText(path, "[A]\r\nk=4\r\n"));
+    EXPECT_EQ("[A]\r\nk=4\r\n", ReadText(path));
+    profileReplaceInOneStep = 1;
+    RemoveFolder(f);
+  }
+}
+
+TEST(ProfileFile, ASaveRemovesOnlyTheTemporaryFilesOfThisMachinesWritersThatAreGone) {
   Folder f = MakeFolder();
   std::string path = f.path + "/tunedeck.ini";
+  char host[256] = "";
+  ASSERT_EQ(0, gethostname(host, sizeof host));
   pid_t gone = fork();
   if (gone == 0) _exit(0);
   waitpid(gone, nullptr, 0);
-  const std::string dead = "tunedeck.ini." + std::to_string(gone) + "-0.tmp";
-  const std::string alive = "tunedeck.ini." + std::to_string(getppid()) + "-3.tmp";
-  for (const std::string& name : {dead, alive, std::string("tunedeck.ini.x-0.tmp")})
-    PutBytes(f.path + "/" + name, "half");
+  const std::string mine = "tunedeck.ini." + std::string(host) + "-", pid = std::to_string(gone);
+  const std::string dead = mine + pid + "-0.tmp", alive = mine + std::to_string(getppid()) + "-3.tmp";
+  // Other machines' writers (whose process ids mean nothing here), and the
+  // user's own files that merely look like temporary files.
+  const std::vector<std::string> others = {"tunedeck.ini." + std::string(host) + "X-" + pid + "-0.tmp",
+                                           "tunedeck.ini.OTHER-" + pid + "-0.tmp", "tunedeck.ini." + pid + "-0.tmp",
+                                           "tunedeck.ini.2024-1.tmp", mine + pid + "-0-1.tmp", dead + ".tmp"};
+  PutBytes(f.path + "/" + dead, "half");
+  PutBytes(f.path + "/" + alive, "half");
+  for (const std::string& name : others) PutBytes(f.path + "/" + name, "mine");
   ASSERT_EQ(1, WriteText(path, "[A]\r\n"));
-  std::vector<std::string> left = Entries(f);
+  std::vector<std::string> left = Entries(f), want = others;
+  want.push_back(alive);
+  want.push_back("tunedeck.ini");
   std::sort(left.begin(), left.end());
-  EXPECT_EQ((std::vector<std::string>{"tunedeck.ini", alive, "tunedeck.ini.x-0.tmp"}), left);
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(want, left);
   RemoveFolder(f);
 }
 
@@ -366,12 +416,7 @@ TEST(ProfileFile, UnicodeFilesKeepEveryLineTheEngineDidNotChange) {
   Folder f = MakeFolder();
   std::string path = f.path + "/tunedeck.ini";
   // UTF-16LE: [A] k=caf\u00e9 (in the code page), [B] k=\u65e5 (not in it).
-  auto le = [](const std::u16string& s) {
-    std::string b("\xFF\xFE", 2);
-    for (char16_t c : s) b += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    return b;
-  };
-  PutBytes(path, le(u"[A]\r\nk=caf\u00e9\r\n[B]\r\nk=\u65e5\r\n"));
+  PutBytes(path, Le(u"[A]\r\nk=caf\u00e9\r\n[B]\r\nk=\u65e5\r\n"));
   ProfileFile file = {};
   ASSERT_EQ(1, ProfileReadFile(path.c_str(), &file));
   EXPECT_EQ(kProfileUtf16Le, file.encoding);
@@ -379,7 +424,7 @@ TEST(ProfileFile, UnicodeFilesKeepEveryLineTheEngineDidNotChange) {
   ProfileEntry entries[] = {{"k", "th\xe9"}, {"n", "1"}};
   ASSERT_EQ(1, ProfileWriteSection(&file.text, "A", entries, 2));
   ASSERT_EQ(1, ProfileWriteFile(path.c_str(), &file));
-  EXPECT_EQ(le(u"[A]\r\nk=th\u00e9\r\nn=1\r\n[B]\r\nk=\u65e5\r\n"), Bytes(path));
+  EXPECT_EQ(Le(u"[A]\r\nk=th\u00e9\r\nn=1\r\n[B]\r\nk=\u65e5\r\n"), Bytes(path));
 
   // Big-endian, a new section after a last line without a break.
   PutBytes(path, std::string("\xFE\xFF\0[\0B\0]\0\n\0k\0=\x65\xe5", 16));
@@ -390,6 +435,53 @@ TEST(ProfileFile, UnicodeFilesKeepEveryLineTheEngineDidNotChange) {
   std::string be("\xFE\xFF\0[\0B\0]\0\n\0k\0=\x65\xe5\0\r\0\n", 20);
   for (char ch : std::string("[C]\r\nx=y\r\n")) be += std::string{'\0', ch};
   EXPECT_EQ(be, Bytes(path));
+  RemoveFolder(f);
+}
+
+TEST(ProfileFile, UnicodeLinesThatReadAlikeKeepTheirOwnText) {
+  // Both lines of [A] read "k=?" in the code page; the first is changed and
+  // a key added after the second, then [B] is written with the value its
+  // line reads as (no change) and a new key, and [C] is new.
+  ProfileFile file = {};
+  ASSERT_EQ(1, ProfileDecode(Le(u"[A]\r\nk=\u65e5\r\nk=\u672c\r\n\r\n[B]\r\nx=\u4e2d"), &file));
+  ProfileEntry a[] = {{"k", "1"}, {"n", "2"}}, b[] = {{"x", "?"}, {"y", "?"}}, c[] = {{"z", "3"}};
+  ProfileWriteSection(&file.text, "A", a, 2);
+  ProfileWriteSection(&file.text, "B", b, 2);
+  ProfileWriteSection(&file.text, "C", c, 1);
+  EXPECT_EQ(Le(u"[A]\r\nk=1\r\nk=\u672c\r\nn=2\r\n\r\n[B]\r\nx=\u4e2d\r\ny=?\r\n[C]\r\nz=3\r\n"), ProfileEncode(&file));
+}
+
+TEST(ProfileFile, AFileTooLargeOrWithoutMemoryForItCannotBeReadAndNothingTooLargeIsWritten) {
+  Folder f = MakeFolder();
+  std::string path = f.path + "/tunedeck.ini";
+  ProfileFile file = {};
+  PutBytes(path, "");
+  ASSERT_EQ(0, truncate(path.c_str(), static_cast<off_t>(kProfileFileLimit)));
+  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &file));
+  EXPECT_EQ(kProfileFileLimit, file.text.size());
+  ASSERT_EQ(0, truncate(path.c_str(), static_cast<off_t>(kProfileFileLimit + 1)));
+  EXPECT_EQ(0, ProfileReadFile(path.c_str(), &file));
+  EXPECT_EQ("", file.text);
+  file.text.assign(kProfileFileLimit + 1, 'x');
+  EXPECT_EQ(0, ProfileWriteFile((f.path + "/new.ini").c_str(), &file));
+  EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
+
+  // Short UTF-16 lines: without room for the file's bytes, or for its text,
+  // the read fails (the shipped programs would end).
+  std::u16string lines;
+  for (int i = 0; i < 10000; ++i) lines += u"k=\u00e9\r\n";
+  const std::string bytes = Le(lines);
+  PutBytes(path, bytes);
+  profileMemoryRoom = bytes.size();
+  EXPECT_EQ(0, ProfileReadFile(path.c_str(), &file));
+  profileMemoryRoom = lines.size();
+  EXPECT_EQ(0, ProfileDecode(bytes, &file));
+  EXPECT_EQ("", file.text);
+  profileMemoryRoom = lines.size() + 1;
+  EXPECT_EQ(1, ProfileDecode(bytes, &file));
+  EXPECT_EQ(lines.size(), file.text.size());
+  profileMemoryRoom = SIZE_MAX;
+  EXPECT_EQ(1, ProfileReadFile(path.c_str(), &file));
   RemoveFolder(f);
 }
 

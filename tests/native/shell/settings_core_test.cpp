@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace {
 
-const SettingsNames kNames = {"Window", "WindowXPosn", "WindowYPosn", "Template", "StayOnTop"};
+const SettingsNames kNames = {"Window",  "WindowXPosn", "WindowYPosn", "Template",     "StayOnTop",
+                               "Options", "TimeDisplay", "IntroPlay",   "IntroSeconds", "Drive"};
 
 PlayerSettings Read(const std::string& text) {
-  PlayerSettings settings = {1, 0, 0, 0, 0};
+  PlayerSettings settings = {1, 0, 0, 0, 0, 7, 7, 7, "Z:"};
   ReadSettings(text, &kNames, &settings);
   return settings;
 }
@@ -42,12 +45,61 @@ TEST(Settings, DefaultsWithoutAFileAndTheTemplateRule) {
   EXPECT_EQ(1, Read("[Window]\r\nWindowXPosn=00000000000000000012\r\n").xPosn);
 }
 
+TEST(Settings, OptionsOutOfTheirRangeReadAsTheirDefaults) {
+  PlayerSettings settings = Read("[Window]\r\nStayOnTop=1\r\n");
+  EXPECT_EQ(0, settings.timeDisplay);
+  EXPECT_EQ(0, settings.introPlay);
+  EXPECT_EQ(10, settings.introSeconds);
+  EXPECT_STREQ("", settings.drive);
+
+  settings = Read("[options]\r\ntimedisplay=2\r\nIntroPlay=1\r\nIntroSeconds=30\r\nDrive=e:\r\n");
+  EXPECT_EQ(2, settings.timeDisplay);
+  EXPECT_EQ(1, settings.introPlay);
+  EXPECT_EQ(30, settings.introSeconds);
+  EXPECT_STREQ("E:", settings.drive);
+  EXPECT_EQ(5, Read("[Options]\r\nIntroSeconds=5\r\n").introSeconds);
+
+  settings = Read("[Options]\r\nTimeDisplay=3\r\nIntroPlay=-1\r\nIntroSeconds=4\r\nDrive=E\r\n");
+  EXPECT_EQ(0, settings.timeDisplay);
+  EXPECT_EQ(0, settings.introPlay);
+  EXPECT_EQ(10, settings.introSeconds);
+  EXPECT_STREQ("", settings.drive);
+  for (const char* bad : {"IntroSeconds=31", "IntroSeconds=ten", "IntroSeconds=", "IntroSeconds=99999999999999999"})
+    EXPECT_EQ(10, Read(std::string("[Options]\r\n") + bad + "\r\n").introSeconds) << bad;
+  for (const char* bad : {"Drive=EE:", "Drive=E:\\", "Drive=1:", "Drive=:"})
+    EXPECT_STREQ("", Read(std::string("[Options]\r\n") + bad + "\r\n").drive) << bad;
+}
+
 TEST(Settings, ASaveWritesTheFourKeysInOrder) {
-  PlayerSettings settings = {1, 122, -8, 300, 1};
+  PlayerSettings settings = {1, 122, -8, 300, 1, 0, 0, 10, ""};
   std::string text;
   EXPECT_EQ(1, WriteSettings(&text, &kNames, &settings));
   EXPECT_EQ("[Window]\r\nWindowXPosn=-8\r\nWindowYPosn=300\r\nTemplate=122\r\nStayOnTop=1\r\n", text);
   EXPECT_EQ(0, WriteSettings(&text, &kNames, &settings));  // nothing changed
+}
+
+TEST(Settings, TheOptionsAreWrittenOnceOneOfThemIsNotItsDefault) {
+  const std::string window = "[Window]\r\nWindowXPosn=0\r\nWindowYPosn=0\r\nTemplate=101\r\nStayOnTop=0\r\n";
+  PlayerSettings settings = {0, 101, 0, 0, 0, 0, 0, 10, ""};
+  std::string text;
+  WriteSettings(&text, &kNames, &settings);
+  EXPECT_EQ(window, text);
+
+  settings.timeDisplay = 1;
+  EXPECT_EQ(1, WriteSettings(&text, &kNames, &settings));
+  const std::string options = "[Options]\r\nTimeDisplay=1\r\nIntroPlay=0\r\nIntroSeconds=10\r\nDrive=\r\n";
+  EXPECT_EQ(window + options, text);
+  // Back at the defaults, the section stays and says so.
+  settings.timeDisplay = 0;
+  EXPECT_EQ(1, WriteSettings(&text, &kNames, &settings));
+  EXPECT_EQ(window + "[Options]\r\nTimeDisplay=0\r\nIntroPlay=0\r\nIntroSeconds=10\r\nDrive=\r\n", text);
+
+  PlayerSettings all = {0, 101, 0, 0, 0, 2, 1, 25, "E:"};
+  text.clear();
+  WriteSettings(&text, &kNames, &all);
+  EXPECT_EQ(window + "[Options]\r\nTimeDisplay=2\r\nIntroPlay=1\r\nIntroSeconds=25\r\nDrive=E:\r\n", text);
+  PlayerSettings back = Read(text);
+  EXPECT_EQ(0, memcmp(&all.timeDisplay, &back.timeDisplay, sizeof all - offsetof(PlayerSettings, timeDisplay)));
 }
 
 }  // namespace

@@ -193,14 +193,16 @@ TEST_F(LedFontTest, FillsTheTrackAndTimeDisplaysOfBothViews) {
 
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font_);
-  SIZE two = {}, clock = {};
+  SIZE two = {}, clock = {}, left = {};
   GetTextExtentPoint32A(dc, "07", 2, &two);
   GetTextExtentPoint32A(dc, "00:03:05.4", 10, &clock);
+  GetTextExtentPoint32A(dc, "-00:03:05.4", 11, &left);
   SelectObject(dc, old);
   DeleteDC(dc);
 
   EXPECT_LE(two.cx, trackWidth);
   EXPECT_LE(clock.cx, timeWidth);
+  EXPECT_LE(left.cx, timeWidth) << "a time left";
   EXPECT_LE(clock.cy, areaHeight);
   // Filled: the time nearly spans its display, the characters nearly its
   // height.

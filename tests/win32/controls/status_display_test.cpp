@@ -4,11 +4,13 @@
 
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "player/controls/controls.h"
 #include "player/device/cd_device.h"
 #include "player/shell/player_state.h"
 #include "tests/win32/controls/controls_test_support.h"
+#include "tests/win32/support/drive_log.h"
 #include "tests/win32/support/win_test_support.h"
 #include "vdrive/vdrive_api.h"
 
@@ -231,6 +233,42 @@ TEST_F(StatusDisplay, PausedTheDigitAfterThePointIsZeroAndEveryTickRepaints) {
   // The track display is not concerned.
   EXPECT_EQ(1, Tick(track));
   EXPECT_EQ(0, Tick(track));
+}
+
+// The length questions the drive was asked since its log was cleared.
+int LengthQuestions() {
+  int count = 0;
+  for (const std::string& line : DriveLog())
+    count += line.compare(0, 14, "cmd=MCI_STATUS") == 0 && line.find(" item=1 ") != std::string::npos;
+  return count;
+}
+
+TEST_F(StatusDisplay, ShowsTheTimeIntoTheTrackOrWhatIsLeftOfTheTrackOrTheDisc) {
+  // Track 7 of twelve four-minute tracks, 3:05 and 42 frames in.
+  PlayTrack(7);
+  VDriveAdvance(185 * 1000 + 42 * 1000 / 75 + 1);
+  VDriveClearLog();
+  Tick(time);
+  ExpectText(time, "00:03:05.4");
+  EXPECT_EQ(0, LengthQuestions()) << "the time into the track needs no length";
+
+  SetStatusDisplayMode(time, kTrackRemaining);
+  ExpectText(time, "-00:00:54.3");  // 4:00:00 - 3:05:42
+  EXPECT_EQ(1, LengthQuestions());
+  SetStatusDisplayMode(time, kDiscRemaining);
+  ExpectText(time, "-00:20:54.3");  // 48:00:00 - 6 tracks - 3:05:42
+  EXPECT_EQ(1 + 1 + 6, LengthQuestions());
+
+  // Each length is asked once: ticks, and the next track, ask only what is new.
+  for (int i = 0; i < 5; ++i) {
+    VDriveAdvance(100);
+    EXPECT_EQ(1, Tick(time));
+  }
+  VDriveAdvance(60000);  // the play ends where track 8 starts
+  Tick(time);
+  EXPECT_EQ(8 + 1, LengthQuestions());
+  ExpectText(time, "-00:20:00.0");
+  EXPECT_TRUE(CaughtBoxes().empty());
 }
 
 TEST_F(StatusDisplay, WithoutDeviceDiscOrReadinessNothingChanges) {

@@ -191,6 +191,54 @@ TEST_F(CDDevice, StopRewindLandsOnFrameFiftyOfTheCurrentTrack) {
   EXPECT_EQ(static_cast<WPARAM>(MCI_NOTIFY_ABORTED), Notifications()[0].code);
 }
 
+TEST_F(CDDevice, AnIntroPlaysTheFirstSecondsAndPlayOnMovesTheEndToTheTrackEnd) {
+  Open();
+  CDSeekTrack(owner, 2, id);
+  VDriveClearLog();
+  EXPECT_EQ(0, CDPlayTrack(notify, id, 10));
+  EXPECT_EQ("cmd=MCI_PLAY flags=0xD from=2 to=" + std::to_string(Tmsf(2, 0, 10, 0)) + " err=0", DriveLog().back());
+  VDriveAdvance(4000);
+  VDriveClearLog();
+  EXPECT_EQ(0, CDPlayOn(notify, id));
+  std::vector<std::string> expected = {
+      "cmd=MCI_SET flags=0x400 format=10 err=0",
+      "cmd=MCI_STATUS flags=0x100 item=8 err=0 ret=2",
+      "cmd=MCI_STATUS flags=0x110 item=1 track=2 err=0 ret=" + std::to_string(4 | 20 << 8 | 25 << 16),
+      "cmd=NOTIFY code=2",  // the intro's end is replaced
+      "cmd=MCI_PLAY flags=0x9 to=" + std::to_string(Tmsf(2, 4, 20, 0)) + " err=0",
+  };
+  EXPECT_EQ(expected, DriveLog());
+  VDriveAdvance(260000 - 4000);
+  ASSERT_TRUE(PumpUntil([] { return Notifications().size() == 2; }));
+  EXPECT_EQ(static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL), Notifications()[1].code);
+  EXPECT_EQ(Tmsf(2, 4, 20, 0), Status(MCI_STATUS_POSITION));
+}
+
+TEST_F(CDDevice, LengthsOfATrackAndOfTheDiscAndAnOpenOfAnotherDrive) {
+  Open();
+  DWORD track = 0, disc = 0;
+  EXPECT_EQ(1, CDTrackLength(owner, id, 2, &track));
+  EXPECT_EQ(1, CDDiscLength(owner, id, &disc));
+  EXPECT_EQ(4u | 20 << 8 | 25 << 16, track);
+  EXPECT_EQ(19u | 57 << 8 | 10 << 16, disc);
+  EXPECT_EQ("cmd=MCI_STATUS flags=0x100 item=1 err=0 ret=" + std::to_string(disc), DriveLog().back());
+  VDriveFailNext(MCI_STATUS, MCI_STATUS_LENGTH, MCIERR_HARDWARE);
+  EXPECT_EQ(0, CDDiscLength(owner, id, &disc));
+  EXPECT_EQ(1u, CaughtBoxes().size());
+
+  // The drive goes to the driver as the element of the open.
+  VDriveSelect('E');
+  const unsigned starts[] = {Frames(0, 2, 0), Frames(1, 0, 0)};
+  ASSERT_TRUE(VDriveLoadDisc(2, starts, Frames(2, 0, 0), 0));
+  VDriveClearLog();
+  UINT other = CDOpen(owner, "E:");
+  ASSERT_NE(0u, other);
+  EXPECT_EQ("drive=E cmd=MCI_OPEN flags=0x2202 err=0", DriveLog().at(0));
+  EXPECT_EQ(2, CDTrackCount(other));
+  EXPECT_EQ(5, CDTrackCount(id));
+  CDClose(owner, other);
+}
+
 TEST_F(CDDevice, PauseAndResumeBothWays) {
   Open();
   PlayTrack(1);

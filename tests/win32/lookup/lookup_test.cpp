@@ -5,6 +5,7 @@
 // the server saw.
 #include <winsock.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "player/lookup/lookup.h"
@@ -86,6 +87,7 @@ class Lookup : public Player {
     Player::SetUp();
     StopBoxCatcher();  // it would press the dialog's buttons itself
     lookupTimeoutMs = 15000;
+    lookupStepLimitMs = 60000;
     WSADATA data;
     ASSERT_EQ(0, WSAStartup(MAKEWORD(1, 1), &data));
     logStart = ReadBytes(ServerFile("requests.log")).size();
@@ -116,6 +118,18 @@ class Lookup : public Player {
     Pump();
   }
 
+  // Looks the disc up and takes the match at index; returns the list shown.
+  std::vector<std::string> TakeMatch(int index) {
+    std::vector<std::string> matches;
+    RunLookup({WhenStatus(kChoose), Do([&] {
+                 HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
+                 matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
+                 SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+               }),
+               Press(IDOK)});
+    return matches;
+  }
+
   // The requests the server saw during this test.
   std::vector<std::string> Requests() {
     std::string log = ReadBytes(ServerFile("requests.log")).substr(logStart);
@@ -123,6 +137,12 @@ class Lookup : public Player {
     for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
       lines.push_back(log.substr(at, end - at));
     return lines;
+  }
+
+  // The server saw the connection of the test's one request closed.
+  bool TheOneRequestWasClosed() {
+    std::vector<std::string> requests = Requests();
+    return requests.size() == 2 && requests[1] == "closed " + requests[0];
   }
 
   std::vector<std::string> OrderTexts() { return ListItems(Item(IDC_ORDER_LIST), CB_GETCOUNT, CB_GETLBTEXT); }
@@ -217,13 +237,7 @@ TEST_F(Lookup, OkAppliesTheSingleMatchSavesItAndLeavesPlaybackAlone) {
 TEST_F(Lookup, OfSeveralMatchesTheOnePickedIsApplied) {
   UseServer("several");
   Start();
-  std::vector<std::string> matches;
-  RunLookup({WhenStatus(kChoose), Do([&] {
-               HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
-               matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
-               SendMessageA(list, LB_SETCURSEL, 1, 0);
-             }),
-             Press(IDOK)});
+  std::vector<std::string> matches = TakeMatch(1);
   EXPECT_EQ((std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (rock)",
                                       "Corvane Trio / Early Morning Sessions (jazz)",
                                       "Various Artists / Harbour Lights (misc)"}),
@@ -256,7 +270,7 @@ TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
       {"nomatch", ServerPort(), 15000, "WSOCK32.DLL", "No titles were found for this disc."},
       {"error", ServerPort(), 15000, "WSOCK32.DLL", "The server answered: 403 Database entry is corrupt."},
       {"single", ntohs(address.sin_port), 15000, "WSOCK32.DLL", "Cannot connect to 127.0.0.1."},
-      {"silent", ServerPort(), 300, "WSOCK32.DLL", "No answer from 127.0.0.1 within 15 seconds."},
+      {"silent", ServerPort(), 300, "WSOCK32.DLL", "No answer from 127.0.0.1 within 0.3 seconds."},
       // A Windows 95 without networking has no WinSock at all.
       {"single", ServerPort(), 15000, "nonet32.dll", "Networking (TCP/IP) is not installed on this computer."},
   };
@@ -283,10 +297,7 @@ TEST_F(Lookup, CancelDropsTheConnectionAtOnce) {
   Start();
   RunLookup({WhenStatus("Searching..."), Press(IDCANCEL)});
   // The server sees the connection closed: the look-up is not left running.
-  ASSERT_TRUE(PumpUntil([this] {
-    std::vector<std::string> requests = Requests();
-    return requests.size() == 2 && requests[1] == "closed " + requests[0];
-  }));
+  ASSERT_TRUE(PumpUntil([this] { return TheOneRequestWasClosed(); }));
   EXPECT_EQ("Untitled", Text(mainWindow));
 }
 
@@ -303,6 +314,160 @@ TEST_F(Lookup, ADiscChangedWhileTheDialogIsOpenDoesNotTakeTheTitles) {
   EXPECT_EQ(1u, Requests().size());  // the entry was never read
   EndPlayer();
   EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Corvane"));
+}
+
+}  // namespace
+
+namespace {
+
+// What a server that drops the line mid-answer sends: a complete search
+// answer, then a read answer without its last lines and without a
+// Content-Length, the connection closed.
+TEST_F(Lookup, ACutEntryIsToldAndNothingIsApplied) {
+  UseServer("cut");
+  Start();
+  bool okEnabled = true;
+  RunLookup({WhenStatus(kChoose), Press(IDOK),
+             WhenStatus("The answer from 127.0.0.1 was incomplete; nothing was changed."),
+             Do([&] { okEnabled = IsWindowEnabled(GetDlgItem(Dialog(), IDOK)) != 0; }), Press(IDCANCEL)});
+  EXPECT_FALSE(okEnabled);
+  EXPECT_EQ("Untitled", Text(mainWindow));
+  EXPECT_EQ("Track 1 (3:08)", OrderTexts()[0]);
+  EXPECT_EQ(2u, Requests().size());
+  EndPlayer();
+  EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Corvane"));
+}
+
+// An older entry of the database in ISO-8859-1, listed beside a UTF-8 one.
+TEST_F(Lookup, AnIso88591EntryArrivesWithAllItsLetters) {
+  UseServer("latin");
+  Start();
+  std::vector<std::string> matches = TakeMatch(1);
+  EXPECT_EQ((std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (rock)",
+                                      "Corvane Kuoro / Joutsenen Siivill\xE4 (folk)"}),
+            matches);
+  EXPECT_EQ("Corvane Kuoro", Text(mainWindow));
+  EXPECT_EQ("Joutsenen Siivill\xE4", Text(Item(IDC_DISC_TITLE)));
+  const std::vector<std::string> order = {"Joutsenen Siivill\xE4 (3:08)", "Kes\xE4y\xF6 (4:20)", "M\xF6kki (3:31)",
+                                          "Track 4 (0:30)", "\xC5lands hav (1:00)"};
+  EXPECT_EQ(order, OrderTexts());
+  EndPlayer();
+  EXPECT_NE(std::string::npos,
+            ReadBytes(WindowsFile("tunedeck.ini")).find("Track1=Joutsenen Siivill\xE4\r\nTrack2=Kes\xE4y\xF6\r\n"));
+}
+
+// A server that sends a byte now and then, never finishing, is given up at
+// the step's limit however often the quiet time starts again.
+TEST_F(Lookup, ATrickleOfAnAnswerEndsAtTheStepsLimit) {
+  UseServer("trickle");
+  lookupStepLimitMs = 1000;
+  Start();
+  RunLookup({WhenStatus("127.0.0.1 did not finish its answer within 1 second."), Press(IDCANCEL)});
+  ASSERT_TRUE(PumpUntil([this] { return TheOneRequestWasClosed(); }));
+  EXPECT_EQ("Untitled", Text(mainWindow));
+}
+
+// A server that keeps the connection open after answers of a given length:
+// each is taken as soon as it is in, and the look-up closes the connection.
+TEST_F(Lookup, AnAnswerOfGivenLengthIsTakenWhileTheConnectionStaysOpen) {
+  UseServer("open");
+  Start();
+  RunLookup({WhenStatus(kChoose), Press(IDOK)});
+  EXPECT_EQ("The Corvane Quartet", Text(mainWindow));
+  EXPECT_EQ("Blue Harbour (3:08)", OrderTexts()[0]);
+  ASSERT_TRUE(PumpUntil([this] { return Requests().size() == 4; }));
+  std::vector<std::string> requests = Requests();
+  std::sort(requests.begin(), requests.end());  // a close may be logged after the next request
+  EXPECT_EQ(0u, requests[0].find("/open/~cddb/cddb.cgi?cmd=cddb+query+"));
+  EXPECT_EQ(0u, requests[1].find("/open/~cddb/cddb.cgi?cmd=cddb+read+rock+3402ee05&"));
+  EXPECT_EQ("closed " + requests[0], requests[2]);
+  EXPECT_EQ("closed " + requests[1], requests[3]);
+}
+
+// A stand-in for the platform's conversion that holds each call to the
+// documented rules, which Wine does not enforce, and converts as the
+// platform does when they are kept.
+std::vector<std::string> brokenRules;
+bool conversionFails;
+
+int WINAPI StrictWideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int units, LPSTR out, int size,
+                                     LPCSTR defaultChar, LPBOOL usedDefaultChar) {
+  bool noOptions = codePage == CP_UTF8 || codePage == CP_UTF7 || codePage == 42 ||
+                   (codePage >= 50220 && codePage <= 50229) || codePage == 52936 || codePage == 54936 ||
+                   (codePage >= 57002 && codePage <= 57011);
+  if (conversionFails) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const DWORD kErrInvalidChars = 0x80;  // WC_ERR_INVALID_CHARS, which UTF-8 allows
+  if (noOptions && flags != 0 && !(codePage == CP_UTF8 && flags == kErrInvalidChars)) {
+    brokenRules.push_back("flags for " + std::to_string(codePage));
+    SetLastError(ERROR_INVALID_FLAGS);
+    return 0;
+  }
+  if (noOptions && (defaultChar || usedDefaultChar)) {
+    brokenRules.push_back("default character for " + std::to_string(codePage));
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  return WideCharToMultiByte(codePage, flags, wide, units, out, size, defaultChar, usedDefaultChar);
+}
+
+std::string Ansi(UINT codePage, const std::string& utf8) {
+  char out[kTitleSize];
+  memset(out, 'x', sizeof out);
+  out[kTitleSize - 1] = '\0';
+  EXPECT_EQ(1, AnsiFromUtf8(codePage, utf8.c_str(), out, sizeof out)) << codePage;
+  return out;
+}
+
+std::string Repeat(const std::string& text, int count) {
+  std::string repeated;
+  for (int i = 0; i < count; ++i) repeated += text;
+  return repeated;
+}
+
+// Every code page converts, each by its own rules, cut at a character's
+// boundary within the 79 bytes of a title; a conversion that fails leaves
+// the stored titles as they were.
+TEST(LookupText, EveryCodePageConvertsByItsRulesAndAFailureKeepsTheTitles) {
+  testSeamWideCharToMultiByte = StrictWideCharToMultiByte;
+  brokenRules.clear();
+  conversionFails = false;
+  const std::string kyoto = "\xE4\xBA\xAC";  // a three-byte character in UTF-8, two in Shift-JIS
+  const std::string note = "\xF0\x9F\x8E\xB5";  // beyond the BMP: a surrogate pair
+  EXPECT_EQ("Joutsenen Siivill\xE4 ?", Ansi(1252, "Joutsenen Siivill\xC3\xA4 \xC4\x80"));
+  EXPECT_EQ("Joutsenen Siivill\xC3\xA4", Ansi(CP_UTF8, "Joutsenen Siivill\xC3\xA4"));
+  EXPECT_EQ("Siivill+AOQ-", Ansi(CP_UTF7, "Siivill\xC3\xA4"));
+  EXPECT_EQ("a" + Repeat(kyoto, 26), Ansi(CP_UTF8, "a" + Repeat(kyoto, 40)));  // 79 bytes
+  EXPECT_EQ("ab" + Repeat(kyoto, 25), Ansi(CP_UTF8, "ab" + Repeat(kyoto, 40)));  // 77 of 79
+  EXPECT_EQ(Repeat(note, 19), Ansi(CP_UTF8, Repeat(note, 30)));  // 76 of 79
+  EXPECT_EQ("ab" + Repeat("\x8B\x9E", 38), Ansi(932, "ab" + Repeat(kyoto, 40)));  // 78 of 79
+  EXPECT_EQ(std::string(79, 'z'), Ansi(932, std::string(100, 'z')));
+  EXPECT_EQ((std::vector<std::string>{}), brokenRules);
+
+  DiscInfo info = {};
+  TrackEntry tracks[2] = {{1, "First"}, {2, "Second"}};
+  snprintf(info.artist, sizeof info.artist, "Old Artist");
+  snprintf(info.title, sizeof info.title, "Old Title");
+  info.trackCount = 2;
+  info.tracks = tracks;
+  static LookupEntry entry;
+  snprintf(entry.artist, sizeof entry.artist, "New Artist");
+  snprintf(entry.title, sizeof entry.title, "New Title");
+  snprintf(entry.tracks[0], sizeof entry.tracks[0], "New First");
+  entry.trackCount = 2;
+  conversionFails = true;
+  ApplyLookupEntry(&entry, &info);
+  EXPECT_STREQ("Old Artist", info.artist);
+  EXPECT_STREQ("Old Title", info.title);
+  EXPECT_STREQ("First", tracks[0].title);
+  conversionFails = false;
+  ApplyLookupEntry(&entry, &info);
+  EXPECT_STREQ("New Artist", info.artist);
+  EXPECT_STREQ("New First", tracks[0].title);
+  EXPECT_STREQ("Second", tracks[1].title);  // the entry has no title for it
+  testSeamWideCharToMultiByte = nullptr;
 }
 
 }  // namespace

@@ -41,10 +41,34 @@ inline std::string Text(HWND window) {
   return text;
 }
 
+// The plays the drive was sent, as logged.
+inline std::vector<std::string> Plays() {
+  std::vector<std::string> plays;
+  for (const std::string& line : DriveLog())
+    if (line.compare(0, 12, "cmd=MCI_PLAY") == 0) plays.push_back(line);
+  return plays;
+}
+
+// The log line of a play of a track from its start to minutes:seconds.
+inline std::string PlayOf(DWORD track, DWORD minutes, DWORD seconds) {
+  return "cmd=MCI_PLAY flags=0xD from=" + std::to_string(track) + " to=" +
+         std::to_string(Tmsf(track, minutes, seconds, 0)) + " err=0";
+}
+
+// How a run of track ends came out under a repeat mode: the plays sent,
+// where the selection rests and whether the disc plays on.
+struct RepeatOutcome {
+  int repeat;
+  std::vector<std::string> plays;
+  int selection;
+  bool playing;
+};
+
 class Player : public testing::Test {
  protected:
   void SetUp() override {
     SetEnvironmentVariableA("VDRIVE_FILE", "C:\\no-such-folder\\vdrive.ini");
+    SetEnvironmentVariableA("VDRIVE_FILE_E", "C:\\no-such-folder\\vdrive-e.ini");
     DeleteFileA(WindowsFile("tunedeck.ini").c_str());
     DeleteFileA(WindowsFile("kovel.ini").c_str());
     discInfo = DiscInfo{};
@@ -93,6 +117,23 @@ class Player : public testing::Test {
     ASSERT_TRUE(PumpUntil([] { return IsWindowVisible(mainWindow) != 0; }));
     Pump();
     VDriveClearLog();
+  }
+
+  // Ends the player of one case of a test; the next starts afresh, without
+  // catalogue or settings.
+  void EndCase() {
+    DestroyWindow(mainWindow);
+    ASSERT_TRUE(PumpUntil([this] { return ended; }));
+    FreshProcess();
+    DeleteFileA(WindowsFile("tunedeck.ini").c_str());
+    DeleteFileA(WindowsFile("kovel.ini").c_str());
+  }
+
+  void ExpectOutcome(const RepeatOutcome& outcome) {
+    EXPECT_EQ(outcome.plays, Plays());
+    EXPECT_EQ(outcome.selection, Selection());
+    EXPECT_EQ(outcome.playing, Playing());
+    EXPECT_EQ(!outcome.playing, Enabled(IDC_PLAY));
   }
 
   // Runs the player's own loop over what is queued: a quit either re-creates

@@ -97,10 +97,7 @@ TEST_F(Player, TheEndOfTheLastEntryFollowsTheRepeatMode) {
     EXPECT_EQ(c.track, Status(MCI_STATUS_CURRENT_TRACK));
     EXPECT_EQ(!c.playing, Enabled(IDC_PLAY));
     EXPECT_EQ(c.playing, Enabled(IDC_PAUSE));
-    DestroyWindow(mainWindow);
-    ASSERT_TRUE(PumpUntil([this] { return ended; }));
-    FreshProcess();
-    DeleteFileA(WindowsFile("tunedeck.ini").c_str());
+    EndCase();
   }
 }
 
@@ -379,30 +376,13 @@ TEST_F(Player, SavedPositionsAreKeptUnlessTheWindowWouldBeOffEveryMonitor) {
   EXPECT_EQ(work.top, rect.top);
 }
 
-// The plays the drive was sent, as "track from-to" (TMSF, no frames).
-std::vector<std::string> Plays() {
-  std::vector<std::string> plays;
-  for (const std::string& line : DriveLog())
-    if (line.compare(0, 12, "cmd=MCI_PLAY") == 0) plays.push_back(line);
-  return plays;
-}
-
-std::string PlayOf(DWORD track, DWORD minutes, DWORD seconds) {
-  return "cmd=MCI_PLAY flags=0xD from=" + std::to_string(track) + " to=" +
-         std::to_string(Tmsf(track, minutes, seconds, 0)) + " err=0";
-}
-
 TEST_F(Player, ThreeTrackEndsInARowFollowTheRepeatMode) {
   // From track 3 (3:31), then track 4 (0:30) and track 5 (1:00).
   const std::string three = PlayOf(3, 3, 31), four = PlayOf(4, 0, 30), five = PlayOf(5, 1, 0),
                     one = PlayOf(1, 3, 8);
-  struct Case {
-    int repeat;
-    std::vector<std::string> plays;
-    int selection;
-    bool playing;
-  } cases[] = {{0, {four, five}, 0, false}, {1, {three, three, three}, 2, true}, {2, {four, five, one}, 0, true}};
-  for (const Case& c : cases) {
+  const RepeatOutcome cases[] = {
+      {0, {four, five}, 0, false}, {1, {three, three, three}, 2, true}, {2, {four, five, one}, 0, true}};
+  for (const RepeatOutcome& c : cases) {
     SCOPED_TRACE(c.repeat);
     Start();
     ChooseRepeat(c.repeat);
@@ -412,14 +392,8 @@ TEST_F(Player, ThreeTrackEndsInARowFollowTheRepeatMode) {
     VDriveClearLog();
     unsigned ends[3][3] = {{211000, 30000, 60000}, {211000, 211000, 211000}, {211000, 30000, 60000}};
     for (unsigned ms : ends[c.repeat]) RunToEndOfTrack(ms);
-    EXPECT_EQ(c.plays, Plays());
-    EXPECT_EQ(c.selection, Selection());
-    EXPECT_EQ(c.playing, Playing());
-    EXPECT_EQ(!c.playing, Enabled(IDC_PLAY));
-    DestroyWindow(mainWindow);
-    ASSERT_TRUE(PumpUntil([this] { return ended; }));
-    FreshProcess();
-    DeleteFileA(WindowsFile("tunedeck.ini").c_str());
+    ExpectOutcome(c);
+    EndCase();
   }
 }
 

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -312,28 +313,113 @@ BOOL WINAPI Win9xMoveFileEx(LPCSTR, LPCSTR, DWORD) {
   return FALSE;
 }
 
+// Makes the engine's calls as Windows 95 makes them; returns the calls to
+// put back.
+ProfileSystemCalls UseWindows95Calls(decltype(&Win9xMoveFileEx) moveFileEx = Win9xMoveFileEx) {
+  ProfileSystemCalls saved = profileSystemCalls;
+  profileSystemCalls = ProfileSystemCalls{Win9xCreateFile, ReadFile, moveFileEx, 1};
+  return saved;
+}
+
 TEST(ProfileFileWin32, OnWindows95TheFileIsReadAndReplacedWithoutTheNewerCalls) {
   for (auto moveFileEx : {&Win9xMoveFileEx, static_cast<decltype(&Win9xMoveFileEx)>(nullptr)}) {
     SCOPED_TRACE(moveFileEx ? "MoveFileExA not implemented" : "MoveFileExA missing");
-    ProfileSystemCalls saved = profileSystemCalls;
-    profileSystemCalls = ProfileSystemCalls{Win9xCreateFile, ReadFile, moveFileEx, 1};
-    std::string path = NewPath("win95");
+    ProfileSystemCalls saved = UseWindows95Calls(moveFileEx);
+    std::string path = NewPath("win95"), kept = path + ".replacing";
     ASSERT_EQ(1, WriteText(path, "[S]\r\nk=1\r\n"));
     ASSERT_EQ(1, WriteText(path, "[S]\r\nk=2\r\n[T]\r\n"));
     EXPECT_EQ("[S]\r\nk=2\r\n[T]\r\n", ReadAll(path));
     EXPECT_EQ(2u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
-    // Cut short between its two moves: the file is back at the next read,
-    // for the platform's reader too.
-    ASSERT_TRUE(MoveFileA(path.c_str(), (path + ".replacing").c_str()));
+    EXPECT_EQ("[S]\r\nk=1\r\n", ReadBytes(kept));
+    // Cut short between its two moves: the copy is read where it is.
+    ASSERT_TRUE(DeleteFileA(kept.c_str()));
+    ASSERT_TRUE(MoveFileA(path.c_str(), kept.c_str()));
     EXPECT_EQ("[S]\r\nk=2\r\n[T]\r\n", ReadAll(path));
-    EXPECT_EQ(2u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+    ASSERT_EQ(1, WriteText(path, "[S]\r\nk=3\r\n"));
+    EXPECT_EQ(3u, GetPrivateProfileIntA("S", "k", 0, path.c_str()));
+    EXPECT_EQ("[S]\r\nk=2\r\n[T]\r\n", ReadBytes(kept));
     profileSystemCalls = saved;
-    EXPECT_TRUE(Files("*.replacing").empty());
     EXPECT_TRUE(Files("*.tmp").empty());
   }
 }
 
-TEST(ProfileFileWin32, ASaveRemovesTheTemporaryFilesOfWritersThatHaveEnded) {
+// A writer on Windows 95 at work while a reader looks for the file: at the
+// reader's first miss of the file, missed is called once.
+std::string g_watched;
+void (*g_missed)() = nullptr;
+
+HANDLE WINAPI WatchedCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                                DWORD flags, HANDLE model) {
+  HANDLE file = Win9xCreateFile(name, access, share, security, how, flags, model);
+  DWORD error = GetLastError();
+  if (file == INVALID_HANDLE_VALUE && error == ERROR_FILE_NOT_FOUND && g_watched == name && g_missed) {
+    void (*missed)() = g_missed;
+    g_missed = nullptr;
+    missed();
+    SetLastError(error);
+  }
+  return file;
+}
+
+TEST(ProfileFileWin32, AReadDuringAWindows95ReplacementSeesAWholeFileAndMovesNothing) {
+  ProfileSystemCalls saved = UseWindows95Calls();
+  profileSystemCalls.createFile = WatchedCreateFile;
+  g_watched = NewPath("race");
+  static std::string kept, temp;
+  kept = g_watched + ".replacing", temp = g_watched + ".writer.tmp";
+  ASSERT_EQ(1, WriteText(g_watched, "[A]\r\nk=1\r\n[B]\r\n"));
+  // A writer between its two moves: the file is its copy, the new text waits.
+  auto betweenMoves = [](const char* text) {
+    WriteBytes(temp, text);
+    DeleteFileA(kept.c_str());
+    return MoveFileA(g_watched.c_str(), kept.c_str()) != 0;
+  };
+  ASSERT_TRUE(betweenMoves("[A]\r\nk=2\r\n[B]\r\n"));
+  // It finishes while the reader looks, and the next save has removed the
+  // copy before the reader looks there.
+  g_missed = [] {
+    MoveFileA(temp.c_str(), g_watched.c_str());
+    DeleteFileA(kept.c_str());
+  };
+  EXPECT_EQ("[A]\r\nk=2\r\n[B]\r\n", ReadAll(g_watched));
+  EXPECT_EQ(nullptr, g_missed);
+
+  // The reader reads the copy without putting it back under the writer,
+  // whose move then succeeds.
+  ASSERT_TRUE(betweenMoves("[A]\r\nk=3\r\n[B]\r\n"));
+  EXPECT_EQ("[A]\r\nk=2\r\n[B]\r\n", ReadAll(g_watched));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(g_watched.c_str()));
+  EXPECT_TRUE(MoveFileA(temp.c_str(), g_watched.c_str()));
+  EXPECT_EQ("[A]\r\nk=3\r\n[B]\r\n", ReadAll(g_watched));
+  profileSystemCalls = saved;
+}
+
+TEST(ProfileFileWin32, AReadOnlyFileIsNotReplacedEitherWayAndSavesWorkAgainOnceItIsWritable) {
+  for (bool windows95 : {false, true}) {
+    SCOPED_TRACE(windows95 ? "as Windows 95 must" : "in one step");
+    ProfileSystemCalls saved = windows95 ? UseWindows95Calls() : profileSystemCalls;
+    std::string path = NewPath("read-only"), kept = path + ".replacing";
+    ASSERT_EQ(1, WriteText(path, "[S]\r\nk=1\r\n"));
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(0, WriteText(path, "[S]\r\nk=2\r\n"));
+    EXPECT_EQ("[S]\r\nk=1\r\n", ReadAll(path));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(kept.c_str()));
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    // A read-only copy, as a restore from a CD leaves it, goes all the same.
+    WriteBytes(kept, "[S]\r\nk=0\r\n");
+    ASSERT_TRUE(SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(1, WriteText(path, "[S]\r\nk=3\r\n"));
+    EXPECT_EQ(1, WriteText(path, "[S]\r\nk=4\r\n"));
+    EXPECT_EQ("[S]\r\nk=4\r\n", ReadAll(path));
+    EXPECT_EQ(windows95 ? "[S]\r\nk=3\r\n" : "(none)", ReadBytes(kept));
+    profileSystemCalls = saved;
+    SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(Files("*.tmp").empty());
+  }
+}
+
+TEST(ProfileFileWin32, ASaveRemovesOnlyTheTemporaryFilesOfThisMachinesWritersThatHaveEnded) {
   std::string path = NewPath("leftovers");
   auto startSuspended = [](PROCESS_INFORMATION* process) {
     STARTUPINFOA startup = {};
@@ -349,17 +435,25 @@ TEST(ProfileFileWin32, ASaveRemovesTheTemporaryFilesOfWritersThatHaveEnded) {
   CloseHandle(ended.hThread);
   CloseHandle(ended.hProcess);
   ASSERT_TRUE(startSuspended(&running));
-  std::string base = path.substr(g_folder.size() + 1);
-  std::string gone = base + "." + std::to_string(ended.dwProcessId) + "-0.tmp";
-  std::string alive = base + "." + std::to_string(running.dwProcessId) + "-1.tmp";
-  WriteBytes(g_folder + "\\" + gone, "half");
-  WriteBytes(g_folder + "\\" + alive, "half");
+  char machine[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = sizeof machine;
+  ASSERT_TRUE(GetComputerNameA(machine, &length));
+  std::string base = path.substr(g_folder.size() + 1), gone = std::to_string(ended.dwProcessId);
+  std::string alive = base + "." + machine + "-" + std::to_string(running.dwProcessId) + "-1.tmp";
+  // Another machine's writer, whose process id means nothing here, and a
+  // user's file named alike are left alone.
+  std::vector<std::string> kept = {alive, base + ".OTHER-" + gone + "-0.tmp", base + "." + gone + "-0.tmp"};
+  WriteBytes(g_folder + "\\" + base + "." + machine + "-" + gone + "-0.tmp", "half");
+  for (const std::string& name : kept) WriteBytes(g_folder + "\\" + name, "half");
   ASSERT_EQ(1, WriteText(path, "[S]\r\n"));
-  EXPECT_EQ(std::vector<std::string>{alive}, Files((base + ".*.tmp").c_str()));
+  std::vector<std::string> left = Files((base + ".*.tmp").c_str());
+  std::sort(left.begin(), left.end());
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(kept, left);
   TerminateProcess(running.hProcess, 0);
   CloseHandle(running.hThread);
   CloseHandle(running.hProcess);
-  DeleteFileA((g_folder + "\\" + alive).c_str());
+  for (const std::string& name : kept) DeleteFileA((g_folder + "\\" + name).c_str());
 }
 
 std::string Utf16(bool littleEndian, const std::wstring& text) {

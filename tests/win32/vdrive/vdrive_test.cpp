@@ -514,6 +514,50 @@ TEST_F(VDriveTest, TheLogRecordsCommandsAndNotifications) {
   EXPECT_EQ(ReadLog(), "");
 }
 
+// An open may name a drive letter: each letter is a drive of its own, with
+// its own drive file, open at the same time as the others; the first CD
+// drive's letter names the drive an open without a letter gets.
+TEST_F(VDriveTest, EachDriveLetterIsADriveOfItsOwn) {
+  ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), GetDriveTypeA("D:\\")) << "the test machine's first CD drive";
+  LoadExampleDisc();
+  const std::string eFile = TempPath("kovel-vdrive-e.ini");
+  WriteBytes(eFile, "[Drive]\r\nDisc=three\r\n[Disc.three]\r\nTracks=3\r\nTrack1=0:02:00\r\n"
+                    "Track2=1:00:00\r\nTrack3=2:00:00\r\nLeadOut=3:00:00\r\n");
+  SetEnvironmentVariableA("VDRIVE_FILE_E", eFile.c_str());
+  for (const char* open : {"open cdaudio alias first", "open d: type cdaudio alias d", "open E: type cdaudio alias e"})
+    ASSERT_EQ(std::string::npos, Mci(open).find("error")) << open;
+  EXPECT_EQ(Mci("status first number of tracks"), "5");
+  EXPECT_EQ(Mci("status d number of tracks"), "5");
+  EXPECT_EQ(Mci("status e number of tracks"), "3");
+  EXPECT_EQ(Mci("open 1: type cdaudio alias bad"), "error " + std::to_string(MCIERR_INVALID_FILE));
+
+  VDriveClearLog();
+  EXPECT_EQ(Mci("play e from 0:02:00 to 1:00:00 notify"), "");
+  EXPECT_EQ(Mci("status first mode"), "stopped");
+  VDriveAdvance(58000);
+  device = static_cast<MCIDEVICEID>(mciGetDeviceIDA("e"));
+  EXPECT_EQ(Codes(), "1");
+  device = 0;
+  EXPECT_EQ(Mci("set e door open"), "");
+  EXPECT_NE(std::string::npos, ReadBytes(eFile).find("Door=open"));
+  EXPECT_EQ(Mci("status first media present"), "true");
+  const std::string log = ReadLog();
+  EXPECT_EQ(0u, log.find("t=0 drive=E cmd=MCI_PLAY flags=0xD from=")) << log;
+  EXPECT_NE(std::string::npos, log.find("\nt=0 cmd=MCI_STATUS flags=0x100 item=4 err=0 ret=525\n")) << log;
+  EXPECT_NE(std::string::npos, log.find("\nt=58000 drive=E cmd=NOTIFY code=1\n")) << log;
+
+  // The control functions act on the drive selected by its letter.
+  VDriveSelect('d');
+  VDriveRemoveDisc();
+  EXPECT_EQ(Mci("status first media present"), "false");
+  VDriveSelect('E');
+  VDriveSetDoor(0);
+  EXPECT_EQ(Mci("status e media present"), "true");
+  for (const char* close : {"close first", "close d", "close e"}) EXPECT_EQ(Mci(close), "") << close;
+  SetEnvironmentVariableA("VDRIVE_FILE_E", nullptr);
+  DeleteFileA(eFile.c_str());
+}
+
 // Closing the last cdaudio device also ends the driver's session instance;
 // that must leave other drivers' devices alone (here waveaudio, device id 1).
 TEST_F(VDriveTest, ClosingTheDriveLeavesOtherDevicesAlone) {
