@@ -5,56 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/profile/profile.h"
 #include "player/lookup/json_reader.h"
 
 namespace {
 
-const char kSection[] = "Lookup";
-const char kDefaultServer[] = "musicbrainz.org";
-const char kUserAgent[] = "kovel32/1.0";
-const char* const kSourceNames[kSourceCount] = {"MusicBrainz", "gnudb"};
 const long kFramesPerSecond = 75;
 // A track whose length the service does not know counts as this far off.
 const long kUnknownLengthFrames = 10 * kFramesPerSecond;
 const long kFar = 0x7FFFFFFF;
 const size_t kKeySize = 32;
-
-bool IsPrintableName(const char* text) {
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
-    if (*p <= 0x20 || *p >= 0x7F) return false;
-  return true;
-}
-
-bool SameName(const char* a, size_t length, const char* b) {
-  if (strlen(b) != length) return false;
-  for (size_t i = 0; i < length; ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
-
-// The sources named in a list separated by commas.
-int ReadSources(const char* list, int* sources) {
-  int count = 0;
-  for (const char* at = list; *at;) {
-    const char* stop = at + strcspn(at, ",");
-    const char* begin = at;
-    const char* end = stop;
-    while (begin < end && *begin == ' ') ++begin;
-    while (end > begin && end[-1] == ' ') --end;
-    for (int source = 0; source < kSourceCount; ++source) {
-      bool listed = false;
-      for (int i = 0; i < count; ++i) listed = listed || sources[i] == source;
-      if (!listed && SameName(begin, static_cast<size_t>(end - begin), kSourceNames[source]))
-        sources[count++] = source;
-    }
-    at = *stop ? stop + 1 : stop;
-  }
-  return count;
-}
 
 // Appends text to a UTF-8 buffer, cut to whole characters within size - 1 bytes.
 void AppendUtf8(char* out, size_t size, const char* text) {
@@ -67,16 +26,6 @@ void AppendUtf8(char* out, size_t size, const char* text) {
   }
   memcpy(out + used, text, n);
   out[used + n] = '\0';
-}
-
-// Removes the outer blanks of a text.
-void Trim(char* text) {
-  size_t n = strlen(text);
-  while (n > 0 && text[n - 1] == ' ') --n;
-  size_t start = 0;
-  while (start < n && text[start] == ' ') ++start;
-  memmove(text, text + start, n - start);
-  text[n - start] = '\0';
 }
 
 // What a medium must be to be this disc.
@@ -114,7 +63,7 @@ void ReadArtistCredit(JsonReader* r, char* out, size_t size) {
     AppendUtf8(out, size, name);
     AppendUtf8(out, size, joinPhrase);
   }
-  Trim(out);
+  TrimText(out);
 }
 
 // How far a disc of a medium is from this one: 0 for this disc's id, else
@@ -236,7 +185,7 @@ bool ReadRelease(JsonReader* r, const char* body, const Disc* disc, MusicBrainzM
       JsonSkip(r);
     }
   }
-  Trim(match->title);
+  TrimText(match->title);
   return best < kFar;
 }
 
@@ -286,8 +235,8 @@ int ReadAnswerBody(const char* body, size_t size, const Disc* disc, MusicBrainzM
     return r.cut ? kLookupCut : kLookupUnreadable;
   }
   if (matches->count == 0 && hasStubTracks) {
-    Trim(stub.title);
-    Trim(stub.artist);
+    TrimText(stub.title);
+    TrimText(stub.artist);
     matches->items[matches->count++] = stub;
   }
   return matches->count ? kLookupOk : kLookupNoMatch;
@@ -327,22 +276,7 @@ int MusicBrainzDiscId(const LookupToc* toc, int firstTrack, char* out, size_t si
   return 1;
 }
 
-void ReadMusicBrainzSettings(const std::string& text, MusicBrainzSettings* settings) {
-  ProfileSection section = ProfileFindSection(text, kSection);
-  ProfileSectionGetString(&section, "MusicBrainzServer", kDefaultServer, settings->server, sizeof settings->server);
-  if (!settings->server[0] || !IsPrintableName(settings->server))
-    snprintf(settings->server, sizeof settings->server, "%s", kDefaultServer);
-  settings->port = ProfileSectionGetInt(&section, "MusicBrainzPort", kMusicBrainzDefaultPort);
-  if (settings->port < 1 || settings->port > 65535) settings->port = kMusicBrainzDefaultPort;
-  ProfileSectionGetString(&section, "Contact", "", settings->contact, sizeof settings->contact);
-  ProfileSectionGetString(&section, "Roots", "", settings->roots, sizeof settings->roots);
-  char sources[128];
-  ProfileSectionGetString(&section, "Sources", "", sources, sizeof sources);
-  settings->sourceCount = ReadSources(sources, settings->sources);
-  if (settings->sourceCount == 0) settings->sourceCount = ReadSources("MusicBrainz,gnudb", settings->sources);
-}
-
-int FormatMusicBrainzRequest(const MusicBrainzSettings* settings, const LookupToc* toc, int firstTrack, char* out,
+int FormatMusicBrainzRequest(const LookupSettings* settings, const LookupToc* toc, int firstTrack, char* out,
                              size_t size) {
   char id[kMusicBrainzIdSize];
   if (size) out[0] = '\0';
@@ -362,20 +296,21 @@ int FormatMusicBrainzRequest(const MusicBrainzSettings* settings, const LookupTo
   for (const char* p = settings->contact; *p; ++p)
     if (*p >= 0x20 && *p < 0x7F) contact[length++] = *p == '(' || *p == ')' ? ' ' : *p;
   contact[length] = '\0';
-  Trim(contact);
+  TrimText(contact);
   char port[16] = "";
-  if (settings->port != kMusicBrainzDefaultPort) snprintf(port, sizeof port, ":%d", settings->port);
+  if (settings->musicBrainzPort != kMusicBrainzDefaultPort)
+    snprintf(port, sizeof port, ":%d", settings->musicBrainzPort);
   int n = snprintf(out, size,
                    "GET /ws/2/discid/%s?toc=%s&inc=artist-credits+recordings&fmt=json HTTP/1.0\r\n"
-                   "Host: %s%s\r\nUser-Agent: %s%s%s%s\r\nAccept: application/json\r\n\r\n",
-                   id, contents, settings->server, port, kUserAgent, contact[0] ? " ( " : "", contact,
-                   contact[0] ? " )" : "");
+                   "Host: %s%s\r\nUser-Agent: %s/%s%s%s%s\r\nAccept: application/json\r\n\r\n",
+                   id, contents, settings->musicBrainzServer, port, kLookupClientName, kLookupClientVersion,
+                   contact[0] ? " ( " : "", contact, contact[0] ? " )" : "");
   return n > 0 && static_cast<size_t>(n) < size;
 }
 
-uint32_t MusicBrainzRequestDelay(int requestedBefore, uint32_t lastTick, uint32_t nowTick) {
+uint32_t MusicBrainzRequestDelay(int requestedBefore, uint32_t lastTick, uint32_t nowTick, uint32_t gapMs) {
   uint32_t since = nowTick - lastTick;
-  return requestedBefore && since < kMusicBrainzRequestGapMs ? kMusicBrainzRequestGapMs - since : 0;
+  return requestedBefore && since < gapMs ? gapMs - since : 0;
 }
 
 int ParseMusicBrainzAnswer(const char* data, size_t size, const LookupToc* toc, int firstTrack,
@@ -409,7 +344,7 @@ int ReadMusicBrainzEntry(const char* body, size_t size, const MusicBrainzMatch* 
       }
     }
     if (title) {
-      Trim(title);
+      TrimText(title);
       ++entry->trackCount;
     }
   }

@@ -1,20 +1,21 @@
 // Looking a disc up in MusicBrainz, the open music database, without the
-// platform: the disc's MusicBrainz id, the settings, the request of its web
-// service, and the reading of its JSON answers. What the server sends is
+// platform: the disc's MusicBrainz id, the request of its web service, and
+// the reading of its JSON answers. What the server sends is
 // untrusted: the reader takes any bytes, never reads past the size it is
 // given, and bounds every text it keeps. Texts stay UTF-8 here.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "player/lookup/lookup_core.h"
 
 enum {
   kMusicBrainzIdSize = 29,  // 28 characters and the terminator
-  kMusicBrainzDefaultPort = 443,
   kMusicBrainzRequestGapMs = 1000,  // the service allows a request a second
+  // bytes of one answer, headers included: it holds every medium's tracks of
+  // every release of the disc, some 1 KB a track
+  kMusicBrainzAnswerLimit = 1024 * 1024,
 };
 
 // The disc's MusicBrainz id: the SHA-1 of its table of contents written in
@@ -25,36 +26,17 @@ enum {
 // first track, 1 on nearly every disc. 0 when the table is unusable.
 int MusicBrainzDiscId(const LookupToc* toc, int firstTrack, char* out, size_t size);
 
-// The look-up's sources, in the order they are asked.
-enum LookupSource { kSourceMusicBrainz, kSourceGnudb, kSourceCount };
-
-// Section "Lookup" of the settings file, as far as MusicBrainz needs it.
-struct MusicBrainzSettings {
-  char server[128];
-  int port;
-  char contact[128];  // how the service's operators reach the user (empty: not said)
-  char roots[260];    // a PEM file of trusted roots in place of the compiled-in ones (empty: those)
-  int sourceCount;
-  int sources[kSourceCount];
-};
-
-// Reads the section; a key that is missing or unusable gives its default
-// (musicbrainz.org, 443, no contact, the compiled-in roots, and the sources
-// "MusicBrainz,gnudb": names separated by commas, in any case, unknown and
-// repeated ones passed over; none at all means the default).
-void ReadMusicBrainzSettings(const std::string& text, MusicBrainzSettings* settings);
-
 // The HTTP/1.0 request for the disc: its id, and its table of contents for
 // discs the service knows only by a near one, with the User-Agent
 // "kovel32/1.0 ( contact )" (without the brackets when there is no
 // contact). 0 when the table is unusable or the request does not fit.
-int FormatMusicBrainzRequest(const MusicBrainzSettings* settings, const LookupToc* toc, int firstTrack, char* out,
+int FormatMusicBrainzRequest(const LookupSettings* settings, const LookupToc* toc, int firstTrack, char* out,
                              size_t size);
 
-// How long to wait before the next request, in milliseconds, when the last
-// one went out at lastTick (the system's millisecond tick count, which
-// wraps) and it is now nowTick.
-uint32_t MusicBrainzRequestDelay(int requestedBefore, uint32_t lastTick, uint32_t nowTick);
+// How long to wait before the next request, in milliseconds, for requests
+// at least gapMs apart, when the last one went out at lastTick (the
+// system's millisecond tick count, which wraps) and it is now nowTick.
+uint32_t MusicBrainzRequestDelay(int requestedBefore, uint32_t lastTick, uint32_t nowTick, uint32_t gapMs);
 
 // One release of the answer that holds the disc: its artist credit (the
 // names joined by their join phrases) and title, and where the track list

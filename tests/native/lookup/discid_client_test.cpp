@@ -15,8 +15,8 @@ TEST(DiscIdClient, IdsAndTablesOfContentsAgreeWithLibdiscid) {
     seed = seed * 1103515245u + 12345u;
     return (seed >> 8) % range;
   };
-  MusicBrainzSettings settings;
-  ReadMusicBrainzSettings("", &settings);
+  LookupSettings settings;
+  ReadLookupSettings("", &settings);
   for (int round = 0; round < 500; ++round) {
     SCOPED_TRACE(round);
     // Now and then a disc whose first track is not 1: its id keeps the

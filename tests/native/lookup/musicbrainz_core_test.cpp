@@ -66,8 +66,8 @@ Found Look(const std::string& answer, const LookupToc& toc) {
 }
 
 TEST(MusicBrainzCore, TheRequestNamesTheDiscAndTheProgram) {
-  MusicBrainzSettings settings;
-  ReadMusicBrainzSettings("", &settings);
+  LookupSettings settings;
+  ReadLookupSettings("", &settings);
   char request[kLookupRequestSize];
   ASSERT_EQ(1, FormatMusicBrainzRequest(&settings, &kSingle, 1, request, sizeof request));
   EXPECT_STREQ(
@@ -78,7 +78,7 @@ TEST(MusicBrainzCore, TheRequestNamesTheDiscAndTheProgram) {
 
   // The contact, printable and without brackets that would end the
   // header's comment; a port other than 443 goes with the host.
-  ReadMusicBrainzSettings("[Lookup]\r\nMusicBrainzServer=localhost\r\nMusicBrainzPort=8443\r\n"
+  ReadLookupSettings("[Lookup]\r\nMusicBrainzServer=localhost\r\nMusicBrainzPort=8443\r\n"
                           "Contact= Ann (ann@example.org)\t\xC3\xA4 \r\n",
                           &settings);
   ASSERT_EQ(1, FormatMusicBrainzRequest(&settings, &kSingle, 1, request, sizeof request));
@@ -92,10 +92,10 @@ TEST(MusicBrainzCore, TheRequestNamesTheDiscAndTheProgram) {
 }
 
 TEST(MusicBrainzCore, SettingsSourcesAndTheRateOfRequests) {
-  MusicBrainzSettings settings;
-  ReadMusicBrainzSettings("[Lookup]\r\nMusicBrainzServer=bad name\r\nMusicBrainzPort=0\r\n", &settings);
-  EXPECT_STREQ("musicbrainz.org", settings.server);
-  EXPECT_EQ(443, settings.port);
+  LookupSettings settings;
+  ReadLookupSettings("[Lookup]\r\nMusicBrainzServer=bad name\r\nMusicBrainzPort=0\r\n", &settings);
+  EXPECT_STREQ("musicbrainz.org", settings.musicBrainzServer);
+  EXPECT_EQ(443, settings.musicBrainzPort);
   EXPECT_STREQ("", settings.contact);
   EXPECT_STREQ("", settings.roots);
   struct {
@@ -108,17 +108,17 @@ TEST(MusicBrainzCore, SettingsSourcesAndTheRateOfRequests) {
       {"other", {kSourceMusicBrainz, kSourceGnudb}},
   };
   for (const auto& list : lists) {
-    ReadMusicBrainzSettings(std::string("[Lookup]\r\nSources=") + list.value + "\r\nRoots=C:\\roots.pem\r\n",
+    ReadLookupSettings(std::string("[Lookup]\r\nSources=") + list.value + "\r\nRoots=C:\\roots.pem\r\n",
                             &settings);
     EXPECT_EQ(list.sources, std::vector<int>(settings.sources, settings.sources + settings.sourceCount))
         << list.value;
     EXPECT_STREQ("C:\\roots.pem", settings.roots);
   }
 
-  EXPECT_EQ(0u, MusicBrainzRequestDelay(0, 5000, 5001));
-  EXPECT_EQ(800u, MusicBrainzRequestDelay(1, 5000, 5200));
-  EXPECT_EQ(0u, MusicBrainzRequestDelay(1, 5000, 6000));
-  EXPECT_EQ(488u, MusicBrainzRequestDelay(1, 0xFFFFFF00u, 0x100u));  // the tick count wrapped
+  EXPECT_EQ(0u, MusicBrainzRequestDelay(0, 5000, 5001, 1000));
+  EXPECT_EQ(800u, MusicBrainzRequestDelay(1, 5000, 5200, 1000));
+  EXPECT_EQ(0u, MusicBrainzRequestDelay(1, 5000, 6000, 1000));
+  EXPECT_EQ(488u, MusicBrainzRequestDelay(1, 0xFFFFFF00u, 0x100u, 1000));  // the tick count wrapped
 }
 
 TEST(MusicBrainzCore, ReadsEachFormOfAnswer) {
