@@ -710,6 +710,7 @@ void FormatLookupStatus(int status, const char* server, const char* line, unsign
     case kStatusNoRoots:
       snprintf(out, size, "The roots file %s cannot be read or holds no usable certificate.", line);
       break;
+    case kStatusNoMemory: snprintf(out, size, "There is not enough memory for the look-up."); break;
     default: snprintf(out, size, "%s", ""); break;
   }
 }

@@ -163,6 +163,7 @@ enum LookupStatus {
   kStatusDiscChanged,
   kStatusWaitingTurn,  // MusicBrainz takes a request a second
   kStatusNoRoots,      // line names the roots file
+  kStatusNoMemory,
 };
 // The text of a status: server names the server where a text mentions it,
 // line is the server's own status line for kStatusServerError, and
