@@ -40,9 +40,12 @@ screenshots: deps
 	@cmake --build --preset win64 --target screenshots vcdaudio kovel_led_font
 	@mkdir -p build/shots docs
 	@python3 tests/cddb/cddb_server.py start build/shots/cddb
+	@python3 tests/musicbrainz/musicbrainz_server.py start build/shots/musicbrainz
 	env -u DISPLAY tools/wine-run --build-dir build/win64 build/win64/bin/screenshots.exe \
-	  "Z:$$(pwd | tr / '\\')\\build\\shots" $$(cat build/shots/cddb/port); \
-	  status=$$?; python3 tests/cddb/cddb_server.py stop build/shots/cddb; exit $$status
+	  "Z:$$(pwd | tr / '\\')\\build\\shots" $$(cat build/shots/cddb/port) \
+	  $$(sed -n 's/^rsa //p' build/shots/musicbrainz/ports) "Z:$$(pwd | tr / '\\')\\build\\shots\\musicbrainz\\roots.pem"; \
+	  status=$$?; python3 tests/cddb/cddb_server.py stop build/shots/cddb; \
+	  python3 tests/musicbrainz/musicbrainz_server.py stop build/shots/musicbrainz; exit $$status
 	@for f in build/shots/*.bmp; do python3 tools/bmp2png.py $$f docs/$$(basename $$f .bmp).png; done
 	@ls docs/*.png
 
