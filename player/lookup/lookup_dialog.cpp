@@ -354,7 +354,7 @@ int Receive(HWND dialog, LookupSession* s) {
 // Lists a source's matches, each with its source and its place among them.
 void AddMatch(HWND dialog, const char* title, int source, int index) {
   HWND list = GetDlgItem(dialog, IDC_LOOKUP_LIST);
-  char line[kLookupTextSize + 40], text[kLookupTextSize] = "";
+  char line[2 * kLookupTextSize + 40], text[kLookupTextSize] = "";
   FormatMatchLine(title, source, line, sizeof line);
   AnsiFromUtf8(GetACP(), line, text, sizeof text);
   LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));

@@ -7,15 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/native/lookup/lookup_toc.h"
 
-LookupToc Toc(std::vector<uint32_t> offsets, uint32_t leadOut) {
-  LookupToc toc = {};
-  toc.trackCount = static_cast<int>(offsets.size());
-  for (size_t i = 0; i < offsets.size(); ++i) toc.offsets[i] = offsets[i];
-  toc.leadOut = leadOut;
-  return toc;
-}
+namespace {
 
 // The discs of the canned replies (tests/musicbrainz/replies), which the
 // test service answers for them.

@@ -18,13 +18,8 @@ const char kChoose[] = "Choose the matching disc and press OK.";
 const char kLongTitle[] =
     "A Very Long Closing Number That Goes On And On, Well Past The Seventy-Nine Characters Of A Title";
 
-// A file of the test server's folder, seen from Wine.
-std::string ServerFile(const char* name) {
-  std::string path = std::string("Z:") + KOVEL_CDDB_DIR + "/" + name;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
+// A file of the test CD database's folder, seen from Wine.
+std::string ServerFile(const char* name) { return ::ServerFile(KOVEL_CDDB_DIR, name); }
 
 int ServerPort() { return atoi(ReadBytes(ServerFile("port")).c_str()); }
 
@@ -386,18 +381,8 @@ TEST_F(Lookup, AnAnswerOfGivenLengthIsTakenWhileTheConnectionStaysOpen) {
 
 // MusicBrainz, through the test service (tests/musicbrainz) over HTTPS,
 // trusting its test root.
-std::string MusicBrainzFile(const char* name) {
-  std::string path = std::string("Z:") + KOVEL_MUSICBRAINZ_DIR + "/" + name;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-int MusicBrainzPort(const std::string& server) {
-  std::string ports = ReadBytes(MusicBrainzFile("ports"));
-  size_t at = ports.find(server + " ");
-  return at == std::string::npos ? 0 : atoi(ports.c_str() + at + server.size() + 1);
-}
+std::string MusicBrainzFile(const char* name) { return ::ServerFile(KOVEL_MUSICBRAINZ_DIR, name); }
+int MusicBrainzPort(const std::string& server) { return NamedPort(KOVEL_MUSICBRAINZ_DIR, server); }
 
 // The discs of the service's canned replies, as the player reads them.
 struct Disc {

@@ -176,6 +176,20 @@ void RunInstaller(const std::string& disk, bool install) {
   EXPECT_EQ(0u, ExitCode(setup.info.hProcess));
 }
 
+// Starts the player; its window once it shows, with a disc to play.
+HWND StartPlayer(Process* run, const std::string& program) {
+  HWND window = nullptr;
+  if (!Start(run, program, "")) return nullptr;
+  WaitUntil(
+      run->info.hProcess,
+      [&] {
+        window = FindWindowA(kPlayerClass, nullptr);
+        return window && IsWindowVisible(window) && IsWindowEnabled(GetDlgItem(window, kPlay));
+      },
+      kWaitMs);
+  return window && IsWindowEnabled(GetDlgItem(window, kPlay)) ? window : nullptr;
+}
+
 // Index of the first line from `from` on that holds every piece; npos if none.
 size_t FindLine(const std::string& log, size_t from, const char* piece, const char* other = "") {
   for (size_t at = from; at < log.size();) {
@@ -217,15 +231,8 @@ TEST(Release32, InstallsPlaysAcrossATrackEndKeepsItsFilesAndIsRemoved) {
       "Track2=0:06:00\r\nTrack3=3:00:00\r\nLeadOut=6:00:00\r\n");
   {
     Process run;
-    ASSERT_TRUE(Start(&run, player, ""));
-    HWND window = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        run.info.hProcess,
-        [&] {
-          window = FindWindowA(kPlayerClass, nullptr);
-          return window && IsWindowVisible(window) && IsWindowEnabled(GetDlgItem(window, kPlay));
-        },
-        kWaitMs));
+    HWND window = StartPlayer(&run, player);
+    ASSERT_TRUE(window);
     RECT button;
     GetClientRect(GetDlgItem(window, kPlay), &button);
     const LPARAM at = MAKELPARAM(button.right / 2, button.bottom / 2);
@@ -361,15 +368,8 @@ TEST(Release32, LooksDiscsUpInMusicBrainzAndGnudbOverItsOwnTls) {
                    Port(servers, c.server) + "\r\nRoots=" + servers + "\\musicbrainz\\roots.pem\r\nServer=127.0.0.1\r\n" +
                    "Port=" + ReadBytes(servers + "\\cddb\\port") + "\r\nPath=/" + c.gnudb + "/~cddb/cddb.cgi\r\n");
     Process run;
-    ASSERT_TRUE(Start(&run, bin + "\\kovel32.exe", ""));
-    HWND window = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        run.info.hProcess,
-        [&] {
-          window = FindWindowA(kPlayerClass, nullptr);
-          return window && IsWindowVisible(window) && IsWindowEnabled(GetDlgItem(window, kPlay));
-        },
-        kWaitMs));
+    HWND window = StartPlayer(&run, bin + "\\kovel32.exe");
+    ASSERT_TRUE(window);
     PostMessageA(window, WM_SYSCOMMAND, kLookUpItem, 0);
     HWND lookup = AwaitDialog(run, kLookupCaption);
     ASSERT_TRUE(lookup);

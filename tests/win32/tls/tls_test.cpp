@@ -21,18 +21,7 @@ const char kRequest[] =
     "Host: localhost\r\nUser-Agent: tls_tests\r\n\r\n";
 
 // A file of the test service's folder, seen from Wine.
-std::string ServerFile(const char* name) {
-  std::string path = std::string("Z:") + KOVEL_MUSICBRAINZ_DIR + "/" + name;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-u_short Port(const std::string& server) {
-  std::string ports = ReadBytes(ServerFile("ports"));
-  size_t at = ports.find(server + " ");
-  return static_cast<u_short>(at == std::string::npos ? 0 : atoi(ports.c_str() + at + server.size() + 1));
-}
+std::string ServerFile(const char* name) { return ::ServerFile(KOVEL_MUSICBRAINZ_DIR, name); }
 
 TEST(TlsPlatform, SeedsDifferEveryTimeWithOrWithoutCryptGenRandom) {
   unsigned char seeds[4][kTlsSeedSize];
@@ -123,7 +112,7 @@ Outcome Exchange(const std::string& server) {
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
   sockaddr_in address = {};
   address.sin_family = AF_INET;
-  u_short port = Port(server);
+  u_short port = static_cast<u_short>(NamedPort(KOVEL_MUSICBRAINZ_DIR, server));
   address.sin_port = static_cast<u_short>((port >> 8) | (port << 8));
   address.sin_addr.s_addr = ws.inetAddr("127.0.0.1");
   ws.asyncSelect(s->socket.socket, window, kSocketEvent, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE);
