@@ -40,9 +40,12 @@ screenshots: deps
 	@cmake --build --preset win64 --target screenshots vcdaudio kovel_led_font
 	@mkdir -p build/shots docs
 	@python3 tests/cddb/cddb_server.py start build/shots/cddb
+	@python3 tests/musicbrainz/musicbrainz_server.py start build/shots/musicbrainz
 	env -u DISPLAY tools/wine-run --build-dir build/win64 build/win64/bin/screenshots.exe \
-	  "Z:$$(pwd | tr / '\\')\\build\\shots" $$(cat build/shots/cddb/port); \
-	  status=$$?; python3 tests/cddb/cddb_server.py stop build/shots/cddb; exit $$status
+	  "Z:$$(pwd | tr / '\\')\\build\\shots" $$(cat build/shots/cddb/port) \
+	  $$(sed -n 's/^rsa //p' build/shots/musicbrainz/ports) "Z:$$(pwd | tr / '\\')\\build\\shots\\musicbrainz\\roots.pem"; \
+	  status=$$?; python3 tests/cddb/cddb_server.py stop build/shots/cddb; \
+	  python3 tests/musicbrainz/musicbrainz_server.py stop build/shots/musicbrainz; exit $$status
 	@for f in build/shots/*.bmp; do python3 tools/bmp2png.py $$f docs/$$(basename $$f .bmp).png; done
 	@ls docs/*.png
 
@@ -56,15 +59,20 @@ clean:
 bench: build
 	tools/wine-run --build-dir build/win64 build/win64/bin/catalogue_bench.exe
 
-# Fuzzing of the profile engine, the file encodings, the catalogue load and
-# the answers of the CD database. `make test` runs each target briefly over
+# Fuzzing of the profile engine, the file encodings, the catalogue load, the
+# answers of the CD database and of MusicBrainz, and what the TLS client
+# takes from outside. `make test` runs each target briefly over
 # its committed corpus; `make fuzz` runs them longer (FUZZ_SECONDS each). New
 # inputs the fuzzers find stay in build/fuzz for the next run.
 FUZZ_SECONDS ?= 120
 FUZZ_TEST_SECONDS ?= 15
-FUZZ_CXX := clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I.
-FUZZ_TARGETS := $(addprefix build/fuzz/,profile_fuzz catalogue_fuzz profile_file_fuzz lookup_fuzz)
-FUZZ_HEADERS := $(wildcard common/profile/*.h player/catalogue/*.h player/lookup/*.h)
+BEARSSL_DIR ?= /usr/local/src/bearssl
+FUZZ_SANITIZE := address,undefined -fno-sanitize-recover=undefined
+FUZZ_CXX := clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,$(FUZZ_SANITIZE) -I. -I$(BEARSSL_DIR)/inc
+FUZZ_CC := clang -g -O1 -fsanitize=fuzzer-no-link,$(FUZZ_SANITIZE) -I. -I$(BEARSSL_DIR)/inc
+FUZZ_TARGETS := $(addprefix build/fuzz/,profile_fuzz catalogue_fuzz profile_file_fuzz lookup_fuzz musicbrainz_fuzz \
+  tls_fuzz)
+FUZZ_HEADERS := $(wildcard common/profile/*.h player/catalogue/*.h player/lookup/*.h player/tls/*.h)
 .PHONY: fuzz fuzz-build crash-trials
 
 build/fuzz/profile_fuzz: fuzz/profile_fuzz.cpp common/profile/profile.cpp
@@ -73,9 +81,23 @@ build/fuzz/catalogue_fuzz: fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_co
 build/fuzz/profile_file_fuzz: fuzz/profile_file_fuzz.cpp common/profile/profile.cpp \
   common/profile/profile_file.cpp common/profile/profile_file_posix.cpp
 build/fuzz/lookup_fuzz: fuzz/lookup_fuzz.cpp player/lookup/lookup_core.cpp common/profile/profile.cpp
+build/fuzz/musicbrainz_fuzz: fuzz/musicbrainz_fuzz.cpp player/lookup/musicbrainz_core.cpp \
+  player/lookup/json_reader.cpp player/lookup/lookup_core.cpp common/profile/profile.cpp build/fuzz/libbearssl.a
+build/fuzz/tls_fuzz: fuzz/tls_fuzz.cpp player/tls/tls_core.cpp build/fuzz/tls_roots.o build/fuzz/libbearssl.a
 $(FUZZ_TARGETS): $(FUZZ_HEADERS) | deps
 	@mkdir -p build/fuzz
-	$(FUZZ_CXX) $(filter %.cpp,$^) -o $@
+	$(FUZZ_CXX) $(filter %.cpp %.o %.a,$^) -o $@
+
+# BearSSL as player/tls/bearssl.txt says, and a compiled-in root, for the targets above.
+build/fuzz/libbearssl.a: player/tls/bearssl.txt | deps
+	@rm -rf build/fuzz/bearssl && mkdir -p build/fuzz/bearssl
+	cd build/fuzz/bearssl && $(FUZZ_CC) -I$(BEARSSL_DIR)/src $(shell grep '^-D' player/tls/bearssl.txt) \
+	  -c $(addprefix $(BEARSSL_DIR)/src/,$(shell grep '^[a-z]' player/tls/bearssl.txt))
+	ar rcs $@ build/fuzz/bearssl/*.o
+build/fuzz/tls_roots.o: tools/make-roots player/tls/tls_roots.h | deps
+	@mkdir -p build/fuzz
+	python3 tools/make-roots build/fuzz/tls_roots.c /usr/share/ca-certificates/mozilla/ISRG_Root_X1.crt
+	$(FUZZ_CC) -c build/fuzz/tls_roots.c -o $@
 
 fuzz-build: $(FUZZ_TARGETS)
 

@@ -84,6 +84,15 @@ int strncmp(const char* a, const char* b, size_t count) {
 
 int strcmp(const char* a, const char* b) { return strncmp(a, b, static_cast<size_t>(-1)); }
 
+// The first c in text; the terminator counts, as C has it. The compiler
+// also calls it for a strpbrk of a single character.
+char* strchr(const char* text, int c) {
+  for (;; ++text) {
+    if (*text == static_cast<char>(c)) return const_cast<char*>(text);
+    if (!*text) return nullptr;
+  }
+}
+
 // Whether c is one of the characters of set (never the terminator).
 static bool InSet(char c, const char* set) {
   for (; *set; ++set)

@@ -19,6 +19,10 @@ INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 // slowly the answer trickles in. Tests shorten them.
 extern UINT lookupTimeoutMs;
 extern UINT lookupStepLimitMs;
+// The least time between two requests to MusicBrainz, in milliseconds, over
+// the whole run (the service answers 503 to more than one a second); tests
+// change it.
+extern UINT lookupMusicBrainzGapMs;
 
 // Reads the table of contents of the disc in the open device. 0 when the
 // device cannot tell it.

@@ -12,8 +12,9 @@ const char kDefaultServer[] = "gnudb.gnudb.org";
 const char kDefaultPort[] = "80";
 const char kDefaultPath[] = "/~cddb/cddb.cgi";
 const char kDefaultUser[] = "kovel32";
-const char kClientName[] = "kovel32";
-const char kClientVersion[] = "1.0";
+const char kDefaultMusicBrainzServer[] = "musicbrainz.org";
+const char kDefaultSources[] = "MusicBrainz,gnudb";
+const char* const kSourceNames[kSourceCount] = {"MusicBrainz", "gnudb"};
 const uint32_t kFramesPerSecond = 75;
 
 // A text growing in a fixed buffer; once something did not fit, full stays
@@ -174,16 +175,6 @@ size_t WholeCharacters(const char* text, size_t n) {
   unsigned char lead = static_cast<unsigned char>(text[start - 1]);
   size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
   return need > n - start + 1 ? start - 1 : n;
-}
-
-// Removes the outer blanks of a finished text.
-void TrimText(char* text) {
-  size_t n = strlen(text);
-  while (n > 0 && text[n - 1] == ' ') --n;
-  size_t start = 0;
-  while (start < n && text[start] == ' ') ++start;
-  memmove(text, text + start, n - start);
-  text[n - start] = '\0';
 }
 
 // Copies a text into a buffer, cut to whole characters.
@@ -372,7 +363,53 @@ int ReadHeaders(const char** at, const char* end, bool* sized, size_t* length) {
   }
 }
 
+bool SameName(const char* a, size_t length, const char* b) {
+  if (strlen(b) != length) return false;
+  for (size_t i = 0; i < length; ++i) {
+    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The sources named in a list separated by commas, each once.
+int ReadSources(const char* list, int* sources) {
+  int count = 0;
+  for (const char* at = list; *at;) {
+    const char* stop = at + strcspn(at, ",");
+    const char* begin = at;
+    const char* end = stop;
+    while (begin < end && *begin == ' ') ++begin;
+    while (end > begin && end[-1] == ' ') --end;
+    for (int source = 0; source < kSourceCount; ++source) {
+      bool listed = false;
+      for (int i = 0; i < count; ++i) listed = listed || sources[i] == source;
+      if (!listed && SameName(begin, static_cast<size_t>(end - begin), kSourceNames[source]))
+        sources[count++] = source;
+    }
+    at = *stop ? stop + 1 : stop;
+  }
+  return count;
+}
+
 }  // namespace
+
+const char kLookupClientName[] = "kovel32";
+const char kLookupClientVersion[] = "1.0";
+
+const char* LookupSourceName(int source) {
+  return source >= 0 && source < kSourceCount ? kSourceNames[source] : "";
+}
+
+void TrimText(char* text) {
+  size_t n = strlen(text);
+  while (n > 0 && text[n - 1] == ' ') --n;
+  size_t start = 0;
+  while (start < n && text[start] == ' ') ++start;
+  memmove(text, text + start, n - start);
+  text[n - start] = '\0';
+}
 
 uint32_t FreedbDiscId(const LookupToc* toc) {
   if (toc->trackCount < 1 || toc->trackCount > kLookupMaxTracks) return 0;
@@ -395,12 +432,28 @@ void ReadLookupSettings(const std::string& text, LookupSettings* settings) {
   if (settings->path[0] != '/') snprintf(settings->path, sizeof settings->path, "%s", kDefaultPath);
   ProfileSectionGetString(&section, "User", kDefaultUser, settings->user, sizeof settings->user);
   if (!settings->user[0]) snprintf(settings->user, sizeof settings->user, "%s", kDefaultUser);
+
+  ProfileSectionGetString(&section, "MusicBrainzServer", kDefaultMusicBrainzServer, settings->musicBrainzServer,
+                          sizeof settings->musicBrainzServer);
+  if (!settings->musicBrainzServer[0] || !IsPrintableName(settings->musicBrainzServer))
+    snprintf(settings->musicBrainzServer, sizeof settings->musicBrainzServer, "%s", kDefaultMusicBrainzServer);
+  settings->musicBrainzPort = ProfileSectionGetInt(&section, "MusicBrainzPort", kMusicBrainzDefaultPort);
+  if (settings->musicBrainzPort < 1 || settings->musicBrainzPort > 65535)
+    settings->musicBrainzPort = kMusicBrainzDefaultPort;
+  ProfileSectionGetString(&section, "Contact", "", settings->contact, sizeof settings->contact);
+  ProfileSectionGetString(&section, "Roots", "", settings->roots, sizeof settings->roots);
+  char sources[128];
+  ProfileSectionGetString(&section, "Sources", kDefaultSources, sources, sizeof sources);
+  settings->sourceCount = ReadSources(sources, settings->sources);
+  if (settings->sourceCount == 0) settings->sourceCount = ReadSources(kDefaultSources, settings->sources);
 }
 
 int AddLookupDefaults(std::string* text) {
-  const ProfileEntry defaults[] = {
-      {"Server", kDefaultServer}, {"Port", kDefaultPort}, {"Path", kDefaultPath}, {"User", kDefaultUser}};
-  ProfileEntry missing[4];
+  const ProfileEntry defaults[] = {{"Sources", kDefaultSources}, {"Server", kDefaultServer},
+                                   {"Port", kDefaultPort},        {"Path", kDefaultPath},
+                                   {"User", kDefaultUser},        {"Contact", ""},
+                                   {"Roots", ""}};
+  ProfileEntry missing[sizeof defaults / sizeof defaults[0]];
   size_t count = 0;
   ProfileSection section = ProfileFindSection(*text, kSection);
   for (const ProfileEntry& entry : defaults)
@@ -447,9 +500,9 @@ int FormatLookupRequest(const LookupSettings* settings, const char* command, con
   PutText(&w, "+");
   PutEncoded(&w, hostName && hostName[0] ? hostName : "localhost", false);
   PutText(&w, "+");
-  PutText(&w, kClientName);
+  PutText(&w, kLookupClientName);
   PutText(&w, "+");
-  PutText(&w, kClientVersion);
+  PutText(&w, kLookupClientVersion);
   PutText(&w, "&proto=6 HTTP/1.0\r\nHost: ");
   PutText(&w, settings->server);
   if (settings->port != kLookupDefaultPort) {
@@ -457,9 +510,9 @@ int FormatLookupRequest(const LookupSettings* settings, const char* command, con
     PutNumber(&w, static_cast<unsigned long>(settings->port));
   }
   PutText(&w, "\r\nUser-Agent: ");
-  PutText(&w, kClientName);
+  PutText(&w, kLookupClientName);
   PutText(&w, "/");
-  PutText(&w, kClientVersion);
+  PutText(&w, kLookupClientVersion);
   PutText(&w, "\r\n\r\n");
   return !w.full;
 }
@@ -615,8 +668,8 @@ size_t Utf8ToUtf16(const char* text, uint16_t* out, size_t count) {
   return n;
 }
 
-void FormatMatchLine(const LookupMatch* match, char* out, size_t size) {
-  snprintf(out, size, "%s (%s)", match->title, match->category);
+void FormatMatchLine(const char* title, int source, char* out, size_t size) {
+  snprintf(out, size, "%s (%s)", title, LookupSourceName(source));
 }
 
 void FormatLookupStatus(int status, const char* server, const char* line, unsigned long timeoutMs, char* out,
@@ -653,6 +706,11 @@ void FormatLookupStatus(int status, const char* server, const char* line, unsign
     case kStatusDiscChanged:
       snprintf(out, size, "The disc was changed; its titles were not replaced.");
       break;
+    case kStatusWaitingTurn: snprintf(out, size, "Waiting for %s, which takes one request a second...", server); break;
+    case kStatusNoRoots:
+      snprintf(out, size, "The roots file %s cannot be read or holds no usable certificate.", line);
+      break;
+    case kStatusNoMemory: snprintf(out, size, "There is not enough memory for the look-up."); break;
     default: snprintf(out, size, "%s", ""); break;
   }
 }

@@ -20,6 +20,7 @@ enum {
   kLookupLineSize = 128,  // a server's status line, kept to show the user
   kLookupRequestSize = 2048,
   kLookupDefaultPort = 80,
+  kMusicBrainzDefaultPort = 443,
 };
 
 // A disc's table of contents: each track's start and the lead-out as frame
@@ -36,17 +37,36 @@ struct LookupToc {
 // middle and the number of tracks in the low byte.
 uint32_t FreedbDiscId(const LookupToc* toc);
 
+// The program as it names itself to the servers.
+extern const char kLookupClientName[];
+extern const char kLookupClientVersion[];
+
+// The look-up's sources, in the order they are asked by default.
+enum LookupSource { kSourceMusicBrainz, kSourceGnudb, kSourceCount };
+// "MusicBrainz" or "gnudb".
+const char* LookupSourceName(int source);
+
 // Section "Lookup" of the settings file.
 struct LookupSettings {
-  char server[128];
+  char server[128];  // gnudb's
   int port;
   char path[128];
   char user[64];  // the user name of the protocol's greeting
+  char musicBrainzServer[128];
+  int musicBrainzPort;
+  char contact[128];  // how MusicBrainz's operators reach the user (empty: not said)
+  char roots[260];    // a PEM file of trusted roots in place of the compiled-in ones (empty: those)
+  int sourceCount;
+  int sources[kSourceCount];  // in the order they are asked
 };
 
-// Reads the section; a key that is missing or unusable gives its default
-// (gnudb.gnudb.org, 80, /~cddb/cddb.cgi, kovel32). gnudb wants the user's
-// e-mail address as the user name.
+// Reads the section; a key that is missing or unusable gives its default:
+// for gnudb gnudb.gnudb.org, 80, /~cddb/cddb.cgi, kovel32 (gnudb wants the
+// user's e-mail address as the user name); MusicBrainzServer
+// musicbrainz.org and MusicBrainzPort 443; no Contact; no Roots (the
+// compiled-in ones); Sources "MusicBrainz,gnudb" (names separated by
+// commas in any case; unknown and repeated ones are passed over, and none
+// at all means the default).
 void ReadLookupSettings(const std::string& text, LookupSettings* settings);
 // Adds the keys the section lacks, with their defaults, so users find them;
 // every other line stays. Returns 1 when the text changed.
@@ -117,8 +137,10 @@ int ParseReadAnswer(const char* body, size_t size, LookupEntry* entry, char* lin
 // U+FFFD. Returns the number of units written before the terminator.
 size_t Utf8ToUtf16(const char* text, uint16_t* out, size_t count);
 
-// A line of the list of matches: "Artist / Title (category)", UTF-8.
-void FormatMatchLine(const LookupMatch* match, char* out, size_t size);
+// A line of the list of matches: "Artist / Title (source)", UTF-8.
+void FormatMatchLine(const char* title, int source, char* out, size_t size);
+// Removes the outer blanks of a text, in place.
+void TrimText(char* text);
 
 // What the look-up dialog tells the user.
 enum LookupStatus {
@@ -139,6 +161,9 @@ enum LookupStatus {
   kStatusNoSockets,
   kStatusNoContents,
   kStatusDiscChanged,
+  kStatusWaitingTurn,  // MusicBrainz takes a request a second
+  kStatusNoRoots,      // line names the roots file
+  kStatusNoMemory,
 };
 // The text of a status: server names the server where a text mentions it,
 // line is the server's own status line for kStatusServerError, and

@@ -1,47 +1,75 @@
-// LookupProc: the "Look Up Titles Online" dialog. It asks the CD database
-// about the disc in the drive through WinSock 1.1 without blocking the
-// message loop: the name lookup and every socket event arrive as messages
-// of the dialog, and two window timers end a step the server leaves without
-// an answer or answers too slowly. The panel goes on meanwhile in the
-// dialog's modal loop. WinSock itself is loaded when the dialog starts and
-// freed when it ends.
+// LookupProc: the "Look Up Titles Online" dialog. It asks the sources the
+// settings name, in their order (MusicBrainz, then the CD database gnudb,
+// by default), about the disc in the drive, through WinSock 1.1 without
+// blocking the message loop: the name lookups and every socket event arrive
+// as messages of the dialog, and window timers end a step the server leaves
+// without an answer or answers too slowly. The panel goes on meanwhile in
+// the dialog's modal loop. WinSock itself is loaded when the dialog starts
+// and freed when it ends.
 //
-// Each step (the search, then the read of the chosen match) is one request:
-// connect, send, receive until the answer is whole or the server closes,
-// then parse; its deadlines start with it.
+// Each source is one step: resolve, connect, send, receive until the answer
+// is whole or the server closes, then parse; its deadlines start with it.
+// MusicBrainz speaks HTTPS: its step runs a TLS session over the socket, and
+// waits its turn first, since the service takes a request a second. Every
+// match of every source is listed with its source; a source that fails is
+// named with what went wrong, and the others' matches stay. OK then takes
+// the chosen match: MusicBrainz's answer already holds its titles, gnudb's
+// entry is read in one more step.
 #include "player/lookup/lookup.h"
-
-#include "player/lookup/winsock.h"
 
 #include <cstdlib>
 #include <cstring>
 
 #include "player/catalogue/catalogue.h"
+#include "player/lookup/musicbrainz_core.h"
+#include "player/lookup/tls_socket.h"
+#include "player/lookup/winsock.h"
 #include "player/shell/player_state.h"
+#include "player/tls/tls.h"
+#include "player/tls/tls_roots.h"
 #include "resources/player/resource.h"
 
 UINT lookupTimeoutMs = 15000;
 UINT lookupStepLimitMs = 60000;
+UINT lookupMusicBrainzGapMs = kMusicBrainzRequestGapMs;
 
 namespace {
 
 enum : UINT { kHostFound = WM_APP + 1, kSocketEvent = WM_APP + 2 };
 // The quiet timer is started again whenever data arrives; the step timer
-// runs from the start of a step to its end.
-enum { kQuietTimer = 1, kStepTimer = 2 };
+// runs from the start of a step to its end; the turn timer ends the wait
+// for MusicBrainz's turn.
+enum { kQuietTimer = 1, kStepTimer = 2, kTurnTimer = 3 };
 
 // What the dialog waits for.
-enum Step { kFinished, kResolving, kSearching, kChoosing, kReading };
+enum Step { kFinished, kResolving, kWaitingTurn, kSearching, kChoosing, kReading };
 
-// One request to the server: its connection, what goes out and what has
+// When MusicBrainz was last asked, over the whole run.
+int musicBrainzAsked;
+DWORD musicBrainzAskedAt;
+
+// One request to a server: its connection, what goes out and what has
 // come back.
 struct LookupRequest {
   SOCKET connection;
   char text[kLookupRequestSize];
   size_t length;
   size_t sent;
-  char answer[kLookupAnswerLimit];
   size_t answerLength;
+};
+
+// MusicBrainz's side of a look-up, made when it is first asked: the TLS
+// session and the answer, which holds the titles of every match.
+struct MusicBrainzLookup {
+  TlsClient tls;
+  TlsSocket socket;
+  TlsTransport transport;
+  TlsTime now;
+  TlsRoots roots;  // from the roots file, when the settings name one
+  char answer[kMusicBrainzAnswerLimit];
+  const char* body;
+  size_t bodySize;
+  MusicBrainzMatches matches;
 };
 
 // One look-up, from the dialog's creation to its end.
@@ -53,11 +81,16 @@ struct LookupSession {
   uint32_t discId;  // the catalogue identity of the disc looked up
   int socketsStarted;
   int step;
+  int sourceAt;  // the next of the settings' sources to ask
+  int source;    // the one being asked or read
   HANDLE hostRequest;
-  unsigned long address;  // network byte order
+  unsigned long addresses[kSourceCount];  // network byte order
   char hostName[64];
   LookupRequest request;
-  LookupMatches matches;
+  char answer[kLookupAnswerLimit];  // gnudb's
+  LookupMatches matches;            // gnudb's
+  MusicBrainzLookup* musicBrainz;
+  char failures[kSourceCount][256];  // what went wrong with each source
   LookupEntry entry;
 };
 
@@ -72,10 +105,18 @@ LookupSession* Session(HWND dialog) {
   return reinterpret_cast<LookupSession*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
+const char* ServerOf(const LookupSession* s, int source) {
+  return source == kSourceMusicBrainz ? s->settings.musicBrainzServer : s->settings.server;
+}
+
+void StatusText(const LookupSession* s, int status, const char* line, char* out, size_t size) {
+  UINT timeoutMs = status == kStatusTooSlow ? lookupStepLimitMs : lookupTimeoutMs;
+  FormatLookupStatus(status, ServerOf(s, s->source), line, timeoutMs, out, size);
+}
+
 void ShowStatus(HWND dialog, const LookupSession* s, int status, const char* line = "") {
   char text[256];
-  UINT timeoutMs = status == kStatusTooSlow ? lookupStepLimitMs : lookupTimeoutMs;
-  FormatLookupStatus(status, s->settings.server, line, timeoutMs, text, sizeof text);
+  StatusText(s, status, line, text, sizeof text);
   SetDlgItemTextA(dialog, IDC_LOOKUP_STATUS, text);
 }
 
@@ -89,6 +130,7 @@ void StartDeadlines(HWND dialog) {
 void StopNetwork(HWND dialog, LookupSession* s) {
   KillTimer(dialog, kQuietTimer);
   KillTimer(dialog, kStepTimer);
+  KillTimer(dialog, kTurnTimer);
   if (s->hostRequest) {
     s->ws.cancelAsyncRequest(s->hostRequest);
     s->lookupCancelled = 1;
@@ -98,11 +140,34 @@ void StopNetwork(HWND dialog, LookupSession* s) {
   s->request.connection = INVALID_SOCKET;
 }
 
+// The look-up ends with a failure; the matches listed stay to be seen.
 void Fail(HWND dialog, LookupSession* s, int status, const char* line = "") {
   StopNetwork(dialog, s);
   s->step = kFinished;
   ShowStatus(dialog, s, status, line);
   EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+}
+
+void AskNextSource(HWND dialog, LookupSession* s);
+
+// The source being asked failed: what went wrong is kept to be shown, and
+// the next source is asked.
+void SourceFailed(HWND dialog, LookupSession* s, const char* text) {
+  StopNetwork(dialog, s);
+  snprintf(s->failures[s->source], sizeof s->failures[s->source], "%s", text);
+  AskNextSource(dialog, s);
+}
+
+// A failure of the step under way: of the source asked while searching,
+// of the whole look-up while reading the chosen entry.
+void StepFailed(HWND dialog, LookupSession* s, int status, const char* line = "") {
+  if (s->step == kReading) {
+    Fail(dialog, s, status, line);
+    return;
+  }
+  char text[256];
+  StatusText(s, status, line, text, sizeof text);
+  SourceFailed(dialog, s, text);
 }
 
 // The record in memory is still that of the disc the look-up began with:
@@ -113,32 +178,39 @@ bool SameDisc(const LookupSession* s) {
          discInfo.trackCount == s->toc.trackCount;
 }
 
-// Starts a request for one command: opens its connection and its
-// deadlines; the rest arrives as socket events.
-void SendCommand(HWND dialog, LookupSession* s, const char* command) {
+// Opens the connection of the step's request to the source's server; the
+// rest arrives as socket events. 0 when it cannot (the step failed).
+int Connect(HWND dialog, LookupSession* s, int port) {
   LookupRequest* r = &s->request;
   r->answerLength = 0;
   r->sent = 0;
-  if (!FormatLookupRequest(&s->settings, command, s->hostName, r->text, sizeof r->text)) {
-    Fail(dialog, s, kStatusCannotConnect);
-    return;
-  }
-  r->length = strlen(r->text);
   r->connection = s->ws.socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in server = {};
   server.sin_family = AF_INET;
   // The port in network byte order (high byte first).
-  u_short port = static_cast<u_short>(s->settings.port);
-  server.sin_port = static_cast<u_short>((port >> 8) | (port << 8));
-  server.sin_addr.s_addr = s->address;
+  u_short networkPort = static_cast<u_short>(port);
+  server.sin_port = static_cast<u_short>((networkPort >> 8) | (networkPort << 8));
+  server.sin_addr.s_addr = s->addresses[s->source];
   if (r->connection == INVALID_SOCKET ||
       s->ws.asyncSelect(r->connection, dialog, kSocketEvent, FD_CONNECT | FD_WRITE | FD_READ | FD_CLOSE) != 0 ||
       (s->ws.connect(r->connection, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0 &&
        s->ws.lastError() != WSAEWOULDBLOCK)) {
-    Fail(dialog, s, kStatusCannotConnect);
-    return;
+    StepFailed(dialog, s, kStatusCannotConnect);
+    return 0;
   }
   StartDeadlines(dialog);
+  return 1;
+}
+
+// Starts a request of the CD database's protocol for one command.
+void SendCommand(HWND dialog, LookupSession* s, const char* command) {
+  LookupRequest* r = &s->request;
+  if (!FormatLookupRequest(&s->settings, command, s->hostName, r->text, sizeof r->text)) {
+    StepFailed(dialog, s, kStatusCannotConnect);
+    return;
+  }
+  r->length = strlen(r->text);
+  Connect(dialog, s, s->settings.port);
 }
 
 void Search(HWND dialog, LookupSession* s) {
@@ -148,17 +220,102 @@ void Search(HWND dialog, LookupSession* s) {
   SendCommand(dialog, s, command);
 }
 
+// MusicBrainz's turn came: the TLS session starts with the connection.
+void AskMusicBrainz(HWND dialog, LookupSession* s) {
+  MusicBrainzLookup* m = s->musicBrainz;
+  LookupRequest* r = &s->request;
+  const br_x509_trust_anchor* roots = kBuiltInRoots;
+  size_t rootCount = kBuiltInRootCount;
+  if (s->settings.roots[0]) {
+    if (!m->roots.count && !ReadTlsRootsFile(s->settings.roots, &m->roots)) {
+      StepFailed(dialog, s, kStatusNoRoots, s->settings.roots);
+      return;
+    }
+    roots = m->roots.anchors;
+    rootCount = m->roots.count;
+  }
+  unsigned char seed[kTlsSeedSize];
+  GatherTlsSeed(seed);
+  m->now = TlsClock();
+  s->step = kSearching;
+  if (!FormatMusicBrainzRequest(&s->settings, &s->toc, 1, r->text, sizeof r->text) ||
+      !TlsStart(&m->tls, s->settings.musicBrainzServer, roots, rootCount, m->now, seed, r->text,
+                strlen(r->text))) {
+    StepFailed(dialog, s, kStatusCannotConnect);
+    return;
+  }
+  musicBrainzAsked = 1;
+  musicBrainzAskedAt = GetTickCount();
+  if (!Connect(dialog, s, s->settings.musicBrainzPort)) return;
+  m->socket = TlsSocket{&s->ws, s->request.connection};
+  m->transport = TlsSocketTransport(&m->socket);
+}
+
+// Waits for MusicBrainz's turn where its last request was too recent.
+void AwaitMusicBrainz(HWND dialog, LookupSession* s) {
+  if (!s->musicBrainz) {
+    s->musicBrainz = static_cast<MusicBrainzLookup*>(calloc(1, sizeof(MusicBrainzLookup)));
+    if (!s->musicBrainz) {
+      StepFailed(dialog, s, kStatusNoMemory);
+      return;
+    }
+  }
+  UINT wait = MusicBrainzRequestDelay(musicBrainzAsked, musicBrainzAskedAt, GetTickCount(), lookupMusicBrainzGapMs);
+  if (wait == 0) {
+    AskMusicBrainz(dialog, s);
+    return;
+  }
+  s->step = kWaitingTurn;
+  ShowStatus(dialog, s, kStatusWaitingTurn);
+  KillTimer(dialog, kQuietTimer);
+  KillTimer(dialog, kStepTimer);
+  SetTimer(dialog, kTurnTimer, wait, nullptr);
+}
+
+void Resolved(HWND dialog, LookupSession* s, unsigned long address) {
+  s->addresses[s->source] = address;
+  if (s->source == kSourceMusicBrainz)
+    AwaitMusicBrainz(dialog, s);
+  else
+    Search(dialog, s);
+}
+
+// Asks the next source of the settings, or ends the search.
+void EndSearch(HWND dialog, LookupSession* s);
+void AskNextSource(HWND dialog, LookupSession* s) {
+  if (s->sourceAt >= s->settings.sourceCount) {
+    EndSearch(dialog, s);
+    return;
+  }
+  s->source = s->settings.sources[s->sourceAt++];
+  s->step = kResolving;
+  ShowStatus(dialog, s, kStatusConnecting);
+  unsigned long address = s->ws.inetAddr(ServerOf(s, s->source));
+  if (address != INADDR_NONE) {
+    Resolved(dialog, s, address);
+    return;
+  }
+  s->hostRequest =
+      s->ws.asyncGetHostByName(dialog, kHostFound, ServerOf(s, s->source), hostEntry, sizeof hostEntry);
+  if (!s->hostRequest) {
+    StepFailed(dialog, s, kStatusNameNotFound);
+    return;
+  }
+  StartDeadlines(dialog);
+}
+
 void OnHostFound(HWND dialog, LookupSession* s, WPARAM request, LPARAM lParam) {
   if (reinterpret_cast<HANDLE>(request) != s->hostRequest) return;
   s->hostRequest = nullptr;
   const hostent* host = reinterpret_cast<const hostent*>(hostEntry);
-  if (WSAGETASYNCERROR(lParam) != 0 || host->h_length != sizeof s->address || !host->h_addr_list ||
+  unsigned long address;
+  if (WSAGETASYNCERROR(lParam) != 0 || host->h_length != sizeof address || !host->h_addr_list ||
       !host->h_addr_list[0]) {
-    Fail(dialog, s, kStatusNameNotFound);
+    StepFailed(dialog, s, kStatusNameNotFound);
     return;
   }
-  memcpy(&s->address, host->h_addr_list[0], sizeof s->address);
-  Search(dialog, s);
+  memcpy(&address, host->h_addr_list[0], sizeof address);
+  Resolved(dialog, s, address);
 }
 
 void SendRequest(HWND dialog, LookupSession* s) {
@@ -166,46 +323,65 @@ void SendRequest(HWND dialog, LookupSession* s) {
   while (r->sent < r->length) {
     int n = s->ws.send(r->connection, r->text + r->sent, static_cast<int>(r->length - r->sent), 0);
     if (n == SOCKET_ERROR) {
-      if (s->ws.lastError() != WSAEWOULDBLOCK) Fail(dialog, s, kStatusConnectionLost);
+      if (s->ws.lastError() != WSAEWOULDBLOCK) StepFailed(dialog, s, kStatusConnectionLost);
       return;  // the rest goes at the next FD_WRITE
     }
     r->sent += static_cast<size_t>(n);
   }
 }
 
-// Takes what has arrived. An answer longer than its limit ends the look-up.
+// Takes what has arrived. An answer longer than its limit ends the step.
 int Receive(HWND dialog, LookupSession* s) {
   LookupRequest* r = &s->request;
   char spill;
-  size_t room = sizeof r->answer - r->answerLength;
-  int n = s->ws.recv(r->connection, room ? r->answer + r->answerLength : &spill, room ? static_cast<int>(room) : 1,
+  size_t room = sizeof s->answer - r->answerLength;
+  int n = s->ws.recv(r->connection, room ? s->answer + r->answerLength : &spill, room ? static_cast<int>(room) : 1,
                      0);
   if (n == SOCKET_ERROR) {
     if (s->ws.lastError() == WSAEWOULDBLOCK) return kNothingYet;
-    Fail(dialog, s, kStatusConnectionLost);
+    StepFailed(dialog, s, kStatusConnectionLost);
     return kReceiveFailed;
   }
   if (n == 0) return kAnswerEnded;
   if (room == 0) {
-    Fail(dialog, s, kStatusTooLong);
+    StepFailed(dialog, s, kStatusTooLong);
     return kReceiveFailed;
   }
   r->answerLength += static_cast<size_t>(n);
   return kReceivedData;
 }
 
-void ShowMatches(HWND dialog, LookupSession* s) {
+// Lists a source's matches, each with its source and its place among them.
+void AddMatch(HWND dialog, const char* title, int source, int index) {
   HWND list = GetDlgItem(dialog, IDC_LOOKUP_LIST);
-  for (int i = 0; i < s->matches.count; ++i) {
-    char line[kLookupTextSize + 40], text[kLookupTextSize] = "";
-    FormatMatchLine(&s->matches.items[i], line, sizeof line);
-    AnsiFromUtf8(GetACP(), line, text, sizeof text);
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  char line[2 * kLookupTextSize + 40], text[kLookupTextSize] = "";
+  FormatMatchLine(title, source, line, sizeof line);
+  AnsiFromUtf8(GetACP(), line, text, sizeof text);
+  LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(item), MAKELPARAM(index, source));
+}
+
+// Every source was asked: the matches to choose from, and what went wrong
+// with each source that failed.
+void EndSearch(HWND dialog, LookupSession* s) {
+  StopNetwork(dialog, s);
+  HWND list = GetDlgItem(dialog, IDC_LOOKUP_LIST);
+  bool found = SendMessageA(list, LB_GETCOUNT, 0, 0) > 0;
+  char text[2 * 256 + 100] = "";
+  if (found) StatusText(s, kStatusChoose, "", text, sizeof text);
+  for (int i = 0; i < s->settings.sourceCount; ++i) {
+    int source = s->settings.sources[i];
+    if (!s->failures[source][0]) continue;
+    size_t used = strlen(text);
+    snprintf(text + used, sizeof text - used, "%s%s%s%s", used ? "\n" : "",
+             s->settings.sourceCount > 1 ? LookupSourceName(source) : "", s->settings.sourceCount > 1 ? ": " : "",
+             s->failures[source]);
   }
+  SetDlgItemTextA(dialog, IDC_LOOKUP_STATUS, text);
+  s->step = found ? kChoosing : kFinished;
+  EnableWindow(GetDlgItem(dialog, IDOK), found);
+  if (!found) return;
   SendMessageA(list, LB_SETCURSEL, 0, 0);
-  s->step = kChoosing;
-  ShowStatus(dialog, s, kStatusChoose);
-  EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
 }
 
@@ -221,28 +397,68 @@ void TakeEntry(HWND dialog, LookupSession* s) {
   EndDialog(dialog, 1);
 }
 
-// The request's answer is whole, or the server closed: the step ends here,
+// The step's answer is whole, or the server closed: the step ends here,
 // and only an answer that arrived whole counts.
 void AnswerArrived(HWND dialog, LookupSession* s) {
   StopNetwork(dialog, s);
   const char* body;
   size_t size;
   char line[kLookupLineSize];
-  int result = ParseHttpAnswer(s->request.answer, s->request.answerLength, &body, &size, line, sizeof line);
-  if (result == kLookupOk)
-    result = s->step == kSearching ? ParseQueryAnswer(body, size, &s->matches, line, sizeof line)
-                                   : ParseReadAnswer(body, size, &s->entry, line, sizeof line);
+  int result;
+  if (s->source == kSourceMusicBrainz) {
+    MusicBrainzLookup* m = s->musicBrainz;
+    result = ParseMusicBrainzAnswer(m->answer, s->request.answerLength, &s->toc, 1, &m->matches, &m->body,
+                                    &m->bodySize, line, sizeof line);
+  } else {
+    result = ParseHttpAnswer(s->answer, s->request.answerLength, &body, &size, line, sizeof line);
+    if (result == kLookupOk)
+      result = s->step == kSearching ? ParseQueryAnswer(body, size, &s->matches, line, sizeof line)
+                                     : ParseReadAnswer(body, size, &s->entry, line, sizeof line);
+  }
   switch (result) {
     case kLookupOk: break;
-    case kLookupNoMatch: Fail(dialog, s, kStatusNoMatch); return;
-    case kLookupServerError: Fail(dialog, s, kStatusServerError, line); return;
-    case kLookupCut: Fail(dialog, s, kStatusIncomplete); return;
-    default: Fail(dialog, s, kStatusUnreadable); return;
+    case kLookupNoMatch: StepFailed(dialog, s, kStatusNoMatch); return;
+    case kLookupServerError: StepFailed(dialog, s, kStatusServerError, line); return;
+    case kLookupCut: StepFailed(dialog, s, kStatusIncomplete); return;
+    default: StepFailed(dialog, s, kStatusUnreadable); return;
   }
-  if (s->step == kSearching)
-    ShowMatches(dialog, s);
-  else
+  if (s->step == kReading) {
     TakeEntry(dialog, s);
+    return;
+  }
+  if (s->source == kSourceMusicBrainz) {
+    const MusicBrainzMatches* matches = &s->musicBrainz->matches;
+    for (int i = 0; i < matches->count; ++i) {
+      char title[2 * kLookupTextSize + 4];
+      snprintf(title, sizeof title, "%s / %s", matches->items[i].artist, matches->items[i].title);
+      AddMatch(dialog, title, kSourceMusicBrainz, i);
+    }
+  } else {
+    for (int i = 0; i < s->matches.count; ++i) AddMatch(dialog, s->matches.items[i].title, kSourceGnudb, i);
+  }
+  AskNextSource(dialog, s);
+}
+
+// A socket event of MusicBrainz's connection: the TLS session moves on.
+void OnMusicBrainzEvent(HWND dialog, LookupSession* s, int event) {
+  MusicBrainzLookup* m = s->musicBrainz;
+  if (event == FD_CONNECT) ShowStatus(dialog, s, kStatusSearching);
+  // The server is still talking: the quiet time starts again.
+  if (event == FD_READ) SetTimer(dialog, kQuietTimer, lookupTimeoutMs, nullptr);
+  char text[256];
+  switch (TlsPump(&m->tls, &m->transport, m->answer, &s->request.answerLength, sizeof m->answer)) {
+    case kTlsFailed:
+      FormatTlsFailure(TlsFailureOf(&m->tls, m->now), s->settings.musicBrainzServer, m->now, TlsError(&m->tls),
+                       text, sizeof text);
+      SourceFailed(dialog, s, text);
+      return;
+    case kTlsFull: StepFailed(dialog, s, kStatusTooLong); return;
+    case kTlsEnded: AnswerArrived(dialog, s); return;
+    default:
+      // A server may keep the connection open after an answer of a given length.
+      if (HttpAnswerWhole(m->answer, s->request.answerLength)) AnswerArrived(dialog, s);
+      return;
+  }
 }
 
 void OnSocketEvent(HWND dialog, LookupSession* s, WPARAM socket, LPARAM lParam) {
@@ -250,12 +466,17 @@ void OnSocketEvent(HWND dialog, LookupSession* s, WPARAM socket, LPARAM lParam) 
   SOCKET connection = s->request.connection;
   if (connection == INVALID_SOCKET || static_cast<SOCKET>(socket) != connection) return;
   int error = WSAGETSELECTERROR(lParam);
-  switch (WSAGETSELECTEVENT(lParam)) {
+  int event = WSAGETSELECTEVENT(lParam);
+  if (error) {
+    StepFailed(dialog, s, event == FD_CONNECT ? kStatusCannotConnect : kStatusConnectionLost);
+    return;
+  }
+  if (s->source == kSourceMusicBrainz) {
+    OnMusicBrainzEvent(dialog, s, event);
+    return;
+  }
+  switch (event) {
     case FD_CONNECT:
-      if (error) {
-        Fail(dialog, s, kStatusCannotConnect);
-        return;
-      }
       ShowStatus(dialog, s, s->step == kReading ? kStatusReading : kStatusSearching);
       SendRequest(dialog, s);
       return;
@@ -265,16 +486,12 @@ void OnSocketEvent(HWND dialog, LookupSession* s, WPARAM socket, LPARAM lParam) 
       // step's own time goes on. A server may keep the connection open
       // after an answer of a given length.
       if (Receive(dialog, s) != kReceivedData) return;
-      if (HttpAnswerWhole(s->request.answer, s->request.answerLength))
+      if (HttpAnswerWhole(s->answer, s->request.answerLength))
         AnswerArrived(dialog, s);
       else
         SetTimer(dialog, kQuietTimer, lookupTimeoutMs, nullptr);
       return;
     case FD_CLOSE: {
-      if (error) {
-        Fail(dialog, s, kStatusConnectionLost);
-        return;
-      }
       int received;
       while ((received = Receive(dialog, s)) == kReceivedData) {
       }
@@ -284,22 +501,35 @@ void OnSocketEvent(HWND dialog, LookupSession* s, WPARAM socket, LPARAM lParam) 
   }
 }
 
-// OK (or a double-click): reads the entry of the chosen match.
-void ReadChosen(HWND dialog, LookupSession* s) {
+// OK (or a double-click): takes the chosen match. MusicBrainz's answer
+// holds its titles; gnudb's entry is read first.
+void TakeChosen(HWND dialog, LookupSession* s) {
   if (s->step != kChoosing) return;
   HWND list = GetDlgItem(dialog, IDC_LOOKUP_LIST);
   LRESULT chosen = SendMessageA(list, LB_GETCURSEL, 0, 0);
-  if (chosen < 0 || chosen >= s->matches.count) return;
+  if (chosen < 0) return;
+  LRESULT data = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(chosen), 0);
+  int index = LOWORD(data);
+  s->source = HIWORD(data);
   EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
   EnableWindow(list, FALSE);
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDCANCEL)), TRUE);
+  s->step = kReading;
   if (!SameDisc(s)) {
     Fail(dialog, s, kStatusDiscChanged);
     return;
   }
+  if (s->source == kSourceMusicBrainz) {
+    MusicBrainzLookup* m = s->musicBrainz;
+    if (ReadMusicBrainzEntry(m->body, m->bodySize, &m->matches.items[index], &s->entry) != kLookupOk) {
+      Fail(dialog, s, kStatusUnreadable);
+      return;
+    }
+    TakeEntry(dialog, s);
+    return;
+  }
   char command[64];
-  FormatReadCommand(&s->matches.items[chosen], command, sizeof command);
-  s->step = kReading;
+  FormatReadCommand(&s->matches.items[index], command, sizeof command);
   ShowStatus(dialog, s, kStatusReading);
   SendCommand(dialog, s, command);
 }
@@ -326,20 +556,7 @@ void Begin(HWND dialog, LookupSession* s) {
   s->socketsStarted = 1;
   if (s->ws.gethostname(s->hostName, sizeof s->hostName) != 0) s->hostName[0] = '\0';
   s->hostName[sizeof s->hostName - 1] = '\0';
-  ShowStatus(dialog, s, kStatusConnecting);
-  s->step = kResolving;
-  s->address = s->ws.inetAddr(s->settings.server);
-  if (s->address != INADDR_NONE) {
-    Search(dialog, s);
-    return;
-  }
-  s->hostRequest =
-      s->ws.asyncGetHostByName(dialog, kHostFound, s->settings.server, hostEntry, sizeof hostEntry);
-  if (!s->hostRequest) {
-    Fail(dialog, s, kStatusNameNotFound);
-    return;
-  }
-  StartDeadlines(dialog);
+  AskNextSource(dialog, s);
 }
 
 }  // namespace
@@ -351,6 +568,9 @@ int LookUpTitles(HWND mainWindow) {
 
 INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   LookupSession* s = Session(dialog);
+  // The moments and places of the user's and the network's messages feed
+  // the randomness of MusicBrainz's TLS sessions.
+  StirTlsEntropy();
   switch (message) {
     case WM_INITDIALOG:
       s = static_cast<LookupSession*>(calloc(1, sizeof(LookupSession)));
@@ -368,18 +588,21 @@ INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       if (s) OnSocketEvent(dialog, s, wParam, lParam);
       return TRUE;
     case WM_TIMER:
-      if (s && s->step != kFinished && s->step != kChoosing) {
-        if (wParam == kQuietTimer) Fail(dialog, s, kStatusTimeout);
-        if (wParam == kStepTimer) Fail(dialog, s, kStatusTooSlow);
+      if (!s) return TRUE;
+      if (wParam == kTurnTimer) {
+        KillTimer(dialog, kTurnTimer);
+        if (s->step == kWaitingTurn) AskMusicBrainz(dialog, s);
+      } else if (s->step == kResolving || s->step == kSearching || s->step == kReading) {
+        StepFailed(dialog, s, wParam == kQuietTimer ? kStatusTimeout : kStatusTooSlow);
       }
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
-          if (s) ReadChosen(dialog, s);
+          if (s) TakeChosen(dialog, s);
           return TRUE;
         case IDC_LOOKUP_LIST:
-          if (s && HIWORD(wParam) == LBN_DBLCLK) ReadChosen(dialog, s);
+          if (s && HIWORD(wParam) == LBN_DBLCLK) TakeChosen(dialog, s);
           return TRUE;
         case IDCANCEL:
           if (s) StopNetwork(dialog, s);
@@ -394,6 +617,8 @@ INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         // A cancelled name lookup may still be answered from WinSock's own
         // thread (Wine does not cancel it): its code stays loaded then.
         if (!s->lookupCancelled) FreeWinSock(&s->ws);
+        if (s->musicBrainz) FreeTlsRoots(&s->musicBrainz->roots);
+        free(s->musicBrainz);
         SetWindowLongPtrA(dialog, DWLP_USER, 0);
         free(s);
       }

@@ -29,14 +29,15 @@ A server ends by itself after an hour.
 import http.server
 import os
 import re
-import signal
 import sys
 import threading
 import time
 import urllib.parse
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import background_server  # noqa: E402
+
 REPLIES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "replies")
-LIFETIME_SECONDS = 3600
 TRICKLE_SECONDS = 0.2
 # Scenarios that answer from the replies of another.
 REPLIES_OF = {"open": "single", "trickle": "single"}
@@ -128,29 +129,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return reply.read()
 
 
-def own_server(directory):
-    """The pid of the server started for this folder, if it still runs."""
-    try:
-        with open(os.path.join(directory, "pid")) as f:
-            pid = int(f.read())
-        with open("/proc/%d/cmdline" % pid, "rb") as f:
-            if b"cddb_server.py" in f.read():
-                return pid
-    except (OSError, ValueError):
-        pass
-    return None
-
-
 def stop(directory):
-    pid = own_server(directory)
-    if pid:
-        os.kill(pid, signal.SIGTERM)
-    for name in ("pid", "port"):
-        try:
-            os.remove(os.path.join(directory, name))
-        except OSError:
-            pass
-    return 0
+    return background_server.stop(directory, "cddb_server.py", ["port"])
 
 
 def start(directory):
@@ -162,21 +142,9 @@ def start(directory):
     server.daemon_threads = True
     server.log_path = log_path
     server.log_lock = threading.Lock()
-    pid = os.fork()
-    if pid:
+    if not background_server.detach(directory, {"port": str(server.server_address[1])}):
         server.server_close()
-        with open(os.path.join(directory, "pid"), "w") as f:
-            f.write(str(pid))
-        with open(os.path.join(directory, "port"), "w") as f:
-            f.write(str(server.server_address[1]))
         return 0
-    # Away from the terminal and from the pipes of a test runner, which
-    # would otherwise wait for them to close.
-    os.setsid()
-    null = os.open(os.devnull, os.O_RDWR)
-    for fd in (0, 1, 2):
-        os.dup2(null, fd)
-    threading.Timer(LIFETIME_SECONDS, lambda: os._exit(0)).start()
     server.serve_forever()
     return 0
 

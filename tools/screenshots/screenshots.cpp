@@ -1,11 +1,12 @@
 // Takes the pictures in docs/: the player on the virtual drive's demo disc
 // in both views, playing (also showing the time left) and without a disc, its About box, the three
-// pages of the disc properties sheet and, given the port of the test CD
-// database (tests/cddb) on 127.0.0.1, the look-up dialog with its matches.
-// The player runs in this process, so the drive's clock and contents are
-// set directly.
+// pages of the disc properties sheet and, given the ports of the test CD
+// database (tests/cddb) and of the test MusicBrainz service
+// (tests/musicbrainz) on 127.0.0.1 with the service's roots file, the
+// look-up dialog with the matches of both. The player runs in this process,
+// so the drive's clock and contents are set directly.
 //
-//   screenshots FOLDER [PORT]     (writes FOLDER\*.bmp)
+//   screenshots FOLDER [CDDB-PORT MUSICBRAINZ-PORT ROOTS]     (writes FOLDER\*.bmp)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -79,22 +80,35 @@ void CALLBACK AboutTick(HWND, UINT, UINT_PTR timer, DWORD) {
 void CALLBACK LookupTick(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND dialog = FindWindowA("#32770", "Look Up Titles Online");
   static int settled;
-  if (!dialog || SendDlgItemMessageA(dialog, IDC_LOOKUP_LIST, LB_GETCOUNT, 0, 0) <= 0 || ++settled < 5) return;
+  if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDOK)) || ++settled < 5) return;
   KillTimer(nullptr, timer);
   Capture(dialog, "lookup");
   SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
-// The look-up against the "several" scenario of the test CD database; the
-// settings file is put back as it was.
-void CaptureLookup(const char* port) {
+// The look-up of a disc that MusicBrainz knows (the test service's "Harbour
+// Lights", on its RSA server) and the "several" scenario of the test CD
+// database; the settings file is put back as it was.
+void CaptureLookup(const char* cddbPort, const char* musicBrainzPort, const char* roots) {
+  const unsigned harbourLights[] = {150, 14265, 33790, 49650, 51900};
+  VDriveRemoveDisc();
+  Pump(600);
+  // The drive reports a disc one frame short of its lead-out.
+  VDriveLoadDisc(5, harbourLights, 56400 - 1, 0);
+  Pump(600);
   char path[MAX_PATH];
   ProfileFile before = {};
   if (!ProfileResolvePath("kovel.ini", path, sizeof path) || !ProfileReadFile(path, &before)) return;
   ProfileFile file = before;
-  const ProfileEntry server[] = {
-      {"Server", "127.0.0.1"}, {"Port", port}, {"Path", "/several/~cddb/cddb.cgi"}, {"User", "kovel32"}};
-  ProfileWriteSection(&file.text, "Lookup", server, 4);
+  const ProfileEntry server[] = {{"Sources", "MusicBrainz,gnudb"},
+                                 {"MusicBrainzServer", "localhost"},
+                                 {"MusicBrainzPort", musicBrainzPort},
+                                 {"Roots", roots},
+                                 {"Server", "127.0.0.1"},
+                                 {"Port", cddbPort},
+                                 {"Path", "/several/~cddb/cddb.cgi"},
+                                 {"User", "kovel32"}};
+  ProfileWriteSection(&file.text, "Lookup", server, sizeof server / sizeof server[0]);
   ProfileWriteFile(path, &file);
   UINT_PTR timer = SetTimer(nullptr, 0, 50, LookupTick);
   SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_LOOKUP, 0);
@@ -108,8 +122,8 @@ void CaptureLookup(const char* port) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 3) {
-    fprintf(stderr, "usage: screenshots FOLDER [PORT]\n");
+  if (argc != 2 && argc != 5) {
+    fprintf(stderr, "usage: screenshots FOLDER [CDDB-PORT MUSICBRAINZ-PORT ROOTS]\n");
     return 2;
   }
   folder = argv[1];
@@ -162,8 +176,8 @@ int main(int argc, char** argv) {
   KillTimer(nullptr, timer);
   Pump(300);
 
-  if (argc == 3) {
-    CaptureLookup(argv[2]);
+  if (argc == 5) {
+    CaptureLookup(argv[2], argv[3], argv[4]);
     Pump(300);
   }
 

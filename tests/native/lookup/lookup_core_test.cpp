@@ -6,15 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/native/lookup/lookup_toc.h"
 
-LookupToc Toc(std::vector<uint32_t> offsets, uint32_t leadOut) {
-  LookupToc toc = {};
-  toc.trackCount = static_cast<int>(offsets.size());
-  for (size_t i = 0; i < offsets.size(); ++i) toc.offsets[i] = offsets[i];
-  toc.leadOut = leadOut;
-  return toc;
-}
+namespace {
 
 std::string Hex(uint32_t id) {
   char text[9];
@@ -112,12 +106,13 @@ TEST(LookupCore, SettingsTakeDefaultsAndTheDefaultsAreAddedOnlyWhereMissing) {
   ASSERT_EQ(1, AddLookupDefaults(&text));
   EXPECT_EQ(
       "[Window]\r\nWindowXPosn=-8\r\n[Lookup]\r\nServer=127.0.0.1\r\nPort=99999\r\nPath=cddb.cgi\r\n"
-      "User=kovel32\r\n",
+      "Sources=MusicBrainz,gnudb\r\nUser=kovel32\r\nContact=\r\nRoots=\r\n",
       text);
   EXPECT_EQ(0, AddLookupDefaults(&text));
   std::string fresh;
   ASSERT_EQ(1, AddLookupDefaults(&fresh));
-  EXPECT_EQ("[Lookup]\r\nServer=gnudb.gnudb.org\r\nPort=80\r\nPath=/~cddb/cddb.cgi\r\nUser=kovel32\r\n",
+  EXPECT_EQ("[Lookup]\r\nSources=MusicBrainz,gnudb\r\nServer=gnudb.gnudb.org\r\nPort=80\r\n"
+            "Path=/~cddb/cddb.cgi\r\nUser=kovel32\r\nContact=\r\nRoots=\r\n",
             fresh);
 }
 
@@ -166,8 +161,8 @@ TEST(LookupCore, SearchAnswersListTheirMatches) {
   EXPECT_STREQ("3402ee05", matches.items[0].discId);
   EXPECT_STREQ("The Corvane Quartet / Late Night Sessions", matches.items[0].title);
   char text[kLookupTextSize + 40];
-  FormatMatchLine(&matches.items[0], text, sizeof text);
-  EXPECT_STREQ("The Corvane Quartet / Late Night Sessions (rock)", text);
+  FormatMatchLine(matches.items[0].title, kSourceGnudb, text, sizeof text);
+  EXPECT_STREQ("The Corvane Quartet / Late Night Sessions (gnudb)", text);
   char read[64];
   ASSERT_EQ(1, FormatReadCommand(&matches.items[0], read, sizeof read));
   EXPECT_STREQ("cddb+read+rock+3402ee05", read);

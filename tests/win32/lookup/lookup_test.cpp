@@ -18,13 +18,8 @@ const char kChoose[] = "Choose the matching disc and press OK.";
 const char kLongTitle[] =
     "A Very Long Closing Number That Goes On And On, Well Past The Seventy-Nine Characters Of A Title";
 
-// A file of the test server's folder, seen from Wine.
-std::string ServerFile(const char* name) {
-  std::string path = std::string("Z:") + KOVEL_CDDB_DIR + "/" + name;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
+// A file of the test CD database's folder, seen from Wine.
+std::string ServerFile(const char* name) { return ::ServerFile(KOVEL_CDDB_DIR, name); }
 
 int ServerPort() { return atoi(ReadBytes(ServerFile("port")).c_str()); }
 
@@ -97,12 +92,12 @@ class Lookup : public Player {
     WSACleanup();
   }
 
-  // Points the look-up at a scenario of the test server.
+  // Points the look-up at a scenario of the test server, as its only source.
   void UseServer(const std::string& scenario, int port = ServerPort(), const std::string& before = "",
                  const std::string& server = "127.0.0.1") {
     WriteBytes(WindowsFile("kovel.ini"), before + "[Lookup]\r\nServer=" + server +
                                              "\r\nPort=" + std::to_string(port) + "\r\nPath=/" + scenario +
-                                             "/~cddb/cddb.cgi\r\n");
+                                             "/~cddb/cddb.cgi\r\nSources=gnudb\r\n");
   }
 
   // Opens the dialog from the system menu and runs the script in it.
@@ -198,7 +193,7 @@ TEST_F(Lookup, OkAppliesTheSingleMatchSavesItAndLeavesPlaybackAlone) {
                okEnabled = IsWindowEnabled(GetDlgItem(Dialog(), IDOK)) != 0;
              }),
              Press(IDOK)});
-  EXPECT_EQ(std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (rock)"}, matches);
+  EXPECT_EQ(std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (gnudb)"}, matches);
   EXPECT_EQ(0, selected);
   EXPECT_TRUE(okEnabled);
 
@@ -217,9 +212,9 @@ TEST_F(Lookup, OkAppliesTheSingleMatchSavesItAndLeavesPlaybackAlone) {
             catalogue.find("DiscTitle=Late Night Sessions\r\nDiscArtist=The Corvane Quartet\r\nRepeat=0\r\n"
                            "Shuffle=0\r\nTrack1=Blue Harbour\r\nTrack2=Caf\xE9 Noir\r\n"));
   EXPECT_NE(std::string::npos, catalogue.find("Track4=Track 4\r\n"));
-  // The missing key was added; the window settings were left as they were.
+  // The missing keys were added; the window settings were left as they were.
   EXPECT_EQ(window + "[Lookup]\r\nServer=localhost\r\nPort=" + std::to_string(ServerPort()) +
-                "\r\nPath=/single/~cddb/cddb.cgi\r\nUser=kovel32\r\n",
+                "\r\nPath=/single/~cddb/cddb.cgi\r\nSources=gnudb\r\nUser=kovel32\r\nContact=\r\nRoots=\r\n",
             ReadBytes(WindowsFile("kovel.ini")));
 
   std::vector<std::string> requests = Requests();
@@ -238,9 +233,9 @@ TEST_F(Lookup, OfSeveralMatchesTheOnePickedIsApplied) {
   UseServer("several");
   Start();
   std::vector<std::string> matches = TakeMatch(1);
-  EXPECT_EQ((std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (rock)",
-                                      "Corvane Trio / Early Morning Sessions (jazz)",
-                                      "Various Artists / Harbour Lights (misc)"}),
+  EXPECT_EQ((std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (gnudb)",
+                                      "Corvane Trio / Early Morning Sessions (gnudb)",
+                                      "Various Artists / Harbour Lights (gnudb)"}),
             matches);
   EXPECT_EQ("Corvane Trio", Text(mainWindow));
   EXPECT_EQ("Early Morning Sessions", Text(Item(IDC_DISC_TITLE)));
@@ -343,8 +338,8 @@ TEST_F(Lookup, AnIso88591EntryArrivesWithAllItsLetters) {
   UseServer("latin");
   Start();
   std::vector<std::string> matches = TakeMatch(1);
-  EXPECT_EQ((std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (rock)",
-                                      "Corvane Kuoro / Joutsenen Siivill\xE4 (folk)"}),
+  EXPECT_EQ((std::vector<std::string>{"The Corvane Quartet / Late Night Sessions (gnudb)",
+                                      "Corvane Kuoro / Joutsenen Siivill\xE4 (gnudb)"}),
             matches);
   EXPECT_EQ("Corvane Kuoro", Text(mainWindow));
   EXPECT_EQ("Joutsenen Siivill\xE4", Text(Item(IDC_DISC_TITLE)));
@@ -382,6 +377,240 @@ TEST_F(Lookup, AnAnswerOfGivenLengthIsTakenWhileTheConnectionStaysOpen) {
   EXPECT_EQ(0u, requests[1].find("/open/~cddb/cddb.cgi?cmd=cddb+read+rock+3402ee05&"));
   EXPECT_EQ("closed " + requests[0], requests[2]);
   EXPECT_EQ("closed " + requests[1], requests[3]);
+}
+
+// MusicBrainz, through the test service (tests/musicbrainz) over HTTPS,
+// trusting its test root.
+std::string MusicBrainzFile(const char* name) { return ::ServerFile(KOVEL_MUSICBRAINZ_DIR, name); }
+int MusicBrainzPort(const std::string& server) { return NamedPort(KOVEL_MUSICBRAINZ_DIR, server); }
+
+// The discs of the service's canned replies, as the player reads them.
+struct Disc {
+  std::vector<unsigned> offsets;
+  unsigned leadOut;
+};
+const Disc kHarbourLights = {{150, 14265, 33790, 49650, 51900}, 56400};
+const Disc kNorthernSongs = {{150, 20000, 41000, 60000}, 80000};
+const Disc kSecondOfTwo = {{150, 18000, 36000, 54000, 72000, 90000}, 108000};
+const Disc kNearOnly = {{150, 30000, 60000}, 90000};
+const Disc kNonAscii = {{150, 25000}, 50000};
+const Disc kStub = {{150, 11111, 22222}, 33333};
+const Disc kUnknown = {{150, 9000, 18000, 27000, 36000, 45000, 54000}, 63000};
+const Disc kCut = {{150, 30000}, 60000};
+const Disc kBusy = {{150, 12345}, 23456};
+
+class MusicBrainz : public Lookup {
+ protected:
+  void SetUp() override {
+    Lookup::SetUp();
+    lookupMusicBrainzGapMs = 0;
+    musicBrainzLogStart = ReadBytes(MusicBrainzFile("requests.log")).size();
+  }
+  void TearDown() override {
+    lookupMusicBrainzGapMs = 1000;
+    Lookup::TearDown();
+  }
+
+  // The sources in their order, MusicBrainz on a server of the test
+  // service, gnudb on a scenario of the test CD database.
+  void UseSources(const std::string& sources, const std::string& server, const std::string& gnudb = "nomatch",
+                  const std::string& roots = MusicBrainzFile("roots.pem")) {
+    WriteBytes(WindowsFile("kovel.ini"), "[Lookup]\r\nSources=" + sources +
+                                             "\r\nMusicBrainzServer=localhost\r\nMusicBrainzPort=" +
+                                             std::to_string(MusicBrainzPort(server)) + "\r\nRoots=" + roots +
+                                             "\r\nServer=127.0.0.1\r\nPort=" + std::to_string(ServerPort()) +
+                                             "\r\nPath=/" + gnudb + "/~cddb/cddb.cgi\r\n");
+  }
+
+  // Starts the player with the disc in the drive. The device reports a disc
+  // one frame short of its lead-out, as a real drive does.
+  void StartWith(const Disc& disc) {
+    ASSERT_TRUE(VDriveLoadDisc(static_cast<int>(disc.offsets.size()), disc.offsets.data(), disc.leadOut - 1, 0));
+    Start(false);
+  }
+
+  // The requests the service saw during this test: target, User-Agent,
+  // server name, protocol and suite, application protocol.
+  std::vector<std::string> MusicBrainzRequests() {
+    std::string log = ReadBytes(MusicBrainzFile("requests.log")).substr(musicBrainzLogStart);
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
+      lines.push_back(log.substr(at, end - at));
+    return lines;
+  }
+
+  // Runs the look-up to its list and takes the match at index.
+  std::vector<std::string> TakeListed(int index) {
+    std::vector<std::string> matches;
+    RunLookup({[] { return Dialog() && IsWindowEnabled(GetDlgItem(Dialog(), IDOK)); }, Do([&] {
+                 HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
+                 matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
+                 SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+               }),
+               Press(IDOK)});
+    return matches;
+  }
+
+  size_t musicBrainzLogStart = 0;
+};
+
+TEST_F(MusicBrainz, EachFormOfAnswerListsItsReleasesAndOkTakesTheChosenOne) {
+  ASSERT_EQ(1252u, GetACP()) << "the expected texts are those of the Western code page";
+  struct Case {
+    const char* what;
+    const Disc* disc;
+    const char* server;
+    std::vector<std::string> matches;
+    int take;
+    const char* artist;
+    const char* title;
+    const char* firstTrack;
+  } cases[] = {
+      {"one release", &kHarbourLights, "rsa",
+       {"Anna Vik & The Lanterns / Harbour Lights (MusicBrainz)"}, 0, "Anna Vik & The Lanterns", "Harbour Lights",
+       "Low Tide"},
+      {"several releases, a chain of four", &kNorthernSongs, "ecdsa",
+       {"Northbound / Northern Songs (MusicBrainz)", "Northbound / Northern Songs (Remastered) (MusicBrainz)",
+        "Northbound / Northern Songs (MusicBrainz)"},
+       1, "Northbound", "Northern Songs (Remastered)", "Compass"},
+      {"the second disc of two", &kSecondOfTwo, "aes128",
+       {"Orchestra of the Tarn conducted by Ilse Marr / The Four Rivers (MusicBrainz)"}, 0,
+       "Orchestra of the Tarn conducted by Ilse Marr", "The Four Rivers", "Spring Flood"},
+      {"known by a near table of contents", &kNearOnly, "rsa",
+       {"Marta Lind / Three Rooms (MusicBrainz)", "Marta Lind / Three Rooms (Live) (MusicBrainz)"}, 1,
+       "Marta Lind", "Three Rooms (Live)", "Kitchen (live)"},
+      {"letters beyond ASCII", &kNonAscii, "rsa",
+       {"Sigur R\xF3s & T?ky? Ensemble / Joutsenen Siivill\xE4 (MusicBrainz)"}, 0, "Sigur R\xF3s & T?ky? Ensemble",
+       "Joutsenen Siivill\xE4", nullptr},
+      {"a CD stub", &kStub, "rsa", {"Pekka Aalto / Kitchen Tapes (MusicBrainz)"}, 0, "Pekka Aalto", "Kitchen Tapes",
+       "Toaster"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseSources("MusicBrainz", c.server);
+    StartWith(*c.disc);
+    EXPECT_EQ(c.matches, TakeListed(c.take));
+    EXPECT_EQ(c.artist, Text(mainWindow));
+    EXPECT_EQ(c.title, Text(Item(IDC_DISC_TITLE)));
+    if (c.firstTrack) {
+      EXPECT_EQ(0u, OrderTexts()[0].find(c.firstTrack)) << OrderTexts()[0];
+    }
+    EndPlayer();
+    EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find(std::string("DiscTitle=") + c.title));
+    EndCase();
+  }
+  // One request a disc, as the service wants it, over TLS 1.2 with the
+  // server's name and no application protocol.
+  std::vector<std::string> requests = MusicBrainzRequests();
+  ASSERT_EQ(6u, requests.size());
+  EXPECT_EQ(0u, requests[0].find("/ws/2/discid/HtS5_vmq5zQGVV5Arn9AZgvTJF4-?toc=1+5+56400+150+14265+33790+49650+"
+                                 "51900&inc=artist-credits+recordings&fmt=json\tkovel32/1.0\tlocalhost\tTLSv1.2 "))
+      << requests[0];
+  for (const std::string& request : requests)
+    EXPECT_EQ("\tnone", request.substr(request.size() - 5)) << request;
+}
+
+TEST_F(MusicBrainz, FailuresAreToldInWordsAndChangeNothing) {
+  struct Case {
+    const char* what;
+    const Disc* disc;
+    const char* server;
+    std::string roots;
+    std::string status;  // its start, for a text that names the date
+  } cases[] = {
+      {"unknown disc", &kUnknown, "rsa", MusicBrainzFile("roots.pem"), "No titles were found for this disc."},
+      {"too many requests", &kBusy, "rsa", MusicBrainzFile("roots.pem"),
+       "The server answered: HTTP/1.1 503 Service Temporarily Unavailable"},
+      {"cut answer", &kCut, "rsa", MusicBrainzFile("roots.pem"),
+       "The answer from localhost was incomplete; nothing was changed."},
+      {"another name", &kHarbourLights, "wrongname", MusicBrainzFile("roots.pem"),
+       "The certificate of localhost was made out for another name."},
+      {"expired", &kHarbourLights, "expired", MusicBrainzFile("roots.pem"),
+       "The certificate of localhost is not valid on "},
+      {"untrusted root", &kHarbourLights, "untrusted", MusicBrainzFile("roots.pem"),
+       "The certificate of localhost does not lead to a trusted root."},
+      {"the compiled-in roots only", &kHarbourLights, "rsa", "",
+       "The certificate of localhost does not lead to a trusted root."},
+      {"suites it does not offer", &kHarbourLights, "oldsuites", MusicBrainzFile("roots.pem"),
+       "localhost offers no encryption that this program has (TLS 1.2, ECDHE, AES-GCM or ChaCha20)."},
+      {"no roots file", &kHarbourLights, "rsa", "Z:\\no-such-roots.pem",
+       "The roots file Z:\\no-such-roots.pem cannot be read or holds no usable certificate."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseSources("MusicBrainz", c.server, "nomatch", c.roots);
+    StartWith(*c.disc);
+    bool okEnabled = true;
+    std::string status;
+    RunLookup({[] { return Dialog() && DialogText(IDC_LOOKUP_STATUS).find("...") == std::string::npos &&
+                           !DialogText(IDC_LOOKUP_STATUS).empty(); },
+               Do([&] {
+                 status = DialogText(IDC_LOOKUP_STATUS);
+                 okEnabled = IsWindowEnabled(GetDlgItem(Dialog(), IDOK)) != 0;
+               }),
+               Press(IDCANCEL)});
+    EXPECT_EQ(c.status, status.substr(0, c.status.size()));
+    EXPECT_FALSE(okEnabled);
+    EXPECT_EQ("Untitled", Text(mainWindow));
+    EndPlayer();
+    EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("DiscTitle=H"));
+    EndCase();
+  }
+  // Only the servers that proved themselves heard a request.
+  EXPECT_EQ(3u, MusicBrainzRequests().size());
+}
+
+TEST_F(MusicBrainz, BothSourcesAreListedAndOneFailureHidesNothingOfTheOther) {
+  struct Case {
+    const char* sources;
+    const char* server;
+    const char* gnudb;
+    std::vector<std::string> matches;
+    std::string status;
+  } cases[] = {
+      {"MusicBrainz,gnudb", "rsa", "single",
+       {"Anna Vik & The Lanterns / Harbour Lights (MusicBrainz)", "The Corvane Quartet / Late Night Sessions (gnudb)"},
+       kChoose},
+      {"MusicBrainz,gnudb", "untrusted", "single", {"The Corvane Quartet / Late Night Sessions (gnudb)"},
+       std::string(kChoose) + "\nMusicBrainz: The certificate of localhost does not lead to a trusted root."},
+      {"gnudb, MusicBrainz", "rsa", "error", {"Anna Vik & The Lanterns / Harbour Lights (MusicBrainz)"},
+       std::string(kChoose) + "\ngnudb: The server answered: 403 Database entry is corrupt."},
+      {"MusicBrainz,gnudb", "expired", "nomatch", {},
+       "MusicBrainz: The certificate of localhost is not valid on "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.sources) + " " + c.server + " " + c.gnudb);
+    UseSources(c.sources, c.server, c.gnudb);
+    StartWith(kHarbourLights);
+    std::vector<std::string> matches;
+    std::string status;
+    RunLookup({[] { return Dialog() && DialogText(IDC_LOOKUP_STATUS).find("...") == std::string::npos &&
+                           !DialogText(IDC_LOOKUP_STATUS).empty(); },
+               Do([&] {
+                 status = DialogText(IDC_LOOKUP_STATUS);
+                 matches = ListItems(GetDlgItem(Dialog(), IDC_LOOKUP_LIST), LB_GETCOUNT, LB_GETTEXT);
+               }),
+               Press(IDCANCEL)});
+    EXPECT_EQ(c.matches, matches);
+    EXPECT_EQ(c.status, status.substr(0, c.status.size()));
+    EndCase();
+  }
+  // And gnudb's match, listed after MusicBrainz's, is read and taken.
+  UseSources("MusicBrainz,gnudb", "rsa", "single");
+  StartWith(kHarbourLights);
+  TakeListed(1);
+  EXPECT_EQ("The Corvane Quartet", Text(mainWindow));
+  EXPECT_EQ(0u, Requests().back().find("/single/~cddb/cddb.cgi?cmd=cddb+read+rock+3402ee05&"));
+}
+
+// The second look-up right after the first waits its turn (a long one here).
+TEST_F(MusicBrainz, IsAskedAtMostOnceASecond) {
+  UseSources("MusicBrainz", "rsa");
+  StartWith(kHarbourLights);
+  RunLookup({WhenStatus(kChoose), Press(IDCANCEL)});
+  lookupMusicBrainzGapMs = 60000;
+  RunLookup({WhenStatus("Waiting for localhost, which takes one request a second..."), Press(IDCANCEL)});
+  EXPECT_EQ(1u, MusicBrainzRequests().size());
 }
 
 // A stand-in for the platform's conversion that holds each call to the

@@ -8,12 +8,17 @@
 // KOVEL_RELEASE_BIN, the 32-bit build's programs the disk was made from;
 // KOVEL_RELEASE_PASS, "no-network" when the prefix has no WinSock, as a
 // Windows 95 installed without networking: the player must start and play
-// all the same, and its look-up say that networking is missing.
+// all the same, and its look-up say that networking is missing;
+// KOVEL_RELEASE_SERVERS, the folder of the test MusicBrainz service and the
+// test CD database (musicbrainz\, cddb\), which the player asks with
+// networking.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "resources/install/resource.h"
 #include "tests/win32/support/win_test_support.h"
@@ -28,7 +33,7 @@ const char kInstallCaption[] = "Install - Corvane CD Player 1.0";
 const char kRemoveCaption[] = "Remove - Corvane CD Player 1.0";
 const char kErrorCaption[] = "Install - ERROR";
 const char kPlayerClass[] = "CorvaneCDAudioPlayer";
-const int kPlay = 1007, kOrderList = 1038, kLookUpItem = 1003, kLookupStatus = 1060;
+const int kPlay = 1007, kOrderList = 1038, kLookUpItem = 1003, kLookupStatus = 1060, kLookupList = 1061;
 const char kLookupCaption[] = "Look Up Titles Online";
 const char kFontsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 // The shell's keys as Windows has them, and the value each holds.
@@ -171,6 +176,20 @@ void RunInstaller(const std::string& disk, bool install) {
   EXPECT_EQ(0u, ExitCode(setup.info.hProcess));
 }
 
+// Starts the player; its window once it shows, with a disc to play.
+HWND StartPlayer(Process* run, const std::string& program) {
+  HWND window = nullptr;
+  if (!Start(run, program, "")) return nullptr;
+  WaitUntil(
+      run->info.hProcess,
+      [&] {
+        window = FindWindowA(kPlayerClass, nullptr);
+        return window && IsWindowVisible(window) && IsWindowEnabled(GetDlgItem(window, kPlay));
+      },
+      kWaitMs);
+  return window && IsWindowEnabled(GetDlgItem(window, kPlay)) ? window : nullptr;
+}
+
 // Index of the first line from `from` on that holds every piece; npos if none.
 size_t FindLine(const std::string& log, size_t from, const char* piece, const char* other = "") {
   for (size_t at = from; at < log.size();) {
@@ -212,15 +231,8 @@ TEST(Release32, InstallsPlaysAcrossATrackEndKeepsItsFilesAndIsRemoved) {
       "Track2=0:06:00\r\nTrack3=3:00:00\r\nLeadOut=6:00:00\r\n");
   {
     Process run;
-    ASSERT_TRUE(Start(&run, player, ""));
-    HWND window = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        run.info.hProcess,
-        [&] {
-          window = FindWindowA(kPlayerClass, nullptr);
-          return window && IsWindowVisible(window) && IsWindowEnabled(GetDlgItem(window, kPlay));
-        },
-        kWaitMs));
+    HWND window = StartPlayer(&run, player);
+    ASSERT_TRUE(window);
     RECT button;
     GetClientRect(GetDlgItem(window, kPlay), &button);
     const LPARAM at = MAKELPARAM(button.right / 2, button.bottom / 2);
@@ -275,6 +287,123 @@ TEST(Release32, InstallsPlaysAcrossATrackEndKeepsItsFilesAndIsRemoved) {
     EXPECT_EQ(windows + "\\cdplayer.exe" + key[1], Text(HKEY_CLASSES_ROOT, key[0], nullptr)) << key[0];
   EXPECT_EQ("(none)", Text(HKEY_CLASSES_ROOT, "AudioCD", "InstallPath"));
   EXPECT_EQ("(none)", Text(HKEY_LOCAL_MACHINE, kFontsKey, "Corvane Digital"));
+}
+
+// A disc of the look-up's cases in the drive file: its track starts and
+// lead-out as the player reads them (the drive reports the disc one frame
+// short of its lead-out, as a real one does).
+std::string DriveDisc(const std::vector<unsigned>& offsets, unsigned leadOut) {
+  auto msf = [](unsigned frames) {
+    char text[16];
+    snprintf(text, sizeof text, "%u:%02u:%02u", frames / 4500, frames / 75 % 60, frames % 75);
+    return std::string(text);
+  };
+  std::string disc = "[Drive]\r\nDisc=lookup\r\n[Disc.lookup]\r\nTracks=" + std::to_string(offsets.size()) + "\r\n";
+  for (size_t t = 0; t < offsets.size(); ++t) disc += "Track" + std::to_string(t + 1) + "=" + msf(offsets[t]) + "\r\n";
+  return disc + "LeadOut=" + msf(leadOut - 1) + "\r\n";
+}
+
+std::string Port(const std::string& servers, const char* server) {
+  std::string ports = ReadBytes(servers + "\\musicbrainz\\ports");
+  size_t at = ports.find(std::string(server) + " ");
+  return at == std::string::npos ? "" : ports.substr(at + strlen(server) + 1, ports.find('\n', at) - at - strlen(server) - 1);
+}
+
+// The release's player asks the test services about a disc: the list it
+// shows and the status it ends with, each case in a player started afresh;
+// where a match is taken, its titles go into the catalogue.
+TEST(Release32, LooksDiscsUpInMusicBrainzAndGnudbOverItsOwnTls) {
+  if (Env("KOVEL_RELEASE_PASS") == "no-network") GTEST_SKIP() << "no WinSock in this pass";
+  const std::string bin = Env("KOVEL_RELEASE_BIN"), servers = Env("KOVEL_RELEASE_SERVERS");
+  ASSERT_FALSE(bin.empty() || servers.empty()) << "KOVEL_RELEASE_BIN and KOVEL_RELEASE_SERVERS must name folders";
+  const std::string windows = WindowsDirectory();
+  const std::vector<unsigned> harbour = {150, 14265, 33790, 49650, 51900};
+  const std::string choose = "Choose the matching disc and press OK.";
+  struct Case {
+    const char* what;
+    std::string disc;
+    const char* sources;
+    const char* server;
+    const char* gnudb;
+    std::vector<std::string> matches;
+    std::string status;  // its start
+    const char* taken;   // the disc title the catalogue keeps, when the first match is taken
+  } cases[] = {
+      {"one release", DriveDisc(harbour, 56400), "MusicBrainz", "rsa", "nomatch",
+       {"Anna Vik & The Lanterns / Harbour Lights (MusicBrainz)"}, choose, "Harbour Lights"},
+      {"several releases, a chain of four", DriveDisc({150, 20000, 41000, 60000}, 80000), "MusicBrainz", "ecdsa",
+       "nomatch",
+       {"Northbound / Northern Songs (MusicBrainz)", "Northbound / Northern Songs (Remastered) (MusicBrainz)",
+        "Northbound / Northern Songs (MusicBrainz)"},
+       choose, nullptr},
+      {"the second disc of two", DriveDisc({150, 18000, 36000, 54000, 72000, 90000}, 108000), "MusicBrainz",
+       "aes128", "nomatch", {"Orchestra of the Tarn conducted by Ilse Marr / The Four Rivers (MusicBrainz)"}, choose,
+       "The Four Rivers"},
+      {"a near table of contents", DriveDisc({150, 30000, 60000}, 90000), "MusicBrainz", "rsa", "nomatch",
+       {"Marta Lind / Three Rooms (MusicBrainz)", "Marta Lind / Three Rooms (Live) (MusicBrainz)"}, choose, nullptr},
+      {"letters beyond ASCII", DriveDisc({150, 25000}, 50000), "MusicBrainz", "rsa", "nomatch",
+       {"Sigur R\xF3s & T?ky? Ensemble / Joutsenen Siivill\xE4 (MusicBrainz)"}, choose, "Joutsenen Siivill\xE4"},
+      {"unknown disc", DriveDisc({150, 9000, 18000, 27000, 36000, 45000, 54000}, 63000), "MusicBrainz", "rsa",
+       "nomatch", {}, "No titles were found for this disc.", nullptr},
+      {"cut answer", DriveDisc({150, 30000}, 60000), "MusicBrainz", "rsa", "nomatch", {},
+       "The answer from localhost was incomplete; nothing was changed.", nullptr},
+      {"another name", DriveDisc(harbour, 56400), "MusicBrainz", "wrongname", "nomatch", {},
+       "The certificate of localhost was made out for another name.", nullptr},
+      {"expired", DriveDisc(harbour, 56400), "MusicBrainz", "expired", "nomatch", {},
+       "The certificate of localhost is not valid on ", nullptr},
+      {"untrusted root", DriveDisc(harbour, 56400), "MusicBrainz", "untrusted", "nomatch", {},
+       "The certificate of localhost does not lead to a trusted root.", nullptr},
+      {"suites it does not offer", DriveDisc(harbour, 56400), "MusicBrainz", "oldsuites", "nomatch", {},
+       "localhost offers no encryption that this program has", nullptr},
+      {"both sources", DriveDisc(harbour, 56400), "MusicBrainz,gnudb", "untrusted", "single",
+       {"The Corvane Quartet / Late Night Sessions (gnudb)"},
+       choose + "\nMusicBrainz: The certificate of localhost does not lead to a trusted root.", "Late Night Sessions"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseDriveFile("release-lookup", c.disc);
+    DeleteFileA((windows + "\\tunedeck.ini").c_str());
+    WriteBytes(windows + "\\kovel.ini",
+               std::string("[Lookup]\r\nSources=") + c.sources + "\r\nMusicBrainzServer=localhost\r\nMusicBrainzPort=" +
+                   Port(servers, c.server) + "\r\nRoots=" + servers + "\\musicbrainz\\roots.pem\r\nServer=127.0.0.1\r\n" +
+                   "Port=" + ReadBytes(servers + "\\cddb\\port") + "\r\nPath=/" + c.gnudb + "/~cddb/cddb.cgi\r\n");
+    Process run;
+    HWND window = StartPlayer(&run, bin + "\\kovel32.exe");
+    ASSERT_TRUE(window);
+    PostMessageA(window, WM_SYSCOMMAND, kLookUpItem, 0);
+    HWND lookup = AwaitDialog(run, kLookupCaption);
+    ASSERT_TRUE(lookup);
+    char status[512] = "";
+    EXPECT_TRUE(WaitUntil(
+        run.info.hProcess,
+        [&] {
+          return GetDlgItemTextA(lookup, kLookupStatus, status, sizeof status) > 0 && !strstr(status, "...");
+        },
+        kWaitMs));
+    EXPECT_EQ(c.status, std::string(status).substr(0, c.status.size()));
+    std::vector<std::string> matches;
+    // Wine hands a list box's text to another process in UTF-16 alone.
+    for (LRESULT i = 0; i < SendDlgItemMessageW(lookup, kLookupList, LB_GETCOUNT, 0, 0); ++i) {
+      wchar_t wide[256] = L"";
+      char line[256] = "";
+      SendDlgItemMessageW(lookup, kLookupList, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, nullptr, nullptr);
+      matches.push_back(line);
+    }
+    EXPECT_EQ(c.matches, matches);
+    Press(lookup, c.taken ? IDOK : IDCANCEL);
+    EXPECT_TRUE(WaitUntil(run.info.hProcess, [&] { return !FindDialog(run, kLookupCaption); }, kWaitMs));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(run.info.hProcess, kWaitMs));
+    const std::string catalogue = ReadBytes(windows + "\\tunedeck.ini");
+    if (c.taken) {
+      EXPECT_NE(std::string::npos, catalogue.find(std::string("DiscTitle=") + c.taken)) << catalogue;
+    } else {
+      EXPECT_NE(std::string::npos, catalogue.find("DiscTitle=Untitled")) << catalogue;
+    }
+  }
+  DeleteFileA((windows + "\\tunedeck.ini").c_str());
+  DeleteFileA((windows + "\\kovel.ini").c_str());
 }
 
 }  // namespace

@@ -129,3 +129,16 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   CloseHandle(file);
   ASSERT_EQ(bytes.size(), written) << path;
 }
+
+std::string ServerFile(const std::string& folder, const char* name) {
+  std::string path = "Z:" + folder + "/" + name;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+int NamedPort(const std::string& folder, const std::string& server) {
+  std::string ports = "\n" + ReadBytes(ServerFile(folder, "ports"));
+  size_t at = ports.find("\n" + server + " ");
+  return at == std::string::npos ? 0 : atoi(ports.c_str() + at + server.size() + 2);
+}

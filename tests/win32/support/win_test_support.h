@@ -41,6 +41,12 @@ std::string ReadBytes(const std::string& path);
 // Replaces a file with the bytes.
 void WriteBytes(const std::string& path, const std::string& bytes);
 
+// A file of a test server's folder (a path of this machine), as Wine sees it.
+std::string ServerFile(const std::string& folder, const char* name);
+// The port of one of the servers that the folder's "ports" file names
+// ("name port" a line); 0 when it names no such server.
+int NamedPort(const std::string& folder, const std::string& server);
+
 // The virtual drive of the processes this one starts: its file, in the temp
 // folder under `name`.ini, holds `contents`, and its command log starts
 // empty in `name`.log (VDRIVE_FILE, VDRIVE_LOG). Returns the log's path.

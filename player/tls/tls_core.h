@@ -1,0 +1,111 @@
+// The TLS client of the online look-up, without the platform: BearSSL's
+// engine set to one small profile (TLS 1.2 only; ECDHE with RSA or ECDSA
+// certificates on P-256 and P-384; AES-128/256-GCM and ChaCha20-Poly1305;
+// the server name sent and checked; full 16 KB records; no ALPN), driven
+// without blocking over any transport that can send and receive; trusted
+// roots read from PEM text; and the words for what went wrong. The engine
+// is BearSSL's; this is only the glue.
+#pragma once
+
+#include <bearssl.h>
+
+#include <cstddef>
+#include <cstdint>
+
+enum {
+  kTlsSeedSize = 32,
+  kTlsRootsFileLimit = 512 * 1024,  // bytes of a roots file (Debian's whole bundle is 217 KB)
+  kTlsMaxRoots = 256,
+  kTlsMaxCertificate = 8192,  // bytes of one certificate in a roots file
+};
+
+// A moment as the certificate check counts it (UTC): days since 1 January
+// of the year 0 of the Gregorian calendar, and seconds since midnight.
+struct TlsTime {
+  uint32_t days;
+  uint32_t seconds;
+};
+
+// The moment of a count of seconds since 1 January 1970.
+TlsTime TlsTimeFromUnix(int64_t seconds);
+
+// Trusted roots read from a file. They own their memory.
+struct TlsRoots {
+  br_x509_trust_anchor* anchors;
+  size_t count;
+  unsigned char* bytes;  // every root's name and key
+};
+
+// Reads the certificates of PEM text (at most kTlsRootsFileLimit bytes) as
+// trusted roots: each CERTIFICATE object whose certificate decodes, with an
+// RSA or EC key, counts; others are passed over. Text that is not PEM gives
+// none. Returns the number read; with none, nothing is held.
+size_t ReadTlsRoots(const char* text, size_t size, TlsRoots* roots);
+void FreeTlsRoots(TlsRoots* roots);
+
+// How a transport answers; a positive count is the bytes moved.
+enum TransportResult {
+  kTransportBlocked = 0,   // nothing can move now; an event will say when
+  kTransportClosed = -1,   // the peer closed the connection (receiving only)
+  kTransportFailed = -2,
+};
+
+// The connection under the TLS session.
+struct TlsTransport {
+  void* context;
+  long (*send)(void* context, const unsigned char* data, size_t size);
+  long (*receive)(void* context, unsigned char* data, size_t size);
+};
+
+// One connection's TLS session, with room for a full record each way.
+struct TlsClient {
+  br_ssl_client_context ssl;
+  br_x509_minimal_context x509;
+  br_ec_impl curves;  // BearSSL's, limited to P-256 and P-384
+  unsigned char input[BR_SSL_BUFSIZE_INPUT];
+  unsigned char output[BR_SSL_BUFSIZE_OUTPUT];
+  const char* request;  // sent once the handshake is done
+  size_t requestLength;
+  size_t requestSent;
+  int opened;     // the handshake was done
+  int peerClosed;
+  int lost;       // the transport failed, or closed before the request went out
+};
+
+// Starts a session with the server of that name (sent, and checked against
+// its certificate), whose chain must lead to one of the roots, valid at the
+// moment now. The seed (kTlsSeedSize random bytes) makes its keys. The
+// request (kept by the caller until the session ends) goes out once the
+// handshake is done. Returns 0 when the engine refuses the name.
+int TlsStart(TlsClient* client, const char* host, const br_x509_trust_anchor* roots, size_t rootCount,
+             TlsTime now, const unsigned char* seed, const char* request, size_t requestLength);
+
+enum TlsProgress {
+  kTlsWaiting,  // for the transport: call again at its next event
+  kTlsEnded,    // the server ended the session (the answer may still be cut)
+  kTlsFailed,   // see TlsFailureOf
+  kTlsFull,     // the answer filled its buffer
+};
+
+// Moves what can move without blocking: the engine's records out to the
+// transport, what the transport received into the engine, the request in
+// and the decrypted answer out, appended to answer[*length..size).
+int TlsPump(TlsClient* client, const TlsTransport* transport, char* answer, size_t* length, size_t size);
+
+// Why a session failed, as the user is told.
+enum TlsFailure {
+  kTlsConnectionLost,
+  kTlsClockWrong,        // the computer's clock is before this program was made
+  kTlsCertificateDates,  // the certificate is not valid at the computer's date
+  kTlsWrongName,
+  kTlsUntrusted,
+  kTlsNoCommonSuite,  // the server wants what this client does not offer
+  kTlsProtocolError,
+};
+int TlsFailureOf(const TlsClient* client, TlsTime now);
+// The engine's own error code (0 when the transport failed).
+int TlsError(const TlsClient* client);
+
+// The message for a failure: server names the server, now is the computer's
+// clock, error the engine's code (shown for a protocol error).
+void FormatTlsFailure(int failure, const char* server, TlsTime now, int error, char* out, size_t size);
