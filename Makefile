@@ -129,7 +129,8 @@ crash-trials: build/crash-trials/crash_trials
 	build/crash-trials/crash_trials
 
 # The release for Windows users: the 32-bit player and Setup with the LED
-# font, as an installation disk, in build/dist/kovel32-1.0 and its zip.
+# font, as an installation disk, in build/dist/kovel32-<version> and its zip
+# (the version: common/version.h).
 .PHONY: dist
 dist: deps
 	@cmake --preset win32 >/dev/null

@@ -6,6 +6,7 @@ pixels."""
 
 from imaging import (AQUA, BLACK, BLUE, MAROON, SILVER, WHITE, YELLOW, Canvas)
 import motifs
+from release import version
 
 
 def banner():
@@ -21,6 +22,6 @@ def banner():
     motifs.compact_disc(c, 64, 38, 31, body=WHITE, rim=BLACK, hub=WHITE, hole=BLACK)
     x = 104
     motifs.shadowed_text(c, x, 10, "Corvane", "bold", YELLOW, MAROON, scale=2, depth=2)
-    motifs.shadowed_text(c, x, 36, "CD Player 1.0", "bold", WHITE, BLACK, scale=2, depth=2)
+    motifs.shadowed_text(c, x, 36, "CD Player " + version(), "bold", WHITE, BLACK, scale=2, depth=2)
     c.text(x + 1, 62, "Setup", AQUA)
     return c

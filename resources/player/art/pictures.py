@@ -6,6 +6,7 @@ transparent drawing would drop them with the key."""
 from imaging import (AQUA, BLACK, BLUE, GREY, LIME, MAROON, NAVY, SILVER, TEAL, WHITE,
                      YELLOW, Canvas, text_width)
 import motifs
+from release import version
 
 
 def database():
@@ -68,6 +69,6 @@ def about_logo():
     motifs.shadowed_text(c, x, 14, "Corvane", "bold", YELLOW, MAROON, scale=3, depth=2)
     motifs.shadowed_text(c, x + 2, 56, "CD Player", "bold", WHITE, BLACK, scale=2, depth=2)
     c.hline(x, w - 14, 86, YELLOW)
-    c.text(x + 2, 92, "Version 1.0", WHITE)
+    c.text(x + 2, 92, "Version " + version(), WHITE)
     c.text(x + 2, 104, "Audio compact discs for Windows", SILVER)
     return c

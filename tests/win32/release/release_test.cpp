@@ -4,7 +4,7 @@
 // real install.exe and kovel32.exe from outside, as a user would: it finds
 // their windows and presses their buttons.
 //
-// Environment: KOVEL_RELEASE_DISK, the disk folder (build/dist/kovel32-1.0);
+// Environment: KOVEL_RELEASE_DISK, the disk folder (build/dist/kovel32-<version>);
 // KOVEL_RELEASE_BIN, the 32-bit build's programs the disk was made from;
 // KOVEL_RELEASE_PASS, "no-network" when the prefix has no WinSock, as a
 // Windows 95 installed without networking: the player must start and play
