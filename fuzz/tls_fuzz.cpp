@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(progress == kTlsFailed, "a session that did not fail");
   Check(length == 0, "application data from an unproven server");
   char text[256];
-  FormatTlsFailure(TlsFailureOf(&client, now), "musicbrainz.org", now, TlsError(&client), text, sizeof text);
+  FormatTlsFailure("%s %s", TlsFailureOf(&client, now), "musicbrainz.org", now, TlsError(&client), text,
+                   sizeof text);
   Check(memchr(text, 0, sizeof text) != nullptr, "message not terminated");
 
   TlsRoots roots;

@@ -197,6 +197,31 @@ int CDTrackCount(UINT deviceId) {
   return StatusItem(deviceId, MCI_STATUS_NUMBER_OF_TRACKS, &count) == 0 ? static_cast<int>(count) : 0;
 }
 
+int CDReadTableOfContents(UINT deviceId, uint32_t* starts, int max, uint32_t* leadOut) {
+  DWORD count = 0, length = 0;
+  if (Device(deviceId) == 0 || StatusItem(deviceId, MCI_STATUS_NUMBER_OF_TRACKS, &count) != 0 || count < 1 ||
+      count > static_cast<DWORD>(max))
+    return 0;
+  MCI_SET_PARMS set = {};
+  set.dwTimeFormat = MCI_FORMAT_MSF;
+  if (mciSendCommandA(Device(deviceId), MCI_SET, MCI_SET_TIME_FORMAT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&set)))
+    return 0;
+  for (DWORD t = 1; t <= count; ++t) {
+    MCI_STATUS_PARMS status = {};
+    status.dwItem = MCI_STATUS_POSITION;
+    status.dwTrack = t;
+    if (mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
+                        reinterpret_cast<DWORD_PTR>(&status)))
+      return 0;
+    starts[t - 1] = MsfFrames(static_cast<DWORD>(status.dwReturn));
+  }
+  if (TrackLength(deviceId, 0, &length) != 0) return 0;
+  // The cdaudio device reports a disc one frame short of its lead-out, as
+  // the CD database's notes for clients say.
+  *leadOut = starts[0] + MsfFrames(length) + 1;
+  return static_cast<int>(count);
+}
+
 int CDShowError(HWND owner, DWORD error) {
   char text[256];
   if (!mciGetErrorStringA(error, text, sizeof text)) lstrcpynA(text, kUnknownError, sizeof text);

@@ -47,5 +47,12 @@ int CDDiscLength(HWND owner, UINT deviceId, DWORD* lengthMsf);
 int CDTrackLengthText(HWND owner, UINT deviceId, int track, char* text);
 // Number of tracks; 0 for device id 0 or a failed query.
 int CDTrackCount(UINT deviceId);
+// The disc's table of contents, for looking the disc up online: each
+// track's start and the lead-out, in frames from the start of the disc.
+// Returns the number of tracks (1 to max); 0, silently, when the device
+// cannot tell them or the disc has more than max tracks. It leaves the
+// device in the MSF time format, as the disc identity does; every command
+// above that depends on the format sets its own.
+int CDReadTableOfContents(UINT deviceId, uint32_t* starts, int max, uint32_t* leadOut);
 // Shows the device error box for an MCI error code.
 int CDShowError(HWND owner, DWORD error);

@@ -14,22 +14,22 @@
 int LookUpTitles(HWND mainWindow);
 INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// How long a step of the look-up waits for the server, in milliseconds:
-// lookupTimeoutMs while nothing arrives, lookupStepLimitMs in all, however
-// slowly the answer trickles in. Tests shorten them.
-extern UINT lookupTimeoutMs;
-extern UINT lookupStepLimitMs;
-// The least time between two requests to MusicBrainz, in milliseconds, over
-// the whole run (the service answers 503 to more than one a second); tests
-// change it.
-extern UINT lookupMusicBrainzGapMs;
+// How long the look-up waits, in milliseconds: a step's server may stay
+// quiet for quietMs, and must finish the step within stepLimitMs however
+// slowly its answer trickles in; MusicBrainz is asked at most once in
+// musicBrainzGapMs over the whole run (the service answers 503 to more than
+// one request a second).
+struct LookupTimes {
+  UINT quietMs;
+  UINT stepLimitMs;
+  UINT musicBrainzGapMs;
+};
+extern const LookupTimes kLookupTimes;  // 15 s, 60 s, 1 s
+// Test seam: when set, the look-up waits these times instead of
+// kLookupTimes; its texts name the time it waited. The program never sets
+// it.
+extern const LookupTimes* testSeamLookupTimes;
 
-// Reads the table of contents of the disc in the open device. 0 when the
-// device cannot tell it.
-int ReadLookupToc(UINT deviceId, LookupToc* toc);
-// Reads section "Lookup" of the settings file, first adding the keys it
-// lacks with their defaults.
-void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings);
 // A UTF-8 text in a code page (the ANSI code page is GetACP()), characters
 // it lacks as its default character, cut to whole characters within
 // size - 1 bytes (and kLookupTextSize - 1). Returns 1; 0 when the platform

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "common/profile/profile.h"
+#include "common/version.h"
 
 namespace {
 
-const char kSection[] = "Lookup";
 const char kDefaultServer[] = "gnudb.gnudb.org";
 const char kDefaultPort[] = "80";
 const char kDefaultPath[] = "/~cddb/cddb.cgi";
@@ -396,7 +396,7 @@ int ReadSources(const char* list, int* sources) {
 }  // namespace
 
 const char kLookupClientName[] = "kovel32";
-const char kLookupClientVersion[] = "1.0";
+const char kLookupClientVersion[] = KOVEL_VERSION_TEXT;
 
 const char* LookupSourceName(int source) {
   return source >= 0 && source < kSourceCount ? kSourceNames[source] : "";
@@ -421,44 +421,44 @@ uint32_t FreedbDiscId(const LookupToc* toc) {
   return (sum % 255) << 24 | playing << 8 | static_cast<uint32_t>(toc->trackCount);
 }
 
-void ReadLookupSettings(const std::string& text, LookupSettings* settings) {
-  ProfileSection section = ProfileFindSection(text, kSection);
-  ProfileSectionGetString(&section, "Server", kDefaultServer, settings->server, sizeof settings->server);
+void ReadLookupSettings(const std::string& text, const LookupSettingsNames* names, LookupSettings* settings) {
+  ProfileSection section = ProfileFindSection(text, names->section);
+  ProfileSectionGetString(&section, names->server, kDefaultServer, settings->server, sizeof settings->server);
   if (!settings->server[0] || !IsPrintableName(settings->server))
     snprintf(settings->server, sizeof settings->server, "%s", kDefaultServer);
-  settings->port = ProfileSectionGetInt(&section, "Port", kLookupDefaultPort);
+  settings->port = ProfileSectionGetInt(&section, names->port, kLookupDefaultPort);
   if (settings->port < 1 || settings->port > 65535) settings->port = kLookupDefaultPort;
-  ProfileSectionGetString(&section, "Path", kDefaultPath, settings->path, sizeof settings->path);
+  ProfileSectionGetString(&section, names->path, kDefaultPath, settings->path, sizeof settings->path);
   if (settings->path[0] != '/') snprintf(settings->path, sizeof settings->path, "%s", kDefaultPath);
-  ProfileSectionGetString(&section, "User", kDefaultUser, settings->user, sizeof settings->user);
+  ProfileSectionGetString(&section, names->user, kDefaultUser, settings->user, sizeof settings->user);
   if (!settings->user[0]) snprintf(settings->user, sizeof settings->user, "%s", kDefaultUser);
 
-  ProfileSectionGetString(&section, "MusicBrainzServer", kDefaultMusicBrainzServer, settings->musicBrainzServer,
+  ProfileSectionGetString(&section, names->musicBrainzServer, kDefaultMusicBrainzServer, settings->musicBrainzServer,
                           sizeof settings->musicBrainzServer);
   if (!settings->musicBrainzServer[0] || !IsPrintableName(settings->musicBrainzServer))
     snprintf(settings->musicBrainzServer, sizeof settings->musicBrainzServer, "%s", kDefaultMusicBrainzServer);
-  settings->musicBrainzPort = ProfileSectionGetInt(&section, "MusicBrainzPort", kMusicBrainzDefaultPort);
+  settings->musicBrainzPort = ProfileSectionGetInt(&section, names->musicBrainzPort, kMusicBrainzDefaultPort);
   if (settings->musicBrainzPort < 1 || settings->musicBrainzPort > 65535)
     settings->musicBrainzPort = kMusicBrainzDefaultPort;
-  ProfileSectionGetString(&section, "Contact", "", settings->contact, sizeof settings->contact);
-  ProfileSectionGetString(&section, "Roots", "", settings->roots, sizeof settings->roots);
+  ProfileSectionGetString(&section, names->contact, "", settings->contact, sizeof settings->contact);
+  ProfileSectionGetString(&section, names->roots, "", settings->roots, sizeof settings->roots);
   char sources[128];
-  ProfileSectionGetString(&section, "Sources", kDefaultSources, sources, sizeof sources);
+  ProfileSectionGetString(&section, names->sources, kDefaultSources, sources, sizeof sources);
   settings->sourceCount = ReadSources(sources, settings->sources);
   if (settings->sourceCount == 0) settings->sourceCount = ReadSources(kDefaultSources, settings->sources);
 }
 
-int AddLookupDefaults(std::string* text) {
-  const ProfileEntry defaults[] = {{"Sources", kDefaultSources}, {"Server", kDefaultServer},
-                                   {"Port", kDefaultPort},        {"Path", kDefaultPath},
-                                   {"User", kDefaultUser},        {"Contact", ""},
-                                   {"Roots", ""}};
+int AddLookupDefaults(std::string* text, const LookupSettingsNames* names) {
+  const ProfileEntry defaults[] = {{names->sources, kDefaultSources}, {names->server, kDefaultServer},
+                                   {names->port, kDefaultPort},        {names->path, kDefaultPath},
+                                   {names->user, kDefaultUser},        {names->contact, ""},
+                                   {names->roots, ""}};
   ProfileEntry missing[sizeof defaults / sizeof defaults[0]];
   size_t count = 0;
-  ProfileSection section = ProfileFindSection(*text, kSection);
+  ProfileSection section = ProfileFindSection(*text, names->section);
   for (const ProfileEntry& entry : defaults)
     if (!HasKey(&section, entry.key)) missing[count++] = entry;
-  return count ? ProfileWriteSection(text, kSection, missing, count) : 0;
+  return count ? ProfileWriteSection(text, names->section, missing, count) : 0;
 }
 
 int FormatQueryCommand(const LookupToc* toc, char* out, size_t size) {
@@ -672,45 +672,18 @@ void FormatMatchLine(const char* title, int source, char* out, size_t size) {
   snprintf(out, size, "%s (%s)", title, LookupSourceName(source));
 }
 
-void FormatLookupStatus(int status, const char* server, const char* line, unsigned long timeoutMs, char* out,
-                        size_t size) {
-  // The time as a user reads it: "15 seconds", "1 second", "0.25 seconds".
-  char time[40];
+void FormatLookupStatus(const char* format, int status, const char* server, const char* line,
+                        unsigned long timeoutMs, char* out, size_t size) {
+  // The time in seconds as a user reads it: "15", "0.25".
+  char seconds[24];
   unsigned long whole = timeoutMs / 1000, part = timeoutMs % 1000;
   if (part == 0) {
-    snprintf(time, sizeof time, "%lu second%s", whole, whole == 1 ? "" : "s");
+    snprintf(seconds, sizeof seconds, "%lu", whole);
   } else {
     int digits = part % 100 == 0 ? 1 : part % 10 == 0 ? 2 : 3;
     unsigned long shown = digits == 1 ? part / 100 : digits == 2 ? part / 10 : part;
-    snprintf(time, sizeof time, "%lu.%0*lu seconds", whole, digits, shown);
+    snprintf(seconds, sizeof seconds, "%lu.%0*lu", whole, digits, shown);
   }
-  switch (status) {
-    case kStatusConnecting: snprintf(out, size, "Connecting to %s...", server); break;
-    case kStatusSearching: snprintf(out, size, "Searching..."); break;
-    case kStatusReading: snprintf(out, size, "Reading..."); break;
-    case kStatusChoose: snprintf(out, size, "Choose the matching disc and press OK."); break;
-    case kStatusNoMatch: snprintf(out, size, "No titles were found for this disc."); break;
-    case kStatusNameNotFound: snprintf(out, size, "The server %s was not found.", server); break;
-    case kStatusCannotConnect: snprintf(out, size, "Cannot connect to %s.", server); break;
-    case kStatusTimeout: snprintf(out, size, "No answer from %s within %s.", server, time); break;
-    case kStatusTooSlow: snprintf(out, size, "%s did not finish its answer within %s.", server, time); break;
-    case kStatusConnectionLost: snprintf(out, size, "The connection to %s was lost.", server); break;
-    case kStatusIncomplete:
-      snprintf(out, size, "The answer from %s was incomplete; nothing was changed.", server);
-      break;
-    case kStatusServerError: snprintf(out, size, "The server answered: %s", line); break;
-    case kStatusUnreadable: snprintf(out, size, "The server's answer could not be read."); break;
-    case kStatusTooLong: snprintf(out, size, "The server's answer is too long."); break;
-    case kStatusNoSockets: snprintf(out, size, "Networking (TCP/IP) is not installed on this computer."); break;
-    case kStatusNoContents: snprintf(out, size, "The disc's table of contents could not be read."); break;
-    case kStatusDiscChanged:
-      snprintf(out, size, "The disc was changed; its titles were not replaced.");
-      break;
-    case kStatusWaitingTurn: snprintf(out, size, "Waiting for %s, which takes one request a second...", server); break;
-    case kStatusNoRoots:
-      snprintf(out, size, "The roots file %s cannot be read or holds no usable certificate.", line);
-      break;
-    case kStatusNoMemory: snprintf(out, size, "There is not enough memory for the look-up."); break;
-    default: snprintf(out, size, "%s", ""); break;
-  }
+  const char* first = status == kStatusServerError || status == kStatusNoRoots ? line : server;
+  snprintf(out, size, format, first, seconds);
 }

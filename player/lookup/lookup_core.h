@@ -60,6 +60,20 @@ struct LookupSettings {
   int sources[kSourceCount];  // in the order they are asked
 };
 
+// Names of section "Lookup" and its keys, as the string table gives them.
+struct LookupSettingsNames {
+  char section[40];
+  char server[40];
+  char port[40];
+  char path[40];
+  char user[40];
+  char musicBrainzServer[40];
+  char musicBrainzPort[40];
+  char contact[40];
+  char roots[40];
+  char sources[40];
+};
+
 // Reads the section; a key that is missing or unusable gives its default:
 // for gnudb gnudb.gnudb.org, 80, /~cddb/cddb.cgi, kovel32 (gnudb wants the
 // user's e-mail address as the user name); MusicBrainzServer
@@ -67,10 +81,10 @@ struct LookupSettings {
 // compiled-in ones); Sources "MusicBrainz,gnudb" (names separated by
 // commas in any case; unknown and repeated ones are passed over, and none
 // at all means the default).
-void ReadLookupSettings(const std::string& text, LookupSettings* settings);
+void ReadLookupSettings(const std::string& text, const LookupSettingsNames* names, LookupSettings* settings);
 // Adds the keys the section lacks, with their defaults, so users find them;
 // every other line stays. Returns 1 when the text changed.
-int AddLookupDefaults(std::string* text);
+int AddLookupDefaults(std::string* text, const LookupSettingsNames* names);
 
 // One match of a search: its category and disc id (letters and digits
 // only, so they go into a request as they are) and its "Artist / Title".
@@ -164,9 +178,13 @@ enum LookupStatus {
   kStatusWaitingTurn,  // MusicBrainz takes a request a second
   kStatusNoRoots,      // line names the roots file
   kStatusNoMemory,
+  kStatusCount,
 };
-// The text of a status: server names the server where a text mentions it,
-// line is the server's own status line for kStatusServerError, and
-// timeoutMs the time a step waited for kStatusTimeout and kStatusTooSlow.
-void FormatLookupStatus(int status, const char* server, const char* line, unsigned long timeoutMs, char* out,
-                        size_t size);
+// The text of a status. format is the status's text from the program's
+// string table; each "%s" in it takes in turn what the status names: the
+// server; for kStatusServerError the server's own status line and for
+// kStatusNoRoots the roots file, both given as line; for kStatusTimeout and
+// kStatusTooSlow the server, then timeoutMs, the time the step waited, in
+// seconds ("15", "0.3").
+void FormatLookupStatus(const char* format, int status, const char* server, const char* line,
+                        unsigned long timeoutMs, char* out, size_t size);

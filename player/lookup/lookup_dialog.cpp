@@ -21,17 +21,18 @@
 #include <cstring>
 
 #include "player/catalogue/catalogue.h"
+#include "player/device/cd_device.h"
 #include "player/lookup/musicbrainz_core.h"
 #include "player/lookup/tls_socket.h"
 #include "player/lookup/winsock.h"
 #include "player/shell/player_state.h"
+#include "player/shell/settings_file.h"
 #include "player/tls/tls.h"
 #include "player/tls/tls_roots.h"
 #include "resources/player/resource.h"
 
-UINT lookupTimeoutMs = 15000;
-UINT lookupStepLimitMs = 60000;
-UINT lookupMusicBrainzGapMs = kMusicBrainzRequestGapMs;
+const LookupTimes kLookupTimes = {15000, 60000, kMusicBrainzRequestGapMs};
+const LookupTimes* testSeamLookupTimes;
 
 namespace {
 
@@ -109,9 +110,17 @@ const char* ServerOf(const LookupSession* s, int source) {
   return source == kSourceMusicBrainz ? s->settings.musicBrainzServer : s->settings.server;
 }
 
+const LookupTimes& Times() { return testSeamLookupTimes ? *testSeamLookupTimes : kLookupTimes; }
+
+// The status texts are the string table's, in the order of LookupStatus.
+static_assert(IDS_LOOKUP_NO_MEMORY - IDS_LOOKUP_CONNECTING + 1 == kStatusCount, "a text for every status");
+static_assert(IDS_TLS_PROTOCOL_ERROR - IDS_TLS_CONNECTION_LOST + 1 == kTlsFailureCount, "a text for every failure");
+
 void StatusText(const LookupSession* s, int status, const char* line, char* out, size_t size) {
-  UINT timeoutMs = status == kStatusTooSlow ? lookupStepLimitMs : lookupTimeoutMs;
-  FormatLookupStatus(status, ServerOf(s, s->source), line, timeoutMs, out, size);
+  char format[160];
+  LoadStringA(appInstance, IDS_LOOKUP_CONNECTING + status, format, sizeof format);
+  UINT timeoutMs = status == kStatusTooSlow ? Times().stepLimitMs : Times().quietMs;
+  FormatLookupStatus(format, status, ServerOf(s, s->source), line, timeoutMs, out, size);
 }
 
 void ShowStatus(HWND dialog, const LookupSession* s, int status, const char* line = "") {
@@ -122,8 +131,8 @@ void ShowStatus(HWND dialog, const LookupSession* s, int status, const char* lin
 
 // A step begins: both of its deadlines start.
 void StartDeadlines(HWND dialog) {
-  SetTimer(dialog, kQuietTimer, lookupTimeoutMs, nullptr);
-  SetTimer(dialog, kStepTimer, lookupStepLimitMs, nullptr);
+  SetTimer(dialog, kQuietTimer, Times().quietMs, nullptr);
+  SetTimer(dialog, kStepTimer, Times().stepLimitMs, nullptr);
 }
 
 // Ends whatever is under way on the network; the dialog stays.
@@ -260,7 +269,7 @@ void AwaitMusicBrainz(HWND dialog, LookupSession* s) {
       return;
     }
   }
-  UINT wait = MusicBrainzRequestDelay(musicBrainzAsked, musicBrainzAskedAt, GetTickCount(), lookupMusicBrainzGapMs);
+  UINT wait = MusicBrainzRequestDelay(musicBrainzAsked, musicBrainzAskedAt, GetTickCount(), Times().musicBrainzGapMs);
   if (wait == 0) {
     AskMusicBrainz(dialog, s);
     return;
@@ -439,17 +448,24 @@ void AnswerArrived(HWND dialog, LookupSession* s) {
   AskNextSource(dialog, s);
 }
 
+// Why MusicBrainz's secure session failed, in the string table's words.
+void TlsFailureText(const MusicBrainzLookup* m, const char* server, char* out, size_t size) {
+  int failure = TlsFailureOf(&m->tls, m->now);
+  char format[160];
+  LoadStringA(appInstance, IDS_TLS_CONNECTION_LOST + failure, format, sizeof format);
+  FormatTlsFailure(format, failure, server, m->now, TlsError(&m->tls), out, size);
+}
+
 // A socket event of MusicBrainz's connection: the TLS session moves on.
 void OnMusicBrainzEvent(HWND dialog, LookupSession* s, int event) {
   MusicBrainzLookup* m = s->musicBrainz;
   if (event == FD_CONNECT) ShowStatus(dialog, s, kStatusSearching);
   // The server is still talking: the quiet time starts again.
-  if (event == FD_READ) SetTimer(dialog, kQuietTimer, lookupTimeoutMs, nullptr);
+  if (event == FD_READ) SetTimer(dialog, kQuietTimer, Times().quietMs, nullptr);
   char text[256];
   switch (TlsPump(&m->tls, &m->transport, m->answer, &s->request.answerLength, sizeof m->answer)) {
     case kTlsFailed:
-      FormatTlsFailure(TlsFailureOf(&m->tls, m->now), s->settings.musicBrainzServer, m->now, TlsError(&m->tls),
-                       text, sizeof text);
+      TlsFailureText(m, s->settings.musicBrainzServer, text, sizeof text);
       SourceFailed(dialog, s, text);
       return;
     case kTlsFull: StepFailed(dialog, s, kStatusTooLong); return;
@@ -489,7 +505,7 @@ void OnSocketEvent(HWND dialog, LookupSession* s, WPARAM socket, LPARAM lParam) 
       if (HttpAnswerWhole(s->answer, s->request.answerLength))
         AnswerArrived(dialog, s);
       else
-        SetTimer(dialog, kQuietTimer, lookupTimeoutMs, nullptr);
+        SetTimer(dialog, kQuietTimer, Times().quietMs, nullptr);
       return;
     case FD_CLOSE: {
       int received;
@@ -540,7 +556,8 @@ void Begin(HWND dialog, LookupSession* s) {
   s->request.connection = INVALID_SOCKET;
   s->discId = discInfo.discId;
   LoadLookupSettings(appInstance, &s->settings);
-  if (!ReadLookupToc(deviceId, &s->toc)) {
+  s->toc.trackCount = CDReadTableOfContents(deviceId, s->toc.offsets, kLookupMaxTracks, &s->toc.leadOut);
+  if (!s->toc.trackCount) {
     Fail(dialog, s, kStatusNoContents);
     return;
   }

@@ -1,4 +1,5 @@
-// Loading and saving "kovel.ini" with the names of the string table.
+// Loading and saving "kovel.ini" with the names of the string table: the
+// window and options sections, and the look-up's section.
 #include "player/shell/settings_file.h"
 
 #include "common/profile/profile.h"
@@ -8,9 +9,13 @@ namespace {
 
 // The names are loaded at every load and save; the file name takes at most
 // 12 characters.
-int SettingsPath(HINSTANCE instance, SettingsNames* names, char* path, size_t size) {
+int FilePath(HINSTANCE instance, char* path, size_t size) {
   char file[13];
   LoadStringA(instance, IDS_SETTINGS_FILE, file, sizeof file);
+  return ProfileResolvePath(file, path, size);
+}
+
+int SettingsPath(HINSTANCE instance, SettingsNames* names, char* path, size_t size) {
   LoadStringA(instance, IDS_WINDOW_SECTION, names->section, sizeof names->section);
   LoadStringA(instance, IDS_X_POSN_KEY, names->xPosn, sizeof names->xPosn);
   LoadStringA(instance, IDS_Y_POSN_KEY, names->yPosn, sizeof names->yPosn);
@@ -21,7 +26,20 @@ int SettingsPath(HINSTANCE instance, SettingsNames* names, char* path, size_t si
   LoadStringA(instance, IDS_INTRO_PLAY_KEY, names->introPlay, sizeof names->introPlay);
   LoadStringA(instance, IDS_INTRO_SECONDS_KEY, names->introSeconds, sizeof names->introSeconds);
   LoadStringA(instance, IDS_DRIVE_KEY, names->drive, sizeof names->drive);
-  return ProfileResolvePath(file, path, size);
+  return FilePath(instance, path, size);
+}
+
+void LoadLookupNames(HINSTANCE instance, LookupSettingsNames* names) {
+  LoadStringA(instance, IDS_LOOKUP_SECTION, names->section, sizeof names->section);
+  LoadStringA(instance, IDS_SERVER_KEY, names->server, sizeof names->server);
+  LoadStringA(instance, IDS_PORT_KEY, names->port, sizeof names->port);
+  LoadStringA(instance, IDS_PATH_KEY, names->path, sizeof names->path);
+  LoadStringA(instance, IDS_USER_KEY, names->user, sizeof names->user);
+  LoadStringA(instance, IDS_MUSICBRAINZ_SERVER_KEY, names->musicBrainzServer, sizeof names->musicBrainzServer);
+  LoadStringA(instance, IDS_MUSICBRAINZ_PORT_KEY, names->musicBrainzPort, sizeof names->musicBrainzPort);
+  LoadStringA(instance, IDS_CONTACT_KEY, names->contact, sizeof names->contact);
+  LoadStringA(instance, IDS_ROOTS_KEY, names->roots, sizeof names->roots);
+  LoadStringA(instance, IDS_SOURCES_KEY, names->sources, sizeof names->sources);
 }
 
 }  // namespace
@@ -42,4 +60,16 @@ void SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings) {
   // A file that exists but cannot be read is left alone, whatever else it holds.
   if (!ProfileReadFile(path, &file)) return;
   if (WriteSettings(&file.text, &names, settings)) ProfileWriteFile(path, &file);
+}
+
+void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings) {
+  LookupSettingsNames names;
+  char path[MAX_PATH];
+  ProfileFile file = {};
+  LoadLookupNames(instance, &names);
+  // A file that is there but cannot be read is not rewritten: the window
+  // settings in it would be lost.
+  if (FilePath(instance, path, sizeof path) && ProfileReadFile(path, &file) && AddLookupDefaults(&file.text, &names))
+    ProfileWriteFile(path, &file);
+  ReadLookupSettings(file.text, &names, settings);
 }

@@ -316,28 +316,10 @@ int TlsFailureOf(const TlsClient* client, TlsTime now) {
   }
 }
 
-void FormatTlsFailure(int failure, const char* server, TlsTime now, int error, char* out, size_t size) {
-  char date[40];
+void FormatTlsFailure(const char* format, int failure, const char* server, TlsTime now, int error, char* out,
+                      size_t size) {
+  char date[40], code[16];
   FormatDate(now, date, sizeof date);
-  switch (failure) {
-    case kTlsConnectionLost: snprintf(out, size, "The connection to %s was lost.", server); break;
-    case kTlsClockWrong:
-      snprintf(out, size, "This computer's clock is wrong: it says %s. Set the date and time, then try again.",
-               date);
-      break;
-    case kTlsCertificateDates:
-      snprintf(out, size,
-               "The certificate of %s is not valid on %s, the date of this computer's clock: check the clock.",
-               server, date);
-      break;
-    case kTlsWrongName: snprintf(out, size, "The certificate of %s was made out for another name.", server); break;
-    case kTlsUntrusted:
-      snprintf(out, size, "The certificate of %s does not lead to a trusted root.", server);
-      break;
-    case kTlsNoCommonSuite:
-      snprintf(out, size, "%s offers no encryption that this program has (TLS 1.2, ECDHE, AES-GCM or ChaCha20).",
-               server);
-      break;
-    default: snprintf(out, size, "The secure connection to %s failed (TLS error %d).", server, error); break;
-  }
+  snprintf(code, sizeof code, "%d", error);
+  snprintf(out, size, format, failure == kTlsClockWrong ? date : server, failure == kTlsProtocolError ? code : date);
 }

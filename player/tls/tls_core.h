@@ -101,11 +101,16 @@ enum TlsFailure {
   kTlsUntrusted,
   kTlsNoCommonSuite,  // the server wants what this client does not offer
   kTlsProtocolError,
+  kTlsFailureCount,
 };
 int TlsFailureOf(const TlsClient* client, TlsTime now);
 // The engine's own error code (0 when the transport failed).
 int TlsError(const TlsClient* client);
 
-// The message for a failure: server names the server, now is the computer's
-// clock, error the engine's code (shown for a protocol error).
-void FormatTlsFailure(int failure, const char* server, TlsTime now, int error, char* out, size_t size);
+// The message for a failure. format is the failure's text from the
+// program's string table; each "%s" in it takes in turn what the failure
+// names: the server, then for kTlsCertificateDates the date of the
+// computer's clock (now) and for kTlsProtocolError the engine's error code;
+// kTlsClockWrong names only the date.
+void FormatTlsFailure(const char* format, int failure, const char* server, TlsTime now, int error, char* out,
+                      size_t size);

@@ -30,6 +30,17 @@
 #define IDS_INTRO_PLAY_KEY 72
 #define IDS_INTRO_SECONDS_KEY 73
 #define IDS_DRIVE_KEY 74
+// Section "Lookup" of the settings file.
+#define IDS_LOOKUP_SECTION 90
+#define IDS_SERVER_KEY 91
+#define IDS_PORT_KEY 92
+#define IDS_PATH_KEY 93
+#define IDS_USER_KEY 94
+#define IDS_MUSICBRAINZ_SERVER_KEY 95
+#define IDS_MUSICBRAINZ_PORT_KEY 96
+#define IDS_CONTACT_KEY 97
+#define IDS_ROOTS_KEY 98
+#define IDS_SOURCES_KEY 99
 // Tool tips of the front panel's buttons and displays.
 #define IDS_TIP_PAUSE 200
 #define IDS_TIP_PLAY 201
@@ -88,6 +99,36 @@
 // The Look Up Titles Online dialog.
 #define IDC_LOOKUP_STATUS 1060
 #define IDC_LOOKUP_LIST 1061
+// The look-up dialog's texts: one for each state of the look-up, in the
+// order of its LookupStatus, and one for each failure of a secure
+// connection, in the order of TlsFailure. "%s" stands for what each names.
+#define IDS_LOOKUP_CONNECTING 300
+#define IDS_LOOKUP_SEARCHING 301
+#define IDS_LOOKUP_READING 302
+#define IDS_LOOKUP_CHOOSE 303
+#define IDS_LOOKUP_NO_MATCH 304
+#define IDS_LOOKUP_NAME_NOT_FOUND 305
+#define IDS_LOOKUP_CANNOT_CONNECT 306
+#define IDS_LOOKUP_TIMEOUT 307
+#define IDS_LOOKUP_TOO_SLOW 308
+#define IDS_LOOKUP_CONNECTION_LOST 309
+#define IDS_LOOKUP_INCOMPLETE 310
+#define IDS_LOOKUP_SERVER_ERROR 311
+#define IDS_LOOKUP_UNREADABLE 312
+#define IDS_LOOKUP_TOO_LONG 313
+#define IDS_LOOKUP_NO_SOCKETS 314
+#define IDS_LOOKUP_NO_CONTENTS 315
+#define IDS_LOOKUP_DISC_CHANGED 316
+#define IDS_LOOKUP_WAITING_TURN 317
+#define IDS_LOOKUP_NO_ROOTS 318
+#define IDS_LOOKUP_NO_MEMORY 319
+#define IDS_TLS_CONNECTION_LOST 340
+#define IDS_TLS_CLOCK_WRONG 341
+#define IDS_TLS_CERTIFICATE_DATES 342
+#define IDS_TLS_WRONG_NAME 343
+#define IDS_TLS_UNTRUSTED 344
+#define IDS_TLS_NO_COMMON_SUITE 345
+#define IDS_TLS_PROTOCOL_ERROR 346
 
 // The disc properties sheet's pages and the Edit Track Information dialog.
 // Control ids belong to their own dialog: the CD Title page's edits carry

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "player/lookup/musicbrainz_core.h"
+#include "tests/native/lookup/lookup_names.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ TEST(DiscIdClient, IdsAndTablesOfContentsAgreeWithLibdiscid) {
     return (seed >> 8) % range;
   };
   LookupSettings settings;
-  ReadLookupSettings("", &settings);
+  ReadLookupSettings("", &kLookupNames, &settings);
   for (int round = 0; round < 500; ++round) {
     SCOPED_TRACE(round);
     // Now and then a disc whose first track is not 1: its id keeps the

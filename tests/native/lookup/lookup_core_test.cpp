@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/native/lookup/lookup_toc.h"
+#include "tests/native/lookup/lookup_names.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ std::string Hex(uint32_t id) {
 
 LookupSettings Defaults() {
   LookupSettings settings;
-  ReadLookupSettings("", &settings);
+  ReadLookupSettings("", &kLookupNames, &settings);
   return settings;
 }
 
@@ -94,23 +95,23 @@ TEST(LookupCore, SettingsTakeDefaultsAndTheDefaultsAreAddedOnlyWhereMissing) {
 
   std::string text =
       "[Window]\r\nWindowXPosn=-8\r\n[Lookup]\r\nServer=127.0.0.1\r\nPort=99999\r\nPath=cddb.cgi\r\n";
-  ReadLookupSettings(text, &settings);
+  ReadLookupSettings(text, &kLookupNames, &settings);
   EXPECT_STREQ("127.0.0.1", settings.server);
   EXPECT_EQ(80, settings.port);                    // out of range
   EXPECT_STREQ("/~cddb/cddb.cgi", settings.path);  // not a path
-  ReadLookupSettings("[Lookup]\r\nServer=bad name\r\nPort=8080\r\nUser=\r\n", &settings);
+  ReadLookupSettings("[Lookup]\r\nServer=bad name\r\nPort=8080\r\nUser=\r\n", &kLookupNames, &settings);
   EXPECT_STREQ("gnudb.gnudb.org", settings.server);
   EXPECT_EQ(8080, settings.port);
   EXPECT_STREQ("kovel32", settings.user);
 
-  ASSERT_EQ(1, AddLookupDefaults(&text));
+  ASSERT_EQ(1, AddLookupDefaults(&text, &kLookupNames));
   EXPECT_EQ(
       "[Window]\r\nWindowXPosn=-8\r\n[Lookup]\r\nServer=127.0.0.1\r\nPort=99999\r\nPath=cddb.cgi\r\n"
       "Sources=MusicBrainz,gnudb\r\nUser=kovel32\r\nContact=\r\nRoots=\r\n",
       text);
-  EXPECT_EQ(0, AddLookupDefaults(&text));
+  EXPECT_EQ(0, AddLookupDefaults(&text, &kLookupNames));
   std::string fresh;
-  ASSERT_EQ(1, AddLookupDefaults(&fresh));
+  ASSERT_EQ(1, AddLookupDefaults(&fresh, &kLookupNames));
   EXPECT_EQ("[Lookup]\r\nSources=MusicBrainz,gnudb\r\nServer=gnudb.gnudb.org\r\nPort=80\r\n"
             "Path=/~cddb/cddb.cgi\r\nUser=kovel32\r\nContact=\r\nRoots=\r\n",
             fresh);
@@ -295,10 +296,6 @@ TEST(LookupCore, AnAnswerCountsOnlyOnceItsEndArrived) {
   EXPECT_EQ(kLookupCut, Query(list.substr(0, list.find("jazz")), &matches, &line));
   EXPECT_EQ(kLookupCut, Query("211 close\nrock 1 A / B\n.x\n.", &matches, &line));
   EXPECT_EQ(kLookupCut, Query("200 rock 3402ee05 A / B", &matches, &line));
-
-  char text[256];
-  FormatLookupStatus(kStatusIncomplete, "gnudb.gnudb.org", "", 0, text, sizeof text);
-  EXPECT_STREQ("The answer from gnudb.gnudb.org was incomplete; nothing was changed.", text);
 }
 
 // The database's older entries are ISO-8859-1: an entry that is not UTF-8
@@ -346,23 +343,28 @@ TEST(LookupCore, AnAnswerIsWholeOnceItsContentLengthIsIn) {
   EXPECT_EQ(1, HttpAnswerWhole(error.data(), error.size()));
 }
 
-// The texts of the two deadlines name the figures in force.
-TEST(LookupCore, DeadlineTextsNameTheirFigures) {
+// A status's text takes what it names: the server, the server's own line,
+// and for the two deadlines the time waited, in seconds.
+TEST(LookupCore, StatusTextsTakeTheServerTheLineAndTheTimeWaited) {
   struct Case {
     int status;
     unsigned long ms;
+    const char* format;
     const char* text;
   } cases[] = {
-      {kStatusTimeout, 15000, "No answer from gnudb.gnudb.org within 15 seconds."},
-      {kStatusTooSlow, 60000, "gnudb.gnudb.org did not finish its answer within 60 seconds."},
-      {kStatusTooSlow, 1000, "gnudb.gnudb.org did not finish its answer within 1 second."},
-      {kStatusTimeout, 300, "No answer from gnudb.gnudb.org within 0.3 seconds."},
-      {kStatusTimeout, 1050, "No answer from gnudb.gnudb.org within 1.05 seconds."},
-      {kStatusTimeout, 2001, "No answer from gnudb.gnudb.org within 2.001 seconds."},
+      {kStatusTimeout, 15000, "No answer from %s within %s seconds.", "No answer from gnudb.org within 15 seconds."},
+      {kStatusTooSlow, 60000, "%s: %s s", "gnudb.org: 60 s"},
+      {kStatusTimeout, 300, "%s %s", "gnudb.org 0.3"},
+      {kStatusTimeout, 1050, "%s %s", "gnudb.org 1.05"},
+      {kStatusTimeout, 2001, "%s %s", "gnudb.org 2.001"},
+      {kStatusIncomplete, 0, "The answer from %s was incomplete.", "The answer from gnudb.org was incomplete."},
+      {kStatusServerError, 0, "The server answered: %s", "The server answered: 500 Busy"},
+      {kStatusNoRoots, 0, "The roots file %s", "The roots file 500 Busy"},
+      {kStatusSearching, 0, "Searching...", "Searching..."},
   };
   for (const Case& c : cases) {
     char text[256];
-    FormatLookupStatus(c.status, "gnudb.gnudb.org", "", c.ms, text, sizeof text);
+    FormatLookupStatus(c.format, c.status, "gnudb.org", "500 Busy", c.ms, text, sizeof text);
     EXPECT_STREQ(c.text, text);
   }
 }

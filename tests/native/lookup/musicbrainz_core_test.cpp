@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/native/lookup/lookup_toc.h"
+#include "tests/native/lookup/lookup_names.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ Found Look(const std::string& answer, const LookupToc& toc) {
 
 TEST(MusicBrainzCore, TheRequestNamesTheDiscAndTheProgram) {
   LookupSettings settings;
-  ReadLookupSettings("", &settings);
+  ReadLookupSettings("", &kLookupNames, &settings);
   char request[kLookupRequestSize];
   ASSERT_EQ(1, FormatMusicBrainzRequest(&settings, &kSingle, 1, request, sizeof request));
   EXPECT_STREQ(
@@ -74,7 +75,7 @@ TEST(MusicBrainzCore, TheRequestNamesTheDiscAndTheProgram) {
   // header's comment; a port other than 443 goes with the host.
   ReadLookupSettings("[Lookup]\r\nMusicBrainzServer=localhost\r\nMusicBrainzPort=8443\r\n"
                           "Contact= Ann (ann@example.org)\t\xC3\xA4 \r\n",
-                          &settings);
+                          &kLookupNames, &settings);
   ASSERT_EQ(1, FormatMusicBrainzRequest(&settings, &kSingle, 1, request, sizeof request));
   EXPECT_NE(nullptr, strstr(request, "\r\nHost: localhost:8443\r\nUser-Agent: kovel32/1.0 ( Ann  ann@example.org )\r\n"))
       << request;
@@ -87,7 +88,7 @@ TEST(MusicBrainzCore, TheRequestNamesTheDiscAndTheProgram) {
 
 TEST(MusicBrainzCore, SettingsSourcesAndTheRateOfRequests) {
   LookupSettings settings;
-  ReadLookupSettings("[Lookup]\r\nMusicBrainzServer=bad name\r\nMusicBrainzPort=0\r\n", &settings);
+  ReadLookupSettings("[Lookup]\r\nMusicBrainzServer=bad name\r\nMusicBrainzPort=0\r\n", &kLookupNames, &settings);
   EXPECT_STREQ("musicbrainz.org", settings.musicBrainzServer);
   EXPECT_EQ(443, settings.musicBrainzPort);
   EXPECT_STREQ("", settings.contact);
@@ -103,7 +104,7 @@ TEST(MusicBrainzCore, SettingsSourcesAndTheRateOfRequests) {
   };
   for (const auto& list : lists) {
     ReadLookupSettings(std::string("[Lookup]\r\nSources=") + list.value + "\r\nRoots=C:\\roots.pem\r\n",
-                            &settings);
+                            &kLookupNames, &settings);
     EXPECT_EQ(list.sources, std::vector<int>(settings.sources, settings.sources + settings.sourceCount))
         << list.value;
     EXPECT_STREQ("C:\\roots.pem", settings.roots);

@@ -81,8 +81,7 @@ class Lookup : public Player {
   void SetUp() override {
     Player::SetUp();
     StopBoxCatcher();  // it would press the dialog's buttons itself
-    lookupTimeoutMs = 15000;
-    lookupStepLimitMs = 60000;
+    testSeamLookupTimes = nullptr;
     WSADATA data;
     ASSERT_EQ(0, WSAStartup(MAKEWORD(1, 1), &data));
     logStart = ReadBytes(ServerFile("requests.log")).size();
@@ -272,7 +271,8 @@ TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.scenario);
     UseServer(c.scenario, c.port);
-    lookupTimeoutMs = c.timeoutMs;
+    const LookupTimes times = {c.timeoutMs, kLookupTimes.stepLimitMs, kLookupTimes.musicBrainzGapMs};
+    testSeamLookupTimes = &times;
     winSockLibrary = c.library;
     FreshProcess();
     Start();
@@ -283,6 +283,7 @@ TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
     EXPECT_EQ("Untitled", Text(mainWindow));
     EndPlayer();
     EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Corvane"));
+    testSeamLookupTimes = nullptr;
   }
   winSockLibrary = "WSOCK32.DLL";
 }
@@ -355,9 +356,11 @@ TEST_F(Lookup, AnIso88591EntryArrivesWithAllItsLetters) {
 // the step's limit however often the quiet time starts again.
 TEST_F(Lookup, ATrickleOfAnAnswerEndsAtTheStepsLimit) {
   UseServer("trickle");
-  lookupStepLimitMs = 1000;
+  const LookupTimes times = {kLookupTimes.quietMs, 2000, kLookupTimes.musicBrainzGapMs};
+  testSeamLookupTimes = &times;
   Start();
-  RunLookup({WhenStatus("127.0.0.1 did not finish its answer within 1 second."), Press(IDCANCEL)});
+  RunLookup({WhenStatus("127.0.0.1 did not finish its answer within 2 seconds."), Press(IDCANCEL)});
+  testSeamLookupTimes = nullptr;
   ASSERT_TRUE(PumpUntil([this] { return TheOneRequestWasClosed(); }));
   EXPECT_EQ("Untitled", Text(mainWindow));
 }
@@ -399,15 +402,18 @@ const Disc kUnknown = {{150, 9000, 18000, 27000, 36000, 45000, 54000}, 63000};
 const Disc kCut = {{150, 30000}, 60000};
 const Disc kBusy = {{150, 12345}, 23456};
 
+// The tests ask MusicBrainz as often as they need.
+const LookupTimes kNoGap = {kLookupTimes.quietMs, kLookupTimes.stepLimitMs, 0};
+
 class MusicBrainz : public Lookup {
  protected:
   void SetUp() override {
     Lookup::SetUp();
-    lookupMusicBrainzGapMs = 0;
+    testSeamLookupTimes = &kNoGap;
     musicBrainzLogStart = ReadBytes(MusicBrainzFile("requests.log")).size();
   }
   void TearDown() override {
-    lookupMusicBrainzGapMs = 1000;
+    testSeamLookupTimes = nullptr;
     Lookup::TearDown();
   }
 
@@ -608,7 +614,8 @@ TEST_F(MusicBrainz, IsAskedAtMostOnceASecond) {
   UseSources("MusicBrainz", "rsa");
   StartWith(kHarbourLights);
   RunLookup({WhenStatus(kChoose), Press(IDCANCEL)});
-  lookupMusicBrainzGapMs = 60000;
+  const LookupTimes longGap = {kLookupTimes.quietMs, kLookupTimes.stepLimitMs, 60000};
+  testSeamLookupTimes = &longGap;
   RunLookup({WhenStatus("Waiting for localhost, which takes one request a second..."), Press(IDCANCEL)});
   EXPECT_EQ(1u, MusicBrainzRequests().size());
 }
