@@ -100,6 +100,7 @@ struct Medium {
   int tracksListed;  // the tracks of its list
   long discDistance;
   long lengthDistance;
+  bool hasTracks;  // its track list is there, at tracksAt
   size_t tracksAt;
 };
 
@@ -109,6 +110,7 @@ void ReadTrackList(JsonReader* r, const char* body, const Disc* disc, Medium* me
   JsonPeek(r);
   medium->tracksAt = static_cast<size_t>(r->at - body);
   if (!JsonEnterArray(r)) return;
+  medium->hasTracks = true;
   char key[kKeySize];
   while (JsonNextItem(r)) {
     long frames = -1;
@@ -131,7 +133,7 @@ void ReadTrackList(JsonReader* r, const char* body, const Disc* disc, Medium* me
 }
 
 void ReadMedium(JsonReader* r, const char* body, const Disc* disc, Medium* medium) {
-  *medium = Medium{-1, 0, kFar, 0, 0};
+  *medium = Medium{-1, 0, kFar, 0, false, 0};
   char key[kKeySize];
   if (!JsonEnterObject(r)) return;
   while (JsonNextKey(r, key, sizeof key)) {
@@ -151,8 +153,10 @@ void ReadMedium(JsonReader* r, const char* body, const Disc* disc, Medium* mediu
   }
 }
 
-// How far a medium is from the disc; kFar when it cannot be the disc.
+// How far a medium is from the disc; kFar when it cannot be the disc, and
+// when it lists no tracks to take the titles from.
 long MediumDistance(const Medium* medium, const Disc* disc) {
+  if (!medium->hasTracks) return kFar;
   long count = medium->trackCount >= 0 ? medium->trackCount : medium->tracksListed;
   if (medium->discDistance == 0) return 0;
   if (count != disc->toc->trackCount || medium->tracksListed != count) return kFar;

@@ -173,6 +173,10 @@ TEST(MusicBrainzCore, AnswersWithoutTitlesSayWhyAndGiveNone) {
       {"no release", Answer("200 OK", R"({"releases":[]})"), &kSingle, kLookupNoMatch, ""},
       {"no medium of this disc", Answer("200 OK", Reply("HtS5_vmq5zQGVV5Arn9AZgvTJF4-.json")), &kSeveral,
        kLookupNoMatch, ""},
+      {"this disc's medium without its tracks",
+       Answer("200 OK",
+              R"({"releases":[{"title":"T","media":[{"track-count":2,"discs":[{"id":"GMbEeE5P4GDhww80xGqomhEpi.4-"}]}]}]})"),
+       &kCut, kLookupNoMatch, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
