@@ -72,12 +72,13 @@ FUZZ_CXX := clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,$(FUZZ_SANITIZE) -I. -I$
 FUZZ_CC := clang -g -O1 -fsanitize=fuzzer-no-link,$(FUZZ_SANITIZE) -I. -I$(BEARSSL_DIR)/inc
 FUZZ_TARGETS := $(addprefix build/fuzz/,profile_fuzz catalogue_fuzz profile_file_fuzz lookup_fuzz musicbrainz_fuzz \
   tls_fuzz)
-FUZZ_HEADERS := $(wildcard common/profile/*.h player/catalogue/*.h player/lookup/*.h player/tls/*.h)
+FUZZ_HEADERS := $(wildcard common/profile/*.h player/catalogue/*.h player/device/*.h player/controls/*.h \
+  player/lookup/*.h player/tls/*.h)
 .PHONY: fuzz fuzz-build crash-trials
 
 build/fuzz/profile_fuzz: fuzz/profile_fuzz.cpp common/profile/profile.cpp
 build/fuzz/catalogue_fuzz: fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp \
-  player/catalogue/cdplayer_import.cpp common/profile/profile.cpp
+  player/catalogue/cdplayer_import.cpp player/device/cd_core.cpp common/profile/profile.cpp
 build/fuzz/profile_file_fuzz: fuzz/profile_file_fuzz.cpp common/profile/profile.cpp \
   common/profile/profile_file.cpp common/profile/profile_file_posix.cpp
 build/fuzz/lookup_fuzz: fuzz/lookup_fuzz.cpp player/lookup/lookup_core.cpp common/profile/profile.cpp
@@ -111,8 +112,8 @@ fuzz: fuzz-build
 hostile: build
 	@mkdir -p build/hostile
 	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/hostile_native.cpp bench/hostile_files.cpp \
-	  player/catalogue/catalogue_core.cpp player/shell/settings_core.cpp common/profile/profile.cpp \
-	  -o build/hostile/hostile_native
+	  player/catalogue/catalogue_core.cpp player/device/cd_core.cpp player/shell/settings_core.cpp \
+	  common/profile/profile.cpp -o build/hostile/hostile_native
 	build/hostile/hostile_native
 	tools/wine-run --build-dir build/win64 build/win64/bin/hostile_player.exe
 

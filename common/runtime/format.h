@@ -3,11 +3,10 @@
 // 1,024 characters, cannot be told the size of the buffer and ignores a
 // precision on strings, so the programs format with this instead.
 //
-// The conversions are those of C's printf for integers, characters and
-// strings: %d %i %u %x %X %o %c %s %p %%, with the flags "-", "0", "+", " "
-// and "#", a width and a precision (numbers or "*"), and the sizes hh, h,
-// l, ll, j, z and t. Anything else (floating point among it) is copied as
-// it stands.
+// The conversions are those of C's printf that the programs use: %d %i %u
+// %x %X %c %s %%, with the flags "-" and "0", a width and a precision
+// (numbers or "*"), and the sizes l, ll and z. Anything else is copied as
+// it stands, so that a format the programs start to use shows at once.
 #pragma once
 
 #include <cstdarg>

@@ -34,11 +34,6 @@ long LeadingNumber(const char* piece) {
 
 uint32_t (*shuffleClock)(void) = TimeOfDaySeconds;
 
-uint32_t FramesFromMsf(uint32_t msf) {
-  uint32_t m = msf & 0xFF, s = msf >> 8 & 0xFF, f = msf >> 16 & 0xFF;
-  return (m * 60 + s) * 75 + f;
-}
-
 uint32_t DiscIdTrackTerm(uint32_t startMsf) {
   uint32_t m = startMsf & 0xFF, s = startMsf >> 8 & 0xFF, f = startMsf >> 16 & 0xFF;
   return m * 65536 + s * 256 + f;

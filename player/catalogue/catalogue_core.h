@@ -8,9 +8,8 @@
 #include <string>
 
 #include "player/catalogue/disc_info.h"
+#include "player/device/cd_core.h"
 
-// Frames of a packed minute/second/frame value (minutes in the lowest byte).
-uint32_t FramesFromMsf(uint32_t msf);
 // A track start's part of the identity: the bytes reordered so that minutes
 // are most significant and frames least.
 uint32_t DiscIdTrackTerm(uint32_t startMsf);

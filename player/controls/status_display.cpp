@@ -90,7 +90,7 @@ bool AskLengths(HWND window, PositionRecord* record) {
     const int known = slot == 0 ? CDDiscLength(window, record->deviceId, &length)
                                 : CDTrackLength(window, record->deviceId, slot, &length);
     if (!StillThere(window, record)) return false;
-    if (known) record->lengths[slot] = MsfFrames(length);
+    if (known) record->lengths[slot] = FramesFromMsf(length);
   }
   return true;
 }

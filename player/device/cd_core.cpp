@@ -17,8 +17,9 @@ uint32_t TrackIntroEnd(int track, uint32_t lengthMsf, int seconds) {
   return (static_cast<uint32_t>(track) & 0xFF) | (m & 0xFF) << 8 | s << 16;
 }
 
-uint32_t MsfFrames(uint32_t lengthMsf) {
-  return ((lengthMsf & 0xFF) * 60 + (lengthMsf >> 8 & 0xFF)) * 75 + (lengthMsf >> 16 & 0xFF);
+uint32_t FramesFromMsf(uint32_t msf) {
+  uint32_t m = msf & 0xFF, s = msf >> 8 & 0xFF, f = msf >> 16 & 0xFF;
+  return (m * 60 + s) * 75 + f;
 }
 
 void FormatTrackLengthText(uint32_t lengthMsf, char* text, size_t size) {

@@ -26,8 +26,9 @@ uint32_t TrackPlayEnd(int track, uint32_t lengthMsf);
 // to TrackPlayEnd.
 uint32_t TrackIntroEnd(int track, uint32_t lengthMsf, int seconds);
 
-// The frames of an MSF length (75 to the second).
-uint32_t MsfFrames(uint32_t lengthMsf);
+// Frames of a packed minute/second/frame value (minutes in the lowest
+// byte), 75 to the second.
+uint32_t FramesFromMsf(uint32_t msf);
 
 // " (m:ss)" for an MSF length, e.g. " (5:07)". Writes at most size bytes.
 void FormatTrackLengthText(uint32_t lengthMsf, char* text, size_t size);

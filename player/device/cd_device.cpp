@@ -213,12 +213,12 @@ int CDReadTableOfContents(UINT deviceId, uint32_t* starts, int max, uint32_t* le
     if (mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
                         reinterpret_cast<DWORD_PTR>(&status)))
       return 0;
-    starts[t - 1] = MsfFrames(static_cast<DWORD>(status.dwReturn));
+    starts[t - 1] = FramesFromMsf(static_cast<DWORD>(status.dwReturn));
   }
   if (TrackLength(deviceId, 0, &length) != 0) return 0;
   // The cdaudio device reports a disc one frame short of its lead-out, as
   // the CD database's notes for clients say.
-  *leadOut = starts[0] + MsfFrames(length) + 1;
+  *leadOut = starts[0] + FramesFromMsf(length) + 1;
   return static_cast<int>(count);
 }
 

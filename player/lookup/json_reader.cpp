@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "player/lookup/lookup_core.h"
+
 namespace {
 
 void Fail(JsonReader* r) {
@@ -43,24 +45,6 @@ long HexUnit(const char* p, const char* end) {
     unit = unit * 16 + digit;
   }
   return unit;
-}
-
-// The length of the valid UTF-8 sequence at p (within end) and its code
-// point, or 0 when the bytes there are not one.
-int Utf8Sequence(const unsigned char* p, const unsigned char* end, uint32_t* code) {
-  unsigned char c = *p;
-  int length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-  if (length == 0 || end - p < length) return 0;
-  uint32_t value = length == 1 ? c : length == 2 ? c & 0x1Fu : length == 3 ? c & 0x0Fu : c & 0x07u;
-  for (int k = 1; k < length; ++k) {
-    if ((p[k] & 0xC0) != 0x80) return 0;
-    value = value << 6 | (p[k] & 0x3Fu);
-  }
-  if ((length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) ||
-      (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
-    return 0;
-  *code = value;
-  return length;
 }
 
 // Whether the bytes from p to the text's end begin a UTF-8 sequence that the
@@ -134,7 +118,7 @@ bool ScanString(JsonReader* r, char* out, size_t size) {
     }
     uint32_t code;
     if (*p != '\\') {
-      int length = Utf8Sequence(p, end, &code);
+      size_t length = DecodeUtf8(p, end, &code);
       if (length == 0) {
         if (CutSequence(p, end)) r->at = r->end;
         break;

@@ -136,28 +136,6 @@ int AnswerCode(const char** at, const char* end, Span* first, char* line, size_t
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
-// The valid UTF-8 sequence at p (before end): its length, with its code
-// point in *code; 0 when the bytes there start none (a stray or missing
-// continuation, an overlong form, a surrogate, past U+10FFFF, cut by end).
-size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, uint32_t* code) {
-  unsigned char c = *p;
-  size_t length = c < 0x80                 ? 1
-                  : c >= 0xC2 && c <= 0xDF ? 2
-                  : c >= 0xE0 && c <= 0xEF ? 3
-                  : c >= 0xF0 && c <= 0xF4 ? 4
-                                           : 0;
-  if (length == 0 || length > static_cast<size_t>(end - p)) return 0;
-  uint32_t value = length == 1 ? c : length == 2 ? c & 0x1Fu : length == 3 ? c & 0x0Fu : c & 0x07u;
-  for (size_t k = 1; k < length; ++k) {
-    if (!IsContinuation(p[k])) return 0;
-    value = value << 6 | (p[k] & 0x3Fu);
-  }
-  if (length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) return 0;
-  if (length == 4 && (value < 0x10000 || value > 0x10FFFF)) return 0;
-  *code = value;
-  return length;
-}
-
 bool IsUtf8(const char* text, size_t n) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* end = p + n;
@@ -409,6 +387,25 @@ void TrimText(char* text) {
   while (start < n && text[start] == ' ') ++start;
   memmove(text, text + start, n - start);
   text[n - start] = '\0';
+}
+
+size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, uint32_t* code) {
+  unsigned char c = *p;
+  size_t length = c < 0x80                 ? 1
+                  : c >= 0xC2 && c <= 0xDF ? 2
+                  : c >= 0xE0 && c <= 0xEF ? 3
+                  : c >= 0xF0 && c <= 0xF4 ? 4
+                                           : 0;
+  if (length == 0 || length > static_cast<size_t>(end - p)) return 0;
+  uint32_t value = length == 1 ? c : length == 2 ? c & 0x1Fu : length == 3 ? c & 0x0Fu : c & 0x07u;
+  for (size_t k = 1; k < length; ++k) {
+    if (!IsContinuation(p[k])) return 0;
+    value = value << 6 | (p[k] & 0x3Fu);
+  }
+  if (length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) return 0;
+  if (length == 4 && (value < 0x10000 || value > 0x10FFFF)) return 0;
+  *code = value;
+  return length;
 }
 
 uint32_t FreedbDiscId(const LookupToc* toc) {

@@ -146,6 +146,10 @@ int ParseQueryAnswer(const char* body, size_t size, LookupMatches* matches, char
 // without the "." kLookupCut.
 int ParseReadAnswer(const char* body, size_t size, LookupEntry* entry, char* line, size_t lineSize);
 
+// The valid UTF-8 sequence at p (before end): its length, with its code
+// point in *code; 0 when the bytes there start none (a stray or missing
+// continuation, an overlong form, a surrogate, past U+10FFFF, cut by end).
+size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, uint32_t* code);
 // Decodes UTF-8 into UTF-16 code units, terminated, cut to whole characters
 // within count - 1 units. A byte that starts no valid sequence reads as
 // U+FFFD. Returns the number of units written before the terminator.

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-const char* winSockLibrary = "WSOCK32.DLL";
+const char* testSeamWinSockLibrary;
 
 namespace {
 
@@ -19,7 +19,7 @@ bool Take(HMODULE module, const char* name, Function* slot) {
 
 int LoadWinSock(WinSock* ws) {
   memset(ws, 0, sizeof *ws);
-  HMODULE module = LoadLibraryA(winSockLibrary);
+  HMODULE module = LoadLibraryA(testSeamWinSockLibrary ? testSeamWinSockLibrary : "WSOCK32.DLL");
   if (!module) return 0;
   if (!Take(module, "WSAStartup", &ws->startup) || !Take(module, "WSACleanup", &ws->cleanup) ||
       !Take(module, "WSAGetLastError", &ws->lastError) || !Take(module, "WSAAsyncSelect", &ws->asyncSelect) ||

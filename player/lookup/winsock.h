@@ -24,9 +24,10 @@ struct WinSock {
   unsigned long(WINAPI* inetAddr)(const char* text);
 };
 
-// The DLL the look-up loads; tests name one that does not exist to see the
-// player on a machine without networking.
-extern const char* winSockLibrary;
+// Test seam: when set, the DLL loaded in place of WSOCK32.DLL (tests name
+// one that does not exist to see a machine without networking). The
+// program never sets it.
+extern const char* testSeamWinSockLibrary;
 
 // Loads the DLL and takes every function above: 1 with all of them; 0 when
 // the DLL or any function is missing, and then nothing stays loaded.

@@ -6,9 +6,10 @@
 
 #include "player/tls/tls_core.h"
 
-// The DLL that may hold CryptGenRandom; tests name one that does not exist
-// to see a system without it.
-extern const char* cryptoLibrary;
+// Test seam: when set, the DLL looked in for CryptGenRandom in place of
+// ADVAPI32.DLL (tests name one that does not exist to see a system without
+// it). The program never sets it.
+extern const char* testSeamCryptoLibrary;
 
 // Adds the moment of the message being handled (its time, the cursor's
 // position then, the performance counter now) to the entropy pool. The

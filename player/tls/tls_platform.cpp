@@ -8,7 +8,7 @@
 
 #include "common/profile/profile.h"
 
-const char* cryptoLibrary = "ADVAPI32.DLL";
+const char* testSeamCryptoLibrary;
 
 namespace {
 
@@ -34,7 +34,7 @@ void Stir(const void* data, size_t size) {
 
 // kTlsSeedSize bytes of CryptGenRandom, when the system has it.
 bool SystemRandom(unsigned char* out) {
-  HMODULE module = LoadLibraryA(cryptoLibrary);
+  HMODULE module = LoadLibraryA(testSeamCryptoLibrary ? testSeamCryptoLibrary : "ADVAPI32.DLL");
   if (!module) return false;
   AcquireContext acquire =
       reinterpret_cast<AcquireContext>(reinterpret_cast<void*>(GetProcAddress(module, "CryptAcquireContextA")));

@@ -31,7 +31,7 @@ TEST(TrackPositions, AnIntroEndsItsSecondsIntoTheTrackUnlessTheTrackIsShorter) {
   // No longer than the intro: the whole track, in whole seconds.
   EXPECT_EQ(Tmsf(4, 0, 30, 0), TrackIntroEnd(4, Msf(0, 30, 0), 30));
   EXPECT_EQ(Tmsf(5, 0, 7, 0), TrackIntroEnd(5, Msf(0, 7, 60), 10));
-  EXPECT_EQ(9u * 4500 + 8 * 75 + 74, MsfFrames(Msf(9, 8, 74)));
+  EXPECT_EQ(9u * 4500 + 8 * 75 + 74, FramesFromMsf(Msf(9, 8, 74)));
 }
 
 TEST(PositionPoll, ReportsTimeAndTrackChangesAndStoresThePosition) {

@@ -46,10 +46,9 @@ Both Format(size_t size, const char* format, ...) {
 
 TEST(FormatText, ConvertsAsTheCLibraryDoes) {
   EXPECT_SAME(200, "%d %i %d %d %ld %lld", 0, -7, INT_MAX, INT_MIN, LONG_MIN, LLONG_MIN);
-  EXPECT_SAME(200, "%u %lu %llu %zu %x %X %lx %08lx %#x %#o %o", 0u, ULONG_MAX, ULLONG_MAX, size_t{12345},
-              0xBEEFu, 0xBEEFu, 0x7Ful, 0xA5ul, 0x1Fu, 8u, 0u);
-  EXPECT_SAME(200, "[%5d][%-5d][%05d][%+d][% d][%.3d][%8.3d][%-8.3x][%.0d][%hd][%hhu]", 42, 42, -42, 42, 42, 7,
-              -7, 0xAu, 0, 70000, 300);
+  EXPECT_SAME(200, "%u %lu %llu %zu %x %X %lx %08lx %02X %08lX", 0u, ULONG_MAX, ULLONG_MAX, size_t{12345}, 0xBEEFu,
+              0xBEEFu, 0x7Ful, 0xA5ul, 0x7u, 0xDEADBEEFul);
+  EXPECT_SAME(200, "[%5d][%-5d][%05d][%.3d][%8.3d][%-8.3x][%.0d][%0*lu]", 42, 42, -42, 7, -7, 0xAu, 0, 3, 7ul);
   EXPECT_SAME(200, "[%s][%10s][%-10s][%.3s][%.79s][%*s][%-*s][%.*s]", "text", "right", "left", "cutting",
               "short", 6, "ab", 6, "ab", 2, "abc");
   EXPECT_SAME(200, "[%c][%3c][%-3c] 100%%", 'x', 'y', 'z');

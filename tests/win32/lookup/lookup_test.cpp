@@ -261,10 +261,10 @@ TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
     const char* library;
     const char* status;
   } cases[] = {
-      {"nomatch", ServerPort(), 15000, "WSOCK32.DLL", "No titles were found for this disc."},
-      {"error", ServerPort(), 15000, "WSOCK32.DLL", "The server answered: 403 Database entry is corrupt."},
-      {"single", ntohs(address.sin_port), 15000, "WSOCK32.DLL", "Cannot connect to 127.0.0.1."},
-      {"silent", ServerPort(), 300, "WSOCK32.DLL", "No answer from 127.0.0.1 within 0.3 seconds."},
+      {"nomatch", ServerPort(), 15000, nullptr, "No titles were found for this disc."},
+      {"error", ServerPort(), 15000, nullptr, "The server answered: 403 Database entry is corrupt."},
+      {"single", ntohs(address.sin_port), 15000, nullptr, "Cannot connect to 127.0.0.1."},
+      {"silent", ServerPort(), 300, nullptr, "No answer from 127.0.0.1 within 0.3 seconds."},
       // A Windows 95 without networking has no WinSock at all.
       {"single", ServerPort(), 15000, "nonet32.dll", "Networking (TCP/IP) is not installed on this computer."},
   };
@@ -273,7 +273,7 @@ TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
     UseServer(c.scenario, c.port);
     const LookupTimes times = {c.timeoutMs, kLookupTimes.stepLimitMs, kLookupTimes.musicBrainzGapMs};
     testSeamLookupTimes = &times;
-    winSockLibrary = c.library;
+    testSeamWinSockLibrary = c.library;
     FreshProcess();
     Start();
     bool okEnabled = true;
@@ -285,7 +285,7 @@ TEST_F(Lookup, FailuresAreToldInWordsAndChangeNothing) {
     EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Corvane"));
     testSeamLookupTimes = nullptr;
   }
-  winSockLibrary = "WSOCK32.DLL";
+  testSeamWinSockLibrary = nullptr;
 }
 
 TEST_F(Lookup, CancelDropsTheConnectionAtOnce) {

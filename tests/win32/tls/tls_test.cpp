@@ -27,12 +27,11 @@ TEST(TlsPlatform, SeedsDifferEveryTimeWithOrWithoutCryptGenRandom) {
   unsigned char seeds[4][kTlsSeedSize];
   EXPECT_EQ(1, GatherTlsSeed(seeds[0]));
   EXPECT_EQ(1, GatherTlsSeed(seeds[1]));
-  const char* library = cryptoLibrary;
-  cryptoLibrary = "nocrypt32.dll";  // a Windows 95 without CryptGenRandom
+  testSeamCryptoLibrary = "nocrypt32.dll";  // a Windows 95 without CryptGenRandom
   EXPECT_EQ(0, GatherTlsSeed(seeds[2]));
   StirTlsEntropy();
   EXPECT_EQ(0, GatherTlsSeed(seeds[3]));
-  cryptoLibrary = library;
+  testSeamCryptoLibrary = nullptr;
   for (int i = 0; i < 4; ++i)
     for (int k = i + 1; k < 4; ++k) EXPECT_NE(0, memcmp(seeds[i], seeds[k], kTlsSeedSize)) << i << " " << k;
 }
