@@ -8,9 +8,22 @@
 #include "player/controls/position_record.h"
 
 enum {
+  kFramesPerSecond = 75,      // of a disc's time, the unit of its positions
+  kTocMaxTracks = 99,         // the most tracks an audio disc can hold
   TrackSeekFrame = 50,        // a seek to a track goes to its frame 50
   kPositionTimeChanged = 1,   // minutes, seconds or frames moved
   kPositionTrackChanged = 2,  // the current track changed
+};
+
+// A disc's table of contents as the device reports it: each track's start
+// and the lead-out in frames from the start of the disc (a normal disc's
+// first track starts at 150, after the 2-second lead-in), and each track's
+// type. An enhanced CD ends in a data track after its audio tracks.
+struct DiscToc {
+  int trackCount;  // 1 to kTocMaxTracks
+  uint32_t starts[kTocMaxTracks];
+  uint8_t audio[kTocMaxTracks];  // 1: an audio track; 0: data
+  uint32_t leadOut;
 };
 
 // TMSF position of track t's seek point: the track in the lowest byte,
