@@ -81,9 +81,11 @@ build/fuzz/catalogue_fuzz: fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_co
   player/catalogue/cdplayer_import.cpp player/device/cd_core.cpp common/profile/profile.cpp
 build/fuzz/profile_file_fuzz: fuzz/profile_file_fuzz.cpp common/profile/profile.cpp \
   common/profile/profile_file.cpp common/profile/profile_file_posix.cpp
-build/fuzz/lookup_fuzz: fuzz/lookup_fuzz.cpp player/lookup/lookup_core.cpp common/profile/profile.cpp
+build/fuzz/lookup_fuzz: fuzz/lookup_fuzz.cpp player/lookup/cddb.cpp player/lookup/http_answer.cpp \
+  player/lookup/utf8_text.cpp player/lookup/lookup_settings.cpp common/profile/profile.cpp
 build/fuzz/musicbrainz_fuzz: fuzz/musicbrainz_fuzz.cpp player/lookup/musicbrainz_core.cpp \
-  player/lookup/json_reader.cpp player/lookup/lookup_core.cpp common/profile/profile.cpp build/fuzz/libbearssl.a
+  player/lookup/json_reader.cpp player/lookup/http_answer.cpp player/lookup/utf8_text.cpp \
+  player/lookup/lookup_settings.cpp common/profile/profile.cpp build/fuzz/libbearssl.a
 build/fuzz/tls_fuzz: fuzz/tls_fuzz.cpp player/tls/tls_core.cpp build/fuzz/tls_roots.o build/fuzz/libbearssl.a
 $(FUZZ_TARGETS): $(FUZZ_HEADERS) | deps
 	@mkdir -p build/fuzz

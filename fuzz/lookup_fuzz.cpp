@@ -8,7 +8,9 @@
 // refused or read exactly as the whole answer, also where the dialog takes
 // an answer as whole before the server closes; and every text read is UTF-8
 // whose characters all come from the answer, however it was encoded.
-#include "player/lookup/lookup_core.h"
+#include "player/lookup/cddb.h"
+#include "player/lookup/http_answer.h"
+#include "player/lookup/utf8_text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,7 +37,7 @@ bool IsAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') |
 struct Reading {
   int http;
   int query;
-  LookupMatches matches;
+  CddbMatches matches;
   int read;
   LookupEntry entry;
 };
@@ -49,9 +51,12 @@ void ReadAnswer(const char* data, size_t size, bool http, Reading* r) {
   memset(r, 0, sizeof *r);
   r->query = r->read = kLookupUnreadable;  // unless the body is read
   if (http) {
-    r->http = ParseHttpAnswer(data, size, &body, &bodySize, line, sizeof line);
-    CheckLine(line, sizeof line);
+    HttpAnswer answer;
+    r->http = ParseHttpAnswer(data, size, kCddbAnswerLimit, &answer);
+    CheckLine(answer.line, sizeof answer.line);
     if (r->http != kLookupOk) return;
+    body = answer.body;
+    bodySize = answer.bodySize;
     Check(body >= data && body + bodySize <= data + size, "body outside the answer");
   }
   r->query = ParseQueryAnswer(body, bodySize, &r->matches, line, sizeof line);
@@ -60,7 +65,7 @@ void ReadAnswer(const char* data, size_t size, bool http, Reading* r) {
   CheckLine(line, sizeof line);
 }
 
-bool SameMatches(const LookupMatches& a, const LookupMatches& b) {
+bool SameMatches(const CddbMatches& a, const CddbMatches& b) {
   if (a.count != b.count) return false;
   for (int i = 0; i < a.count; ++i)
     if (strcmp(a.items[i].category, b.items[i].category) || strcmp(a.items[i].discId, b.items[i].discId) ||
@@ -92,7 +97,7 @@ struct Present {
 };
 
 // A text kept from an answer: terminated, no control characters, UTF-8,
-// and each character but the blank in the answer, as its byte (ISO-8859-1)
+// and each character but the blank in the answer, as its byte (Windows-1252)
 // or as the bytes of its UTF-8 sequence (which a continued line may split).
 void CheckText(const char* text, size_t size, const Present& answer) {
   const char* end = static_cast<const char*>(memchr(text, 0, size));
@@ -113,21 +118,23 @@ void CheckText(const char* text, size_t size, const Present& answer) {
     Check((length < 3 || code >= 0x800) && (length < 4 || code >= 0x10000) && code <= 0x10FFFF &&
               (code < 0xD800 || code > 0xDFFF),
           "text not UTF-8");
-    bool latin1 = code < 0x100 && answer.bytes[code];
+    bool windows1252 = false;
+    for (int byte = 0x80; byte < 0x100 && !windows1252; ++byte)
+      windows1252 = answer.bytes[byte] && Windows1252Char(static_cast<unsigned char>(byte)) == code;
     if (code == 0xFFFD) {
       bool found = false;
       for (size_t i = 0; i + 3 <= answer.size && !found; ++i) found = memcmp(answer.data + i, p, 3) == 0;
       Check(found, "a replacement character that the answer lacks");
     }
-    Check(code == ' ' || latin1 || fromBytes, "a character that the answer lacks");
+    Check(code == ' ' || windows1252 || fromBytes, "a character that the answer lacks");
     p += length;
   }
 }
 
 void CheckReading(const Reading& r, const Present& answer) {
-  Check(r.matches.count >= 0 && r.matches.count <= kLookupMaxMatches, "match count");
+  Check(r.matches.count >= 0 && r.matches.count <= kCddbMaxMatches, "match count");
   for (int i = 0; i < r.matches.count; ++i) {
-    const LookupMatch& match = r.matches.items[i];
+    const CddbMatch& match = r.matches.items[i];
     CheckText(match.title, sizeof match.title, answer);
     Check(memchr(match.category, 0, sizeof match.category) && memchr(match.discId, 0, sizeof match.discId),
           "match names not terminated");
@@ -145,7 +152,7 @@ void CheckReading(const Reading& r, const Present& answer) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > kLookupAnswerLimit) return 0;  // the dialog never keeps more
+  if (size > kCddbAnswerLimit) return 0;  // the look-up never keeps more
   const char* text = reinterpret_cast<const char*>(data);
   Present answer = {{}, text, size};
   for (size_t i = 0; i < size; ++i) answer.bytes[data[i]] = true;
@@ -164,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CheckPart(part, whole);
       // What the dialog takes before the server closes is what it would
       // have read at the close.
-      if (http && HttpAnswerWhole(text, cut))
+      if (http && HttpAnswerProgress(text, cut, kCddbAnswerLimit) == kLookupOk)
         Check(part.http == whole.http && part.query == whole.query && part.read == whole.read &&
                   SameMatches(part.matches, whole.matches) && SameEntry(part.entry, whole.entry),
               "an answer taken early reads otherwise");

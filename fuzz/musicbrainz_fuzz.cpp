@@ -1,9 +1,10 @@
-// libFuzzer target for the answers of MusicBrainz and the JSON reader under
-// them: whatever a server sends, the reader stays within the bytes it is
-// given, every text it keeps is whole UTF-8 without control characters
-// within its buffer, a match's track list lies inside the body, and only an
-// answer whose body is one whole JSON value gives matches: a cut answer
-// gives none, so nothing of it can be applied.
+// libFuzzer target for the answers of MusicBrainz (the list of releases
+// that hold a disc, and one release with its tracks) and the JSON reader
+// under them: whatever a server sends, the reader stays within the bytes it
+// is given, every text it keeps is whole UTF-8 without control characters
+// within its buffer, a release's id holds only an MBID's characters, and
+// only an answer whose body is one whole JSON value gives releases or
+// titles: a cut answer gives none, so nothing of it can be applied.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -63,6 +64,20 @@ void Walk(const char* data, size_t size) {
   Check(r.depth >= 0 && r.depth <= kJsonMaxDepth, "depth");
 }
 
+// Whether the text is one whole JSON value.
+bool WholeValue(const char* data, size_t size) {
+  JsonReader r = JsonStart(data, size);
+  JsonSkip(&r);
+  return JsonFinished(&r);
+}
+
+void CheckEntry(const LookupEntry& entry) {
+  Check(entry.trackCount >= 0 && entry.trackCount <= kLookupMaxTracks, "track count");
+  CheckText(entry.artist, sizeof entry.artist);
+  CheckText(entry.title, sizeof entry.title);
+  for (int t = 0; t < entry.trackCount; ++t) CheckText(entry.tracks[t], sizeof entry.tracks[t]);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -70,34 +85,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Walk(text, size);
 
   // The input as the body of a whole answer, and as an answer itself.
-  static const LookupToc toc = {5, {150, 14265, 33790, 49650, 51900}, 56400};
+  static const DiscToc toc = {5, {150, 14265, 33790, 49650, 51900}, {1, 1, 1, 1, 1}, 56400};
   std::string answers[2] = {"HTTP/1.1 200 OK\r\n\r\n" + std::string(text, size), std::string(text, size)};
-  for (const std::string& answer : answers) {
-    static MusicBrainzMatches matches;
+  const bool whole = WholeValue(text, size);
+  for (int a = 0; a < 2; ++a) {
+    const std::string& answer = answers[a];
+    static MusicBrainzList list;
     static LookupEntry entry;
-    const char* body = nullptr;
-    size_t bodySize = 0;
     char line[kLookupLineSize];
-    int result = ParseMusicBrainzAnswer(answer.data(), answer.size(), &toc, 1, &matches, &body, &bodySize, line,
-                                        sizeof line);
-    Check(matches.count >= 0 && matches.count <= kLookupMaxMatches, "match count");
-    Check((result == kLookupOk) == (matches.count > 0), "matches without a whole answer");
-    if (result != kLookupOk) continue;
-    Check(body >= answer.data() && body + bodySize <= answer.data() + answer.size(), "body outside the answer");
-    JsonReader whole = JsonStart(body, bodySize);
-    JsonSkip(&whole);
-    Check(JsonFinished(&whole), "matches from a body that is not one whole value");
-    for (int i = 0; i < matches.count; ++i) {
-      const MusicBrainzMatch& match = matches.items[i];
-      CheckText(match.artist, sizeof match.artist);
-      CheckText(match.title, sizeof match.title);
-      Check(match.tracksAt < bodySize, "track list outside the body");
-      Check(ReadMusicBrainzEntry(body, bodySize, &match, &entry) == kLookupOk, "entry of a match");
-      Check(entry.trackCount >= 0 && entry.trackCount <= kLookupMaxTracks, "track count");
-      CheckText(entry.artist, sizeof entry.artist);
-      CheckText(entry.title, sizeof entry.title);
-      for (int t = 0; t < entry.trackCount; ++t) CheckText(entry.tracks[t], sizeof entry.tracks[t]);
+    int result = ParseMusicBrainzList(answer.data(), answer.size(), &toc, &list, line, sizeof line);
+    Check(list.count >= 0 && list.count <= kMusicBrainzMaxReleases, "release count");
+    Check((result == kLookupOk) == (list.count > 0), "releases without a whole answer");
+    Check(a == 1 || result != kLookupOk || whole, "releases from a body that is not one whole value");
+    for (int i = 0; i < list.count; ++i) {
+      const MusicBrainzRelease& release = list.items[i];
+      CheckText(release.artist, sizeof release.artist);
+      CheckText(release.title, sizeof release.title);
+      CheckText(release.date, sizeof release.date);
+      CheckText(release.country, sizeof release.country);
+      Check(memchr(release.id, 0, sizeof release.id) != nullptr, "release id not terminated");
+      for (const char* p = release.id; *p; ++p)
+        Check((*p >= '0' && *p <= '9') || (*p >= 'a' && *p <= 'f') || (*p >= 'A' && *p <= 'F') || *p == '-',
+              "release id");
+      char request[kLookupRequestSize];
+      LookupSettings settings = {};
+      Check(!release.id[0] || FormatMusicBrainzReleaseRequest(&settings, release.id, request, sizeof request),
+            "release request");
+      char shown[2 * kLookupTextSize + 40];
+      FormatMusicBrainzRelease(&release, shown, sizeof shown);
+      CheckText(shown, sizeof shown);
     }
+    CheckEntry(list.stub);
+
+    result = ParseMusicBrainzRelease(answer.data(), answer.size(), &toc, &entry, line, sizeof line);
+    Check(result == kLookupOk || entry.trackCount == 0, "titles without a whole answer");
+    Check(a == 1 || result != kLookupOk || whole, "titles from a body that is not one whole value");
+    CheckEntry(entry);
   }
   return 0;
 }

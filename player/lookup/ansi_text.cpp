@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "player/lookup/utf8_text.h"
+
 // Windows 2000 and later; the published value.
 #ifndef WC_NO_BEST_FIT_CHARS
 #define WC_NO_BEST_FIT_CHARS 0x00000400

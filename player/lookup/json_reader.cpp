@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "player/lookup/lookup_core.h"
+#include "player/lookup/utf8_text.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-// Looking the disc in the drive up in the online CD database: the
-// "Look Up Titles Online" dialog and what it needs from the platform.
+// Looking the disc in the drive up online: the "Look Up Titles Online"
+// dialog, and taking a match's titles into the disc's record.
 #pragma once
 
 #include <windows.h>
 
 #include "player/catalogue/disc_info.h"
-#include "player/lookup/lookup_core.h"
+#include "player/lookup/lookup_run.h"
 
 // Shows the dialog for the disc in the drive, owned by the main window.
 // Returns 1 when the user took a match: discInfo then holds its titles and
@@ -13,22 +13,6 @@
 // network before this is called.
 int LookUpTitles(HWND mainWindow);
 INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// How long the look-up waits, in milliseconds: a step's server may stay
-// quiet for quietMs, and must finish the step within stepLimitMs however
-// slowly its answer trickles in; MusicBrainz is asked at most once in
-// musicBrainzGapMs over the whole run (the service answers 503 to more than
-// one request a second).
-struct LookupTimes {
-  UINT quietMs;
-  UINT stepLimitMs;
-  UINT musicBrainzGapMs;
-};
-extern const LookupTimes kLookupTimes;  // 15 s, 60 s, 1 s
-// Test seam: when set, the look-up waits these times instead of
-// kLookupTimes; its texts name the time it waited. The program never sets
-// it.
-extern const LookupTimes* testSeamLookupTimes;
 
 // A UTF-8 text in a code page (the ANSI code page is GetACP()), characters
 // it lacks as its default character, cut to whole characters within

@@ -5,32 +5,20 @@
 #include <cstdio>
 #include <cstring>
 
+#include "player/lookup/http_answer.h"
 #include "player/lookup/json_reader.h"
+#include "player/lookup/utf8_text.h"
 
 namespace {
 
-const long kFramesPerSecond = 75;
 // A track whose length the service does not know counts as this far off.
 const long kUnknownLengthFrames = 10 * kFramesPerSecond;
 const long kFar = 0x7FFFFFFF;
 const size_t kKeySize = 32;
 
-// Appends text to a UTF-8 buffer, cut to whole characters within size - 1 bytes.
-void AppendUtf8(char* out, size_t size, const char* text) {
-  size_t used = strlen(out);
-  size_t n = strlen(text);
-  if (n > size - 1 - used) {
-    n = size - 1 - used;
-    // Back to the start of the character that the cut would split.
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  }
-  memcpy(out + used, text, n);
-  out[used + n] = '\0';
-}
-
 // What a medium must be to be this disc.
 struct Disc {
-  const LookupToc* toc;
+  const DiscToc* toc;
   char id[kMusicBrainzIdSize];
 };
 
@@ -39,9 +27,9 @@ long Distance(long a, long b) { return a > b ? a - b : b - a; }
 long AddDistance(long total, long more) { return total > kFar - more ? kFar : total + more; }
 
 // A track's length on the disc, in frames.
-long TrackFrames(const LookupToc* toc, int index) {
-  uint32_t end = index + 1 < toc->trackCount ? toc->offsets[index + 1] : toc->leadOut;
-  return static_cast<long>(end - toc->offsets[index]);
+long TrackFrames(const DiscToc* toc, int index) {
+  uint32_t end = index + 1 < toc->trackCount ? toc->starts[index + 1] : toc->leadOut;
+  return static_cast<long>(end - toc->starts[index]);
 }
 
 // Reads an artist credit: the names joined by their join phrases.
@@ -83,7 +71,7 @@ long DiscDistance(JsonReader* r, const Disc* disc) {
       while (JsonNextItem(r)) {
         long offset;
         if (JsonReadInt(r, &offset) && count < disc->toc->trackCount)
-          total = AddDistance(total, Distance(offset, static_cast<long>(disc->toc->offsets[count])));
+          total = AddDistance(total, Distance(offset, static_cast<long>(disc->toc->starts[count])));
         ++count;
       }
       distance = count == disc->toc->trackCount ? total : kFar;
@@ -100,15 +88,15 @@ struct Medium {
   int tracksListed;  // the tracks of its list
   long discDistance;
   long lengthDistance;
-  bool hasTracks;  // its track list is there, at tracksAt
-  size_t tracksAt;
+  bool hasTracks;  // its track list is there, from tracksAt
+  const char* tracksAt;
 };
 
 // Reads a track list: where it starts, its count, and how far its lengths
 // are from the disc's.
-void ReadTrackList(JsonReader* r, const char* body, const Disc* disc, Medium* medium) {
+void ReadTrackList(JsonReader* r, const Disc* disc, Medium* medium) {
   JsonPeek(r);
-  medium->tracksAt = static_cast<size_t>(r->at - body);
+  medium->tracksAt = r->at;
   if (!JsonEnterArray(r)) return;
   medium->hasTracks = true;
   char key[kKeySize];
@@ -132,8 +120,8 @@ void ReadTrackList(JsonReader* r, const char* body, const Disc* disc, Medium* me
   }
 }
 
-void ReadMedium(JsonReader* r, const char* body, const Disc* disc, Medium* medium) {
-  *medium = Medium{-1, 0, kFar, 0, false, 0};
+void ReadMedium(JsonReader* r, const Disc* disc, Medium* medium) {
+  *medium = Medium{-1, 0, kFar, 0, false, nullptr};
   char key[kKeySize];
   if (!JsonEnterObject(r)) return;
   while (JsonNextKey(r, key, sizeof key)) {
@@ -146,118 +134,227 @@ void ReadMedium(JsonReader* r, const char* body, const Disc* disc, Medium* mediu
         if (distance < medium->discDistance) medium->discDistance = distance;
       }
     } else if (strcmp(key, "tracks") == 0) {
-      ReadTrackList(r, body, disc, medium);
+      ReadTrackList(r, disc, medium);
     } else {
       JsonSkip(r);
     }
   }
 }
 
-// How far a medium is from the disc; kFar when it cannot be the disc, and
-// when it lists no tracks to take the titles from.
+// Whether a medium of the list, without its tracks, may be this disc: its
+// discs hold the disc's id, or it has the disc's number of tracks.
+bool MayBeTheDisc(const Medium* medium, const Disc* disc) {
+  if (medium->trackCount == 0) return false;
+  return medium->discDistance == 0 || medium->trackCount == disc->toc->trackCount;
+}
+
+// How far a medium with its tracks is from the disc; kFar when it cannot be
+// the disc, and when it lists no tracks to take the titles from.
 long MediumDistance(const Medium* medium, const Disc* disc) {
-  if (!medium->hasTracks) return kFar;
+  if (!medium->hasTracks || medium->tracksListed == 0) return kFar;
   long count = medium->trackCount >= 0 ? medium->trackCount : medium->tracksListed;
   if (medium->discDistance == 0) return 0;
   if (count != disc->toc->trackCount || medium->tracksListed != count) return kFar;
   return medium->discDistance < kFar ? medium->discDistance : medium->lengthDistance;
 }
 
-// Reads a release; true, with the match, when one of its media is the disc.
-bool ReadRelease(JsonReader* r, const char* body, const Disc* disc, MusicBrainzMatch* match) {
-  memset(match, 0, sizeof *match);
+// Reads a release of the list; true, with the release, when one of its
+// media may be the disc.
+bool ReadListedRelease(JsonReader* r, const Disc* disc, MusicBrainzRelease* release) {
+  memset(release, 0, sizeof *release);
   char key[kKeySize];
-  long best = kFar;
   if (!JsonEnterObject(r)) return false;
   while (JsonNextKey(r, key, sizeof key)) {
-    if (strcmp(key, "title") == 0) {
-      JsonReadString(r, match->title, sizeof match->title);
+    if (strcmp(key, "id") == 0) {
+      JsonReadString(r, release->id, sizeof release->id);
+    } else if (strcmp(key, "title") == 0) {
+      JsonReadString(r, release->title, sizeof release->title);
     } else if (strcmp(key, "artist-credit") == 0) {
-      ReadArtistCredit(r, match->artist, sizeof match->artist);
+      ReadArtistCredit(r, release->artist, sizeof release->artist);
+    } else if (strcmp(key, "date") == 0) {
+      JsonReadString(r, release->date, sizeof release->date);
+    } else if (strcmp(key, "country") == 0) {
+      JsonReadString(r, release->country, sizeof release->country);
     } else if (strcmp(key, "media") == 0) {
       if (!JsonEnterArray(r)) continue;
       while (JsonNextItem(r)) {
         Medium medium;
-        ReadMedium(r, body, disc, &medium);
-        long distance = MediumDistance(&medium, disc);
-        if (distance < best) {
-          best = distance;
-          match->tracksAt = medium.tracksAt;
-        }
+        ReadMedium(r, disc, &medium);
+        if (MayBeTheDisc(&medium, disc)) ++release->media;
       }
     } else {
       JsonSkip(r);
     }
   }
-  TrimText(match->title);
-  return best < kFar;
+  TrimText(release->title);
+  TrimText(release->date);
+  TrimText(release->country);
+  // The id goes into the next request as it is: only an MBID's characters.
+  for (const char* p = release->id; *p; ++p)
+    if (!((*p >= '0' && *p <= '9') || (*p >= 'a' && *p <= 'f') || (*p >= 'A' && *p <= 'F') || *p == '-'))
+      return false;
+  return release->media > 0 && release->id[0];
 }
 
-// The code of an HTTP status line ("HTTP/1.1 404 Not Found"), or -1.
-int HttpStatus(const char* line) {
-  const char* code = strpbrk(line, " ");
-  if (!code || strlen(code) < 4) return -1;
-  int value = 0;
-  for (int i = 1; i <= 3; ++i) {
-    if (code[i] < '0' || code[i] > '9') return -1;
-    value = value * 10 + (code[i] - '0');
-  }
-  return value;
-}
-
-// Reads the body: the releases, or the CD stub.
-int ReadAnswerBody(const char* body, size_t size, const Disc* disc, MusicBrainzMatches* matches) {
-  JsonReader r = JsonStart(body, size);
-  MusicBrainzMatch stub;
-  memset(&stub, 0, sizeof stub);
-  bool hasStubTracks = false;
+// Reads a track list's titles into the entry.
+bool ReadTrackTitles(const char* at, const char* end, LookupEntry* entry) {
+  JsonReader r = JsonStart(at, static_cast<size_t>(end - at));
   char key[kKeySize];
+  if (!JsonEnterArray(&r)) return false;
+  while (JsonNextItem(&r)) {
+    char* title = entry->trackCount < kLookupMaxTracks ? entry->tracks[entry->trackCount] : nullptr;
+    if (JsonEnterObject(&r)) {
+      while (JsonNextKey(&r, key, sizeof key)) {
+        if (title && strcmp(key, "title") == 0)
+          JsonReadString(&r, title, kLookupTextSize);
+        else
+          JsonSkip(&r);
+      }
+    }
+    if (title) {
+      TrimText(title);
+      ++entry->trackCount;
+    }
+  }
+  return !r.failed;
+}
+
+// The HTTP answer's body for the readers below: kLookupOk, or why there is
+// none (a 404 is an unknown disc or release).
+int AnswerBody(const char* data, size_t size, size_t limit, HttpAnswer* answer, char* line, size_t lineSize) {
+  int result = ParseHttpAnswer(data, size, limit, answer);
+  if (lineSize) snprintf(line, lineSize, "%s", answer->line);
+  if (result == kLookupServerError && answer->code == 404) return kLookupNoMatch;
+  return result;
+}
+
+// Starts what both readers need: the disc's id.
+bool StartDisc(const DiscToc* toc, Disc* disc) {
+  disc->toc = toc;
+  return MusicBrainzDiscId(toc, disc->id, sizeof disc->id) != 0;
+}
+
+int ReadListBody(const char* body, size_t size, const Disc* disc, MusicBrainzList* list) {
+  JsonReader r = JsonStart(body, size);
+  bool hasStubTracks = false;
+  const char* stubTracks = nullptr;
+  const char* stubEnd = nullptr;
+  char key[kKeySize], id[kMusicBrainzIdSize + 1] = "";
   if (!JsonEnterObject(&r)) return kLookupUnreadable;
   while (JsonNextKey(&r, key, sizeof key)) {
     if (strcmp(key, "releases") == 0) {
       if (!JsonEnterArray(&r)) continue;
       while (JsonNextItem(&r)) {
-        MusicBrainzMatch match;
-        if (ReadRelease(&r, body, disc, &match) && matches->count < kLookupMaxMatches)
-          matches->items[matches->count++] = match;
+        MusicBrainzRelease release;
+        if (ReadListedRelease(&r, disc, &release) && list->count < kMusicBrainzMaxReleases)
+          list->items[list->count++] = release;
       }
+    } else if (strcmp(key, "id") == 0) {
+      JsonReadString(&r, id, sizeof id);
     } else if (strcmp(key, "title") == 0) {
-      JsonReadString(&r, stub.title, sizeof stub.title);
+      JsonReadString(&r, list->stub.title, sizeof list->stub.title);
     } else if (strcmp(key, "artist") == 0) {
-      JsonReadString(&r, stub.artist, sizeof stub.artist);
+      JsonReadString(&r, list->stub.artist, sizeof list->stub.artist);
     } else if (strcmp(key, "tracks") == 0) {
-      JsonPeek(&r);
-      stub.tracksAt = static_cast<size_t>(r.at - body);
       hasStubTracks = JsonPeek(&r) == kJsonArray;
+      stubTracks = r.at;
       JsonSkip(&r);
+      stubEnd = r.at;
     } else {
       JsonSkip(&r);
     }
   }
-  if (!JsonFinished(&r)) {
-    matches->count = 0;
-    return r.cut ? kLookupCut : kLookupUnreadable;
+  if (!JsonFinished(&r)) return r.cut ? kLookupCut : kLookupUnreadable;
+  list->byId = strcmp(id, disc->id) == 0;
+  if (list->count == 0 && hasStubTracks && ReadTrackTitles(stubTracks, stubEnd, &list->stub) &&
+      list->stub.trackCount > 0) {
+    TrimText(list->stub.title);
+    TrimText(list->stub.artist);
+    MusicBrainzRelease* stub = &list->items[list->count++];
+    snprintf(stub->artist, sizeof stub->artist, "%s", list->stub.artist);
+    snprintf(stub->title, sizeof stub->title, "%s", list->stub.title);
+    stub->media = 1;
   }
-  if (matches->count == 0 && hasStubTracks) {
-    TrimText(stub.title);
-    TrimText(stub.artist);
-    matches->items[matches->count++] = stub;
+  return list->count ? kLookupOk : kLookupNoMatch;
+}
+
+int ReadReleaseBody(const char* body, size_t size, const Disc* disc, LookupEntry* entry) {
+  JsonReader r = JsonStart(body, size);
+  char key[kKeySize];
+  long best = kFar;
+  const char* bestTracks = nullptr;
+  if (!JsonEnterObject(&r)) return kLookupUnreadable;
+  while (JsonNextKey(&r, key, sizeof key)) {
+    if (strcmp(key, "title") == 0) {
+      JsonReadString(&r, entry->title, sizeof entry->title);
+    } else if (strcmp(key, "artist-credit") == 0) {
+      ReadArtistCredit(&r, entry->artist, sizeof entry->artist);
+    } else if (strcmp(key, "media") == 0) {
+      if (!JsonEnterArray(&r)) continue;
+      while (JsonNextItem(&r)) {
+        Medium medium;
+        ReadMedium(&r, disc, &medium);
+        long distance = MediumDistance(&medium, disc);
+        if (distance < best) {
+          best = distance;
+          bestTracks = medium.tracksAt;
+        }
+      }
+    } else {
+      JsonSkip(&r);
+    }
   }
-  return matches->count ? kLookupOk : kLookupNoMatch;
+  if (!JsonFinished(&r)) return r.cut ? kLookupCut : kLookupUnreadable;
+  TrimText(entry->title);
+  if (best == kFar) return kLookupNoMatch;
+  return ReadTrackTitles(bestTracks, body + size, entry) ? kLookupOk : kLookupUnreadable;
+}
+
+// Appends a request's User-Agent and end to out, from used on.
+int FinishRequest(const LookupSettings* settings, char* out, size_t size, int used) {
+  if (used <= 0 || static_cast<size_t>(used) >= size) return 0;
+  // The contact goes inside a comment of the header: printable characters
+  // only, and no brackets that would end it.
+  char contact[sizeof settings->contact];
+  size_t length = 0;
+  for (const char* p = settings->contact; *p; ++p)
+    if (*p >= 0x20 && *p < 0x7F) contact[length++] = *p == '(' || *p == ')' ? ' ' : *p;
+  contact[length] = '\0';
+  TrimText(contact);
+  char port[16] = "";
+  if (settings->musicBrainzPort != kMusicBrainzDefaultPort)
+    snprintf(port, sizeof port, ":%d", settings->musicBrainzPort);
+  int n = snprintf(out + used, size - static_cast<size_t>(used),
+                   " HTTP/1.0\r\nHost: %s%s\r\nUser-Agent: %s/%s%s%s%s\r\nAccept: application/json\r\n\r\n",
+                   settings->musicBrainzServer, port, kLookupClientName, kLookupClientVersion,
+                   contact[0] ? " ( " : "", contact, contact[0] ? " )" : "");
+  return n > 0 && static_cast<size_t>(n) < size - static_cast<size_t>(used);
 }
 
 }  // namespace
 
-int MusicBrainzDiscId(const LookupToc* toc, int firstTrack, char* out, size_t size) {
+void MusicBrainzToc(const DiscToc* disc, DiscToc* audio) {
+  *audio = *disc;
+  int last = disc->trackCount;
+  while (last > 0 && !disc->audio[last - 1]) --last;
+  if (last == 0 || last == disc->trackCount) return;
+  audio->trackCount = last;
+  // The first trailing data track's session begins after the audio
+  // session's lead-out and the data session's lead-in.
+  uint32_t dataStart = disc->starts[last];
+  uint32_t lastAudio = disc->starts[last - 1];
+  audio->leadOut = dataStart > lastAudio + kDataSessionGapFrames ? dataStart - kDataSessionGapFrames : dataStart;
+}
+
+int MusicBrainzDiscId(const DiscToc* toc, char* out, size_t size) {
   if (size) out[0] = '\0';
-  int lastTrack = firstTrack + toc->trackCount - 1;
-  if (toc->trackCount < 1 || firstTrack < 1 || lastTrack > kLookupMaxTracks || size < kMusicBrainzIdSize)
-    return 0;
+  const int firstTrack = 1, lastTrack = toc->trackCount;
+  if (toc->trackCount < 1 || lastTrack > kLookupMaxTracks || size < kMusicBrainzIdSize) return 0;
   char text[2 + 2 + 8 * 100 + 1];
   size_t used = static_cast<size_t>(snprintf(text, sizeof text, "%02X%02X%08lX", firstTrack, lastTrack,
                                              static_cast<unsigned long>(toc->leadOut)));
   for (int number = 1; number <= kLookupMaxTracks; ++number) {
-    uint32_t start = number >= firstTrack && number <= lastTrack ? toc->offsets[number - firstTrack] : 0;
+    uint32_t start = number >= firstTrack && number <= lastTrack ? toc->starts[number - firstTrack] : 0;
     used += static_cast<size_t>(
         snprintf(text + used, sizeof text - used, "%08lX", static_cast<unsigned long>(start)));
   }
@@ -280,36 +377,30 @@ int MusicBrainzDiscId(const LookupToc* toc, int firstTrack, char* out, size_t si
   return 1;
 }
 
-int FormatMusicBrainzRequest(const LookupSettings* settings, const LookupToc* toc, int firstTrack, char* out,
-                             size_t size) {
-  char id[kMusicBrainzIdSize];
+int FormatMusicBrainzToc(const DiscToc* toc, char* out, size_t size) {
   if (size) out[0] = '\0';
-  if (!MusicBrainzDiscId(toc, firstTrack, id, sizeof id)) return 0;
-  // The table of contents: first and last track, lead-out, each track's start.
+  if (toc->trackCount < 1 || toc->trackCount > kLookupMaxTracks) return 0;
+  int used = snprintf(out, size, "1+%d+%lu", toc->trackCount, static_cast<unsigned long>(toc->leadOut));
+  for (int i = 0; i < toc->trackCount && used > 0 && static_cast<size_t>(used) < size; ++i)
+    used += snprintf(out + used, size - static_cast<size_t>(used), "+%lu", static_cast<unsigned long>(toc->starts[i]));
+  return used > 0 && static_cast<size_t>(used) < size;
+}
+
+int FormatMusicBrainzListRequest(const LookupSettings* settings, const DiscToc* toc, char* out, size_t size) {
+  char id[kMusicBrainzIdSize];
   char contents[16 + 11 * kLookupMaxTracks];
-  size_t used = static_cast<size_t>(snprintf(contents, sizeof contents, "%d+%d+%lu", firstTrack,
-                                             firstTrack + toc->trackCount - 1,
-                                             static_cast<unsigned long>(toc->leadOut)));
-  for (int i = 0; i < toc->trackCount; ++i)
-    used += static_cast<size_t>(snprintf(contents + used, sizeof contents - used, "+%lu",
-                                         static_cast<unsigned long>(toc->offsets[i])));
-  // The contact goes inside a comment of the header: printable characters
-  // only, and no brackets that would end it.
-  char contact[sizeof settings->contact];
-  size_t length = 0;
-  for (const char* p = settings->contact; *p; ++p)
-    if (*p >= 0x20 && *p < 0x7F) contact[length++] = *p == '(' || *p == ')' ? ' ' : *p;
-  contact[length] = '\0';
-  TrimText(contact);
-  char port[16] = "";
-  if (settings->musicBrainzPort != kMusicBrainzDefaultPort)
-    snprintf(port, sizeof port, ":%d", settings->musicBrainzPort);
-  int n = snprintf(out, size,
-                   "GET /ws/2/discid/%s?toc=%s&inc=artist-credits+recordings&fmt=json HTTP/1.0\r\n"
-                   "Host: %s%s\r\nUser-Agent: %s/%s%s%s%s\r\nAccept: application/json\r\n\r\n",
-                   id, contents, settings->musicBrainzServer, port, kLookupClientName, kLookupClientVersion,
-                   contact[0] ? " ( " : "", contact, contact[0] ? " )" : "");
-  return n > 0 && static_cast<size_t>(n) < size;
+  if (size) out[0] = '\0';
+  if (!MusicBrainzDiscId(toc, id, sizeof id) || !FormatMusicBrainzToc(toc, contents, sizeof contents))
+    return 0;
+  int used = snprintf(out, size, "GET /ws/2/discid/%s?toc=%s&inc=artist-credits&fmt=json", id, contents);
+  return FinishRequest(settings, out, size, used);
+}
+
+int FormatMusicBrainzReleaseRequest(const LookupSettings* settings, const char* releaseId, char* out, size_t size) {
+  if (size) out[0] = '\0';
+  if (!releaseId[0]) return 0;
+  int used = snprintf(out, size, "GET /ws/2/release/%s?inc=artist-credits+recordings&fmt=json", releaseId);
+  return FinishRequest(settings, out, size, used);
 }
 
 uint32_t MusicBrainzRequestDelay(int requestedBefore, uint32_t lastTick, uint32_t nowTick, uint32_t gapMs) {
@@ -317,40 +408,47 @@ uint32_t MusicBrainzRequestDelay(int requestedBefore, uint32_t lastTick, uint32_
   return requestedBefore && since < gapMs ? gapMs - since : 0;
 }
 
-int ParseMusicBrainzAnswer(const char* data, size_t size, const LookupToc* toc, int firstTrack,
-                           MusicBrainzMatches* matches, const char** body, size_t* bodySize, char* line,
-                           size_t lineSize) {
-  matches->count = 0;
-  Disc disc = {toc, ""};
-  if (!MusicBrainzDiscId(toc, firstTrack, disc.id, sizeof disc.id)) return kLookupUnreadable;
-  int result = ParseHttpAnswer(data, size, body, bodySize, line, lineSize);
-  if (result == kLookupServerError && HttpStatus(line) == 404) return kLookupNoMatch;
-  if (result != kLookupOk) return result;
-  return ReadAnswerBody(*body, *bodySize, &disc, matches);
+int ParseMusicBrainzList(const char* data, size_t size, const DiscToc* toc, MusicBrainzList* list, char* line,
+                         size_t lineSize) {
+  memset(list, 0, sizeof *list);
+  Disc disc;
+  HttpAnswer answer;
+  if (lineSize) line[0] = '\0';
+  if (!StartDisc(toc, &disc)) return kLookupUnreadable;
+  int result = AnswerBody(data, size, kMusicBrainzListLimit, &answer, line, lineSize);
+  if (result == kLookupOk) result = ReadListBody(answer.body, answer.bodySize, &disc, list);
+  if (result != kLookupOk) memset(list, 0, sizeof *list);
+  return result;
 }
 
-int ReadMusicBrainzEntry(const char* body, size_t size, const MusicBrainzMatch* match, LookupEntry* entry) {
+int ParseMusicBrainzRelease(const char* data, size_t size, const DiscToc* toc, LookupEntry* entry, char* line,
+                            size_t lineSize) {
   memset(entry, 0, sizeof *entry);
-  snprintf(entry->artist, sizeof entry->artist, "%s", match->artist);
-  snprintf(entry->title, sizeof entry->title, "%s", match->title);
-  if (match->tracksAt >= size) return kLookupUnreadable;
-  JsonReader r = JsonStart(body + match->tracksAt, size - match->tracksAt);
-  char key[kKeySize];
-  if (!JsonEnterArray(&r)) return kLookupUnreadable;
-  while (JsonNextItem(&r)) {
-    char* title = entry->trackCount < kLookupMaxTracks ? entry->tracks[entry->trackCount] : nullptr;
-    if (JsonEnterObject(&r)) {
-      while (JsonNextKey(&r, key, sizeof key)) {
-        if (title && strcmp(key, "title") == 0)
-          JsonReadString(&r, title, kLookupTextSize);
-        else
-          JsonSkip(&r);
-      }
-    }
-    if (title) {
-      TrimText(title);
-      ++entry->trackCount;
-    }
-  }
-  return r.failed ? kLookupUnreadable : kLookupOk;
+  Disc disc;
+  HttpAnswer answer;
+  if (lineSize) line[0] = '\0';
+  if (!StartDisc(toc, &disc)) return kLookupUnreadable;
+  int result = AnswerBody(data, size, kMusicBrainzReleaseLimit, &answer, line, lineSize);
+  if (result == kLookupOk) result = ReadReleaseBody(answer.body, answer.bodySize, &disc, entry);
+  if (result != kLookupOk) memset(entry, 0, sizeof *entry);
+  return result;
+}
+
+void FormatMusicBrainzRelease(const MusicBrainzRelease* release, char* out, size_t size) {
+  // The year of the date, and the country, in brackets when either is known.
+  char year[8] = "";
+  size_t digits = 0;
+  while (digits < 4 && release->date[digits] >= '0' && release->date[digits] <= '9') ++digits;
+  if (digits == 4) memcpy(year, release->date, 4);
+  char details[32] = "";
+  if (year[0] || release->country[0])
+    snprintf(details, sizeof details, " (%s%s%s)", year, year[0] && release->country[0] ? ", " : "",
+             release->country);
+  // Details first, so that the titles are what a long line loses.
+  size_t room = size > strlen(details) ? size - strlen(details) : 1;
+  out[0] = '\0';
+  AppendUtf8(out, room, release->artist);
+  if (release->artist[0]) AppendUtf8(out, room, " / ");
+  AppendUtf8(out, room, release->title);
+  AppendUtf8(out, size, details);
 }

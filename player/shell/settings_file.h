@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "player/lookup/lookup_core.h"
+#include "player/lookup/lookup_settings.h"
 #include "player/shell/settings.h"
 
 void LoadPlayerSettings(HINSTANCE instance, PlayerSettings* settings);

@@ -24,7 +24,16 @@ Requests "GET /ws/2/discid/<id>?toc=...&inc=...&fmt=json" are answered from
 replies/: <id>.json whole; <id>.cut as a cut answer (no Content-Length, the
 connection dropped half-way, without the session's end); <id>.503 as the
 service's answer to too many requests; else toc-<lead-out>.json for the
-lead-out of the toc= parameter; else 404 with {"error":"Not Found"}. Each
+lead-out of the toc= parameter; else 404 with {"error":"Not Found"}. As the
+real service does, an answer to a request whose inc= lacks "recordings"
+lists each release's media without their tracks (a CD stub keeps its own).
+Requests "GET /ws/2/release/<mbid>?inc=...&fmt=json" are answered with that
+release, tracks and all, as one of the replies holds it. Besides the
+replies, made up here: a disc pressed in 150 releases (a 3-track disc, 150
+to 50000, lead-out 75000), each release with its own year and country; and
+a disc (2 tracks, 150 and 40000, lead-out 70000) in three releases whose
+own answers fail: a box set of 1,400 tracks (past the player's limit), one
+answered 503, one cut short. Each
 request goes to DIR/requests.log before its answer goes out, one line of
 fields separated by tabs: its target, its User-Agent, the server name the
 client sent, the protocol and suite agreed, and the application protocol
@@ -34,7 +43,10 @@ client sent, the protocol and suite agreed, and the application protocol
   musicbrainz_server.py stop DIR    stops it
 A server ends by itself after an hour.
 """
+import base64
 import datetime
+import hashlib
+import json
 import os
 import re
 import socket
@@ -171,6 +183,85 @@ def read_request(conn):
     return data.split(b"\r\n\r\n")[0].decode("latin-1").split("\r\n")
 
 
+def disc_id(offsets, lead_out):
+    """MusicBrainz's id of a disc whose tracks, numbered from 1, start at offsets."""
+    text = "%02X%02X%08X" % (1, len(offsets), lead_out)
+    text += "".join("%08X" % (offsets[i] if i < len(offsets) else 0) for i in range(99))
+    digest = base64.b64encode(hashlib.sha1(text.encode()).digest()).decode()
+    return digest.translate(str.maketrans("+/=", "._-"))
+
+
+MANY = ([150, 25000, 50000], 75000)
+FAILING = ([150, 40000], 70000)
+COUNTRIES = ("GB", "DE", "US", "JP", "FR", "NL", "XE")
+
+
+def uuid(*numbers):
+    return "%08x-0000-4000-8000-%012x" % (numbers[0] & 0xFFFFFFFF, sum(numbers[1:]) & 0xFFFFFFFFFFFF)
+
+
+def made_release(mbid, title, offsets, lead_out, tracks, date="2001", country="GB"):
+    """A release shaped as the service answers it, every field included."""
+    artist = {"id": uuid(7, 1), "name": "The Pressings", "sort-name": "Pressings, The", "disambiguation": "",
+              "type": "Group", "type-id": uuid(8, 2)}
+    credit = [{"name": "The Pressings", "joinphrase": "", "artist": artist}]
+    disc = {"id": disc_id(offsets, lead_out), "offset-count": len(offsets), "sectors": lead_out,
+            "offsets": offsets}
+    medium_tracks = [{"id": uuid(9, n), "number": str(n), "position": n, "title": "%s, track %d" % (title, n),
+                      "length": 180000 + n, "artist-credit": credit,
+                      "recording": {"id": uuid(10, n), "title": "%s, track %d" % (title, n), "length": 180000 + n,
+                                    "disambiguation": "", "video": False, "first-release-date": date,
+                                    "artist-credit": credit}}
+                     for n in range(1, tracks + 1)]
+    return {"id": mbid, "title": title, "status": "Official", "status-id": uuid(11, 3), "quality": "normal",
+            "packaging": "Jewel Case", "packaging-id": uuid(12, 4), "barcode": "5%011d" % len(title),
+            "disambiguation": "", "date": date, "country": country,
+            "release-events": [{"date": date, "area": {"id": uuid(13, 5), "name": country, "sort-name": country,
+                                                       "iso-3166-1-codes": [country], "disambiguation": "",
+                                                       "type": None, "type-id": None}}],
+            "text-representation": {"language": "eng", "script": "Latn"},
+            "cover-art-archive": {"artwork": True, "count": 2, "front": True, "back": True, "darkened": False},
+            "asin": None, "artist-credit": credit,
+            "media": [{"position": 1, "title": "", "format": "CD", "format-id": uuid(14, 6), "track-offset": 0,
+                       "track-count": tracks, "discs": [disc], "tracks": medium_tracks}]}
+
+
+def made_releases():
+    """The made-up discs' releases, by disc id."""
+    many = [made_release("00000000-0000-4000-8000-%012d" % i, "Pressing %d" % (i + 1), MANY[0], MANY[1], 3,
+                         str(1970 + i % 50), COUNTRIES[i % len(COUNTRIES)]) for i in range(150)]
+    failing = [made_release("b0c5e700-0000-4000-8000-000000000001", "Complete Works", FAILING[0], FAILING[1], 1400),
+               made_release("b0c5e700-0000-4000-8000-000000000503", "Busy Pressing", FAILING[0], FAILING[1], 2),
+               made_release("b0c5e700-0000-4000-8000-00000000c0c0", "Cut Pressing", FAILING[0], FAILING[1], 2)]
+    return {disc_id(*MANY): many, disc_id(*FAILING): failing}
+
+
+MADE = made_releases()
+
+
+def without_tracks(body):
+    """A discid answer as it comes without inc=recordings: no release's media list their tracks."""
+    data = json.loads(body)
+    for release in data.get("releases", []):
+        for medium in release.get("media", []):
+            medium.pop("tracks", None)
+    return json.dumps(data, ensure_ascii=False, separators=(",", ":")).encode("utf-8")
+
+
+def find_release(mbid):
+    for releases in MADE.values():
+        for release in releases:
+            if release["id"] == mbid:
+                return release
+    for name in os.listdir(REPLIES):
+        if name.endswith(".json") or name.endswith(".cut"):
+            with open(os.path.join(REPLIES, name), "rb") as f:
+                for release in json.loads(f.read()).get("releases", []):
+                    if release.get("id") == mbid:
+                        return release
+    return None
+
+
 def answer(lines, tls, log):
     """(status line, body, how to send it) for a request."""
     parts = lines[0].split(" ") if lines else []
@@ -179,22 +270,40 @@ def answer(lines, tls, log):
                    str(server_names.pop(id(tls), None)), "%s %s" % (tls.version(), tls.cipher()[0]),
                    tls.selected_alpn_protocol() or "none")))
     target = urllib.parse.urlsplit(parts[1]) if len(parts) == 3 and parts[0] == "GET" else None
-    match = re.fullmatch(r"/ws/2/discid/([A-Za-z0-9._-]{28})", target.path) if target else None
-    if not match or "host" not in headers:
+    if not target or "host" not in headers:
+        return "400 Bad Request", b'{"error":"Invalid request."}', "whole"
+    query = urllib.parse.parse_qs(target.query)
+    release = re.fullmatch(r"/ws/2/release/([0-9a-f-]{36})", target.path)
+    if release:
+        found = find_release(release.group(1))
+        if not found:
+            return "404 Not Found", NOT_FOUND, "whole"
+        body = json.dumps(found, ensure_ascii=False, separators=(",", ":")).encode("utf-8")
+        if found["id"].endswith("503"):
+            return "503 Service Temporarily Unavailable", BUSY, "busy"
+        return "200 OK", body, "cut" if found["id"].endswith("c0c0") else "whole"
+    match = re.fullmatch(r"/ws/2/discid/([A-Za-z0-9._-]{28})", target.path)
+    if not match:
         return "400 Bad Request", b'{"error":"Invalid request."}', "whole"
     disc = match.group(1)
+    brief = "recordings" not in query.get("inc", [""])[0].split()
+    if disc in MADE:
+        body = json.dumps({"id": disc, "releases": MADE[disc]}, separators=(",", ":")).encode("utf-8")
+        return "200 OK", without_tracks(body) if brief else body, "whole"
     for suffix, status, way in ((".json", "200 OK", "whole"), (".cut", "200 OK", "cut"),
                                 (".503", "503 Service Temporarily Unavailable", "busy")):
         path = os.path.join(REPLIES, disc + suffix)
         if os.path.isfile(path):
             with open(path, "rb") as f:
-                return status, (f.read() if way != "busy" else BUSY), way
-    toc = urllib.parse.parse_qs(target.query).get("toc", [""])[0].split()
+                body = f.read() if way != "busy" else BUSY
+            return status, without_tracks(body) if brief and way != "busy" else body, way
+    toc = query.get("toc", [""])[0].split()
     if len(toc) >= 3:
         path = os.path.join(REPLIES, "toc-%s.json" % toc[2])
         if re.fullmatch(r"[0-9]+", toc[2]) and os.path.isfile(path):
             with open(path, "rb") as f:
-                return "200 OK", f.read(), "whole"
+                body = f.read()
+            return "200 OK", without_tracks(body) if brief else body, "whole"
     return "404 Not Found", NOT_FOUND, "whole"
 
 

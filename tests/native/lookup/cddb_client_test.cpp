@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "player/lookup/lookup_core.h"
+#include "player/lookup/cddb.h"
 
 namespace {
 
@@ -72,12 +72,12 @@ TEST(CddbClient, DiscIdsAgreeWithTheClientLibrary) {
     return (seed >> 8) % range;
   };
   for (int round = 0; round < 500; ++round) {
-    LookupToc toc = {};
+    DiscToc toc = {};
     toc.trackCount = 1 + static_cast<int>(next(kLookupMaxTracks));
     unsigned offsets[kLookupMaxTracks];
     unsigned at = 150 + next(5000);
     for (int t = 0; t < toc.trackCount; ++t) {
-      offsets[t] = toc.offsets[t] = at;
+      offsets[t] = toc.starts[t] = at;
       at += 1 + next(40000);
     }
     toc.leadOut = at;

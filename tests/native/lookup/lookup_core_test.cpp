@@ -1,11 +1,13 @@
-#include "player/lookup/lookup_core.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "player/lookup/cddb.h"
+#include "player/lookup/http_answer.h"
+#include "player/lookup/lookup_status.h"
+#include "player/lookup/utf8_text.h"
 #include "tests/native/lookup/lookup_toc.h"
 #include "tests/native/lookup/lookup_names.h"
 
@@ -23,7 +25,7 @@ LookupSettings Defaults() {
   return settings;
 }
 
-int Query(const std::string& body, LookupMatches* matches, std::string* line) {
+int Query(const std::string& body, CddbMatches* matches, std::string* line) {
   char text[kLookupLineSize];
   int result = ParseQueryAnswer(body.data(), body.size(), matches, text, sizeof text);
   *line = text;
@@ -46,11 +48,11 @@ std::u16string Utf16(const std::string& text, size_t count = 64) {
 
 // Two discs whose ids are published with their tables of contents.
 TEST(LookupCore, DiscIdsAndTheSearchCommandOfPublishedDiscs) {
-  LookupToc hotel = Toc({150, 8795, 25745, 40138, 55085, 70238, 92398, 109293, 124405, 141120, 158079, 175458,
+  DiscToc hotel = Toc({150, 8795, 25745, 40138, 55085, 70238, 92398, 109293, 124405, 141120, 158079, 175458,
                          191905, 208331, 234618, 270030},
                         4440 * 75);
   EXPECT_EQ("dd115610", Hex(FreedbDiscId(&hotel)));
-  LookupToc liquid = Toc({150, 12767, 40487, 63225, 93410, 118115, 151865, 184340, 215260, 247455}, 270335);
+  DiscToc liquid = Toc({150, 12767, 40487, 63225, 93410, 118115, 151865, 184340, 215260, 247455}, 270335);
   EXPECT_EQ("890e120a", Hex(FreedbDiscId(&liquid)));
 
   char command[kLookupRequestSize];
@@ -59,14 +61,14 @@ TEST(LookupCore, DiscIdsAndTheSearchCommandOfPublishedDiscs) {
                command);
   // A command that does not fit, and a table without tracks, give nothing.
   EXPECT_EQ(0, FormatQueryCommand(&liquid, command, 40));
-  LookupToc empty = Toc({}, 0);
+  DiscToc empty = Toc({}, 0);
   EXPECT_EQ(0, FormatQueryCommand(&empty, command, sizeof command));
 }
 
 TEST(LookupCore, RequestsCarryTheGreetingEncodedAndTheServersPort) {
   LookupSettings settings = Defaults();
   char request[kLookupRequestSize];
-  ASSERT_EQ(1, FormatLookupRequest(&settings, "cddb+read+rock+3402ee05", "DESK-1", request, sizeof request));
+  ASSERT_EQ(1, FormatCddbRequest(&settings, "cddb+read+rock+3402ee05", "DESK-1", request, sizeof request));
   EXPECT_STREQ(
       "GET /~cddb/cddb.cgi?cmd=cddb+read+rock+3402ee05&hello=kovel32+DESK-1+kovel32+1.0&proto=6 HTTP/1.0\r\n"
       "Host: gnudb.gnudb.org\r\nUser-Agent: kovel32/1.0\r\n\r\n",
@@ -77,13 +79,13 @@ TEST(LookupCore, RequestsCarryTheGreetingEncodedAndTheServersPort) {
   snprintf(settings.user, sizeof settings.user, "Anna M+B\tx@example.org");
   snprintf(settings.path, sizeof settings.path, "/my path/cddb.cgi");
   settings.port = 8880;
-  ASSERT_EQ(1, FormatLookupRequest(&settings, "cddb+query", "", request, sizeof request));
+  ASSERT_EQ(1, FormatCddbRequest(&settings, "cddb+query", "", request, sizeof request));
   EXPECT_STREQ(
       "GET /my%20path/cddb.cgi?cmd=cddb+query&hello=Anna_M%2BB_x%40example.org+localhost+kovel32+1.0&proto=6 "
       "HTTP/1.0\r\n"
       "Host: gnudb.gnudb.org:8880\r\nUser-Agent: kovel32/1.0\r\n\r\n",
       request);
-  EXPECT_EQ(0, FormatLookupRequest(&settings, "cddb+query", "", request, 60));
+  EXPECT_EQ(0, FormatCddbRequest(&settings, "cddb+query", "", request, 60));
 }
 
 TEST(LookupCore, SettingsTakeDefaultsAndTheDefaultsAreAddedOnlyWhereMissing) {
@@ -103,6 +105,13 @@ TEST(LookupCore, SettingsTakeDefaultsAndTheDefaultsAreAddedOnlyWhereMissing) {
   EXPECT_STREQ("gnudb.gnudb.org", settings.server);
   EXPECT_EQ(8080, settings.port);
   EXPECT_STREQ("kovel32", settings.user);
+  // An absolute name is the same name without its last dot.
+  ReadLookupSettings("[Lookup]\r\nServer=gnudb.org.\r\nMusicBrainzServer=musicbrainz.org.\r\n", &kLookupNames,
+                     &settings);
+  EXPECT_STREQ("gnudb.org", settings.server);
+  EXPECT_STREQ("musicbrainz.org", settings.musicBrainzServer);
+  ReadLookupSettings("[Lookup]\r\nServer=.\r\n", &kLookupNames, &settings);
+  EXPECT_STREQ("gnudb.gnudb.org", settings.server);
 
   ASSERT_EQ(1, AddLookupDefaults(&text, &kLookupNames));
   EXPECT_EQ(
@@ -118,42 +127,51 @@ TEST(LookupCore, SettingsTakeDefaultsAndTheDefaultsAreAddedOnlyWhereMissing) {
 }
 
 TEST(LookupCore, HttpAnswersGiveTheirBodyOrSayWhatIsWrong) {
+  // Lengths past 655,359 are read exactly, up to far beyond every limit.
+  const std::string large(700000, 'j');
   struct Case {
     std::string data;
+    size_t limit;
     int result;
     std::string body;
     std::string line;
   } cases[] = {
-      {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n202 No match\r\n", kLookupOk, "202 No match\r\n",
+      {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n202 No match\r\n", 100, kLookupOk, "202 No match\r\n",
        ""},
-      {"HTTP/1.1 200 OK\nContent-length:  5\n\n200 x and more", kLookupOk, "200 x", ""},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\n200 x", kLookupCut, "", ""},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n200 x", kLookupCut, "", ""},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 12x\r\n\r\n200 x", kLookupUnreadable, "", ""},
-      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n200 x\r\n0\r\n\r\n", kLookupUnreadable, "",
-       ""},
-      {"HTTP/1.1 200 OK\r\nServer: x", kLookupCut, "", ""},
-      {"HTTP/1.0 200 OK", kLookupCut, "", ""},
+      {"HTTP/1.1 200 OK\nContent-length:  5\n\n200 x and more", 100, kLookupOk, "200 x", ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\n200 x", 100, kLookupCut, "", ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 700000\r\n\r\n" + large, 1 << 20, kLookupOk, large, ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 700000\r\n\r\n" + large.substr(0, 70000), 1 << 20, kLookupCut, "", ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 700000\r\n\r\n" + large, 65536, kLookupTooLarge, "", ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n200 x", 1 << 20, kLookupTooLarge, "", ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 5\r\n\r\n200 x", 100, kLookupOk, "200 x", ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 6\r\n\r\n200 x!", 100, kLookupUnreadable, "", ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 12x\r\n\r\n200 x", 100, kLookupUnreadable, "", ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length:\r\n\r\n200 x", 100, kLookupUnreadable, "", ""},
+      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n200 x\r\n0\r\n\r\n", 100, kLookupUnreadable,
+       "", ""},
+      {"HTTP/1.1 200 OK\r\nServer: x", 100, kLookupCut, "", ""},
+      {"HTTP/1.0 200 OK", 100, kLookupCut, "", ""},
+      {"HTTP/", 100, kLookupCut, "", ""},
       {"HTTP/1.1 404 Not \x01"
        "Found\r\n\r\n",
-       kLookupServerError, "", "HTTP/1.1 404 Not ?Found"},
-      {"HTTP/1.1 20x OK\r\n\r\n", kLookupUnreadable, "", ""},
-      {"200 rock 12345678 A / B\r\n", kLookupUnreadable, "", ""},
-      {"", kLookupUnreadable, "", ""},
+       100, kLookupServerError, "", "HTTP/1.1 404 Not ?Found"},
+      {"HTTP/1.1 20x OK\r\n\r\n", 100, kLookupUnreadable, "", ""},
+      {"HTTP/1.1 2000 OK\r\n\r\n", 100, kLookupUnreadable, "", ""},
+      {"200 rock 12345678 A / B\r\n", 100, kLookupUnreadable, "", ""},
+      {"", 100, kLookupUnreadable, "", ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.data);
-    const char* body;
-    size_t size;
-    char line[kLookupLineSize];
-    EXPECT_EQ(c.result, ParseHttpAnswer(c.data.data(), c.data.size(), &body, &size, line, sizeof line));
-    EXPECT_EQ(c.body, body ? std::string(body, size) : "");
-    EXPECT_EQ(c.line, line);
+    SCOPED_TRACE(c.data.substr(0, 80));
+    HttpAnswer answer;
+    EXPECT_EQ(c.result, ParseHttpAnswer(c.data.data(), c.data.size(), c.limit, &answer));
+    EXPECT_EQ(c.body, answer.body ? std::string(answer.body, answer.bodySize) : "");
+    EXPECT_EQ(c.line, answer.line);
   }
 }
 
 TEST(LookupCore, SearchAnswersListTheirMatches) {
-  LookupMatches matches;
+  CddbMatches matches;
   std::string line;
   ASSERT_EQ(kLookupOk,
             Query("200 rock 3402ee05 The Corvane Quartet / Late Night Sessions\r\n", &matches, &line));
@@ -162,7 +180,7 @@ TEST(LookupCore, SearchAnswersListTheirMatches) {
   EXPECT_STREQ("3402ee05", matches.items[0].discId);
   EXPECT_STREQ("The Corvane Quartet / Late Night Sessions", matches.items[0].title);
   char text[kLookupTextSize + 40];
-  FormatMatchLine(matches.items[0].title, kSourceGnudb, text, sizeof text);
+  FormatMatchLine(matches.items[0].title, "gnudb", text, sizeof text);
   EXPECT_STREQ("The Corvane Quartet / Late Night Sessions (gnudb)", text);
   char read[64];
   ASSERT_EQ(1, FormatReadCommand(&matches.items[0], read, sizeof read));
@@ -182,7 +200,7 @@ TEST(LookupCore, SearchAnswersListTheirMatches) {
   for (int i = 0; i < 100; ++i) many += "rock " + std::to_string(i) + " T\n";
   many += ".\n";
   ASSERT_EQ(kLookupOk, Query(many, &matches, &line));
-  EXPECT_EQ(kLookupMaxMatches, matches.count);
+  EXPECT_EQ(kCddbMaxMatches, matches.count);
 
   EXPECT_EQ(kLookupNoMatch, Query("202 No match for disc ID 3402ee05.\r\n", &matches, &line));
   EXPECT_EQ(kLookupNoMatch, Query("211 close\r\n.\r\n", &matches, &line));
@@ -258,7 +276,7 @@ TEST(LookupCore, AnEscapeCutByTheLimitLeavesNoBackslash) {
   EXPECT_EQ(kept, entry.tracks[2]);
   EXPECT_STREQ("AC\\DC\\", entry.tracks[3]);
 
-  LookupMatches matches;
+  CddbMatches matches;
   std::string line;
   ASSERT_EQ(kLookupOk, Query("211 close\nrock 1 " + kept + "\\t!\n.\n", &matches, &line));
   EXPECT_EQ(kept, matches.items[0].title);
@@ -281,7 +299,7 @@ TEST(LookupCore, AnAnswerCountsOnlyOnceItsEndArrived) {
 
   const std::string list = "211 close\r\nrock 3402ee05 A / B\r\njazz 3402ee06 C / D\r\n.\r\n";
   const std::string single = "200 rock 3402ee05 A / B\r\n";
-  LookupMatches matches;
+  CddbMatches matches;
   std::string line;
   for (const std::string& answer : {list, single}) {
     for (size_t k = 0; k <= answer.size(); ++k) {
@@ -298,28 +316,30 @@ TEST(LookupCore, AnAnswerCountsOnlyOnceItsEndArrived) {
   EXPECT_EQ(kLookupCut, Query("200 rock 3402ee05 A / B", &matches, &line));
 }
 
-// The database's older entries are ISO-8859-1: an entry that is not UTF-8
-// throughout is read as ISO-8859-1, each search match by itself.
-TEST(LookupCore, EntriesThatAreNotUtf8AreReadAsLatin1) {
+// The database's older entries were typed on Windows: an entry that is not
+// UTF-8 throughout is read as Windows-1252, each search match by itself.
+TEST(LookupCore, EntriesThatAreNotUtf8AreReadAsWindows1252) {
   LookupEntry entry;
   ASSERT_EQ(kLookupOk, Read("210 classical 7a0b0c0d x\nDTITLE=Sibelius / Tapiola\nTTITLE0=Joutsenen Siivill\xE4\n"
-                            "TTITLE1=\xC3\xA9t\xE9 \x85 \xA0\xFF\n.\n",
+                            "TTITLE1=\xC3\xA9t\xE9 \x85 \xA0\xFF\nTTITLE2=Fu-Gee-La \x96 Burnin\x92 \x93" "A\x94 \x80\x81\x9D!\n.\n",
                             &entry));
   EXPECT_STREQ("Joutsenen Siivill\xC3\xA4", entry.tracks[0]);
-  // Two bytes that would be UTF-8 are two characters of an ISO-8859-1 entry;
-  // a control character of ISO-8859-1 is a blank like any other.
-  EXPECT_STREQ("\xC3\x83\xC2\xA9t\xC3\xA9   \xC2\xA0\xC3\xBF", entry.tracks[1]);
+  // Two bytes that would be UTF-8 are two characters of such an entry; the
+  // bytes Windows-1252 leaves undefined are blanks.
+  EXPECT_STREQ("\xC3\x83\xC2\xA9t\xC3\xA9 \xE2\x80\xA6 \xC2\xA0\xC3\xBF", entry.tracks[1]);
+  EXPECT_STREQ("Fu-Gee-La \xE2\x80\x93 Burnin\xE2\x80\x99 \xE2\x80\x9C" "A\xE2\x80\x9D \xE2\x82\xAC  !",
+               entry.tracks[2]);
 
   // UTF-8 stays, also when a continued line splits a character.
   ASSERT_EQ(kLookupOk, Read("210 misc 1 x\nDTITLE=Joutsenen Siivill\xC3\nDTITLE=\xA4\n.\n", &entry));
   EXPECT_STREQ("Joutsenen Siivill\xC3\xA4", entry.title);
 
-  // An ISO-8859-1 entry long enough to be cut keeps whole characters.
+  // Such an entry long enough to be cut keeps whole characters.
   ASSERT_EQ(kLookupOk, Read("210 misc 1 x\nTTITLE0=" + std::string(400, '\xE4') + "\n.\n", &entry));
   EXPECT_EQ(static_cast<size_t>(kLookupTextSize - 2), strlen(entry.tracks[0]));
   EXPECT_EQ(std::u16string((kLookupTextSize - 2) / 2, u'\xE4'), Utf16(entry.tracks[0], 400));
 
-  LookupMatches matches;
+  CddbMatches matches;
   std::string line;
   ASSERT_EQ(kLookupOk,
             Query("211 close\nrock 1 Caf\xC3\xA9 / Noir\nrock 2 Caf\xE9 / Noir\n.\n", &matches, &line));
@@ -329,18 +349,27 @@ TEST(LookupCore, EntriesThatAreNotUtf8AreReadAsLatin1) {
 }
 
 // An answer with a Content-Length is whole as soon as its bytes are in; one
-// without is whole only when the server closes.
+// without is whole only when the server closes. A length above the limit
+// ends the answer at once.
 TEST(LookupCore, AnAnswerIsWholeOnceItsContentLengthIsIn) {
   const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n";
-  EXPECT_EQ(0, HttpAnswerWhole(head.data(), head.size() - 1));
-  EXPECT_EQ(0, HttpAnswerWhole((head + "202 x").data(), head.size() + 5));
-  EXPECT_EQ(1, HttpAnswerWhole((head + "202 x\n").data(), head.size() + 6));
-  EXPECT_EQ(1, HttpAnswerWhole((head + "202 x\nmore").data(), head.size() + 10));
-  const std::string others[] = {"HTTP/1.0 200 OK\r\n\r\n202 x\n", "HTTP/1.1 200 OK\r\nContent-Length: x\r\n\r\n",
-                                "200 rock 1 A\n"};
-  for (const std::string& answer : others) EXPECT_EQ(0, HttpAnswerWhole(answer.data(), answer.size())) << answer;
-  const std::string error = "HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n";
-  EXPECT_EQ(1, HttpAnswerWhole(error.data(), error.size()));
+  struct Case {
+    std::string data;
+    size_t limit;
+    int result;
+  } cases[] = {
+      {head.substr(0, head.size() - 1), 100, kLookupCut},
+      {head + "202 x", 100, kLookupCut},
+      {head + "202 x\n", 100, kLookupOk},
+      {head + "202 x\nmore", 100, kLookupOk},
+      {"HTTP/1.0 200 OK\r\n\r\n202 x\n", 100, kLookupCut},
+      {"HTTP/1.1 200 OK\r\nContent-Length: x\r\n\r\n", 100, kLookupCut},
+      {"200 rock 1 A\n", 100, kLookupCut},
+      {"HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n\r\n", 100, kLookupOk},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 101\r\n\r\n", 100, kLookupTooLarge},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 123456789012\r\n\r\n", 100, kLookupTooLarge},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.result, HttpAnswerProgress(c.data.data(), c.data.size(), c.limit)) << c.data;
 }
 
 // A status's text takes what it names: the server, the server's own line,

@@ -2,7 +2,7 @@
 // them.
 #pragma once
 
-#include "player/lookup/lookup_core.h"
+#include "player/lookup/lookup_settings.h"
 
 inline const LookupSettingsNames kLookupNames = {"Lookup",          "Server",  "Port",  "Path",   "User",
                                                  "MusicBrainzServer", "MusicBrainzPort", "Contact", "Roots", "Sources"};

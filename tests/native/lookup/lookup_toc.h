@@ -1,15 +1,20 @@
 // A table of contents for the look-up's tests, from its track starts and
-// lead-out in frames.
+// lead-out in frames; every track is audio unless data tracks are named by
+// their indexes.
 #pragma once
 
 #include <vector>
 
-#include "player/lookup/lookup_core.h"
+#include "player/device/cd_core.h"
 
-inline LookupToc Toc(std::vector<uint32_t> offsets, uint32_t leadOut) {
-  LookupToc toc = {};
+inline DiscToc Toc(std::vector<uint32_t> offsets, uint32_t leadOut, std::vector<int> dataTracks = {}) {
+  DiscToc toc = {};
   toc.trackCount = static_cast<int>(offsets.size());
-  for (size_t i = 0; i < offsets.size(); ++i) toc.offsets[i] = offsets[i];
+  for (size_t i = 0; i < offsets.size(); ++i) {
+    toc.starts[i] = offsets[i];
+    toc.audio[i] = 1;
+  }
+  for (int t : dataTracks) toc.audio[t] = 0;
   toc.leadOut = leadOut;
   return toc;
 }

@@ -334,8 +334,9 @@ TEST_F(Lookup, ACutEntryIsToldAndNothingIsApplied) {
   EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Corvane"));
 }
 
-// An older entry of the database in ISO-8859-1, listed beside a UTF-8 one.
-TEST_F(Lookup, AnIso88591EntryArrivesWithAllItsLetters) {
+// An older entry of the database typed on Windows (Windows-1252), listed
+// beside a UTF-8 one: its dash and curly apostrophe come through too.
+TEST_F(Lookup, AnEntryTypedOnWindowsArrivesWithAllItsLetters) {
   UseServer("latin");
   Start();
   std::vector<std::string> matches = TakeMatch(1);
@@ -345,7 +346,7 @@ TEST_F(Lookup, AnIso88591EntryArrivesWithAllItsLetters) {
   EXPECT_EQ("Corvane Kuoro", Text(mainWindow));
   EXPECT_EQ("Joutsenen Siivill\xE4", Text(Item(IDC_DISC_TITLE)));
   const std::vector<std::string> order = {"Joutsenen Siivill\xE4 (3:08)", "Kes\xE4y\xF6 (4:20)", "M\xF6kki (3:31)",
-                                          "Track 4 (0:30)", "\xC5lands hav (1:00)"};
+                                          "Fu-Gee-La \x96 Burnin\x92 (0:30)", "\xC5lands hav (1:00)"};
   EXPECT_EQ(order, OrderTexts());
   EndPlayer();
   EXPECT_NE(std::string::npos,
@@ -353,7 +354,8 @@ TEST_F(Lookup, AnIso88591EntryArrivesWithAllItsLetters) {
 }
 
 // A server that sends a byte now and then, never finishing, is given up at
-// the step's limit however often the quiet time starts again.
+// the step's limit however often the quiet time starts again, and its
+// connection is closed.
 TEST_F(Lookup, ATrickleOfAnAnswerEndsAtTheStepsLimit) {
   UseServer("trickle");
   const LookupTimes times = {kLookupTimes.quietMs, 2000, kLookupTimes.musicBrainzGapMs};
@@ -473,20 +475,24 @@ TEST_F(MusicBrainz, EachFormOfAnswerListsItsReleasesAndOkTakesTheChosenOne) {
     const char* firstTrack;
   } cases[] = {
       {"one release", &kHarbourLights, "rsa",
-       {"Anna Vik & The Lanterns / Harbour Lights (MusicBrainz)"}, 0, "Anna Vik & The Lanterns", "Harbour Lights",
+       {"Anna Vik & The Lanterns / Harbour Lights (1999, XE) (MusicBrainz)"}, 0, "Anna Vik & The Lanterns",
+       "Harbour Lights",
        "Low Tide"},
       {"several releases, a chain of four", &kNorthernSongs, "ecdsa",
-       {"Northbound / Northern Songs (MusicBrainz)", "Northbound / Northern Songs (Remastered) (MusicBrainz)",
-        "Northbound / Northern Songs (MusicBrainz)"},
+       {"Northbound / Northern Songs (1987, GB) (MusicBrainz)",
+        "Northbound / Northern Songs (Remastered) (2005, GB) (MusicBrainz)",
+        "Northbound / Northern Songs (1988, JP) (MusicBrainz)"},
        1, "Northbound", "Northern Songs (Remastered)", "Compass"},
       {"the second disc of two", &kSecondOfTwo, "aes128",
-       {"Orchestra of the Tarn conducted by Ilse Marr / The Four Rivers (MusicBrainz)"}, 0,
+       {"Orchestra of the Tarn conducted by Ilse Marr / The Four Rivers (1999, XE) (MusicBrainz)"}, 0,
        "Orchestra of the Tarn conducted by Ilse Marr", "The Four Rivers", "Spring Flood"},
       {"known by a near table of contents", &kNearOnly, "rsa",
-       {"Marta Lind / Three Rooms (MusicBrainz)", "Marta Lind / Three Rooms (Live) (MusicBrainz)"}, 1,
+       {"Marta Lind / Three Rooms (1999, XE) (MusicBrainz)", "Marta Lind / Three Rooms (Live) (1999, XE) (MusicBrainz)"},
+       1,
        "Marta Lind", "Three Rooms (Live)", "Kitchen (live)"},
       {"letters beyond ASCII", &kNonAscii, "rsa",
-       {"Sigur R\xF3s & T?ky? Ensemble / Joutsenen Siivill\xE4 (MusicBrainz)"}, 0, "Sigur R\xF3s & T?ky? Ensemble",
+       {"Sigur R\xF3s & T?ky? Ensemble / Joutsenen Siivill\xE4 (1999, XE) (MusicBrainz)"}, 0,
+       "Sigur R\xF3s & T?ky? Ensemble",
        "Joutsenen Siivill\xE4", nullptr},
       {"a CD stub", &kStub, "rsa", {"Pekka Aalto / Kitchen Tapes (MusicBrainz)"}, 0, "Pekka Aalto", "Kitchen Tapes",
        "Toaster"},
@@ -505,13 +511,17 @@ TEST_F(MusicBrainz, EachFormOfAnswerListsItsReleasesAndOkTakesTheChosenOne) {
     EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find(std::string("DiscTitle=") + c.title));
     EndCase();
   }
-  // One request a disc, as the service wants it, over TLS 1.2 with the
+  // For each disc its list, then the chosen release with its tracks (a CD
+  // stub needs none), as the service wants them: over TLS 1.2 with the
   // server's name and no application protocol.
   std::vector<std::string> requests = MusicBrainzRequests();
-  ASSERT_EQ(6u, requests.size());
+  ASSERT_EQ(11u, requests.size());
   EXPECT_EQ(0u, requests[0].find("/ws/2/discid/HtS5_vmq5zQGVV5Arn9AZgvTJF4-?toc=1+5+56400+150+14265+33790+49650+"
-                                 "51900&inc=artist-credits+recordings&fmt=json\tkovel32/1.0\tlocalhost\tTLSv1.2 "))
+                                 "51900&inc=artist-credits&fmt=json\tkovel32/1.0\tlocalhost\tTLSv1.2 "))
       << requests[0];
+  EXPECT_EQ(0u, requests[1].find("/ws/2/release/18f135d2-5f55-4203-b018-50c5a38fd547?inc=artist-credits+recordings&"
+                                 "fmt=json\tkovel32/1.0\tlocalhost\tTLSv1.2 "))
+      << requests[1];
   for (const std::string& request : requests)
     EXPECT_EQ("\tnone", request.substr(request.size() - 5)) << request;
 }
@@ -575,11 +585,12 @@ TEST_F(MusicBrainz, BothSourcesAreListedAndOneFailureHidesNothingOfTheOther) {
     std::string status;
   } cases[] = {
       {"MusicBrainz,gnudb", "rsa", "single",
-       {"Anna Vik & The Lanterns / Harbour Lights (MusicBrainz)", "The Corvane Quartet / Late Night Sessions (gnudb)"},
+       {"Anna Vik & The Lanterns / Harbour Lights (1999, XE) (MusicBrainz)",
+        "The Corvane Quartet / Late Night Sessions (gnudb)"},
        kChoose},
       {"MusicBrainz,gnudb", "untrusted", "single", {"The Corvane Quartet / Late Night Sessions (gnudb)"},
        std::string(kChoose) + "\nMusicBrainz: The certificate of localhost does not lead to a trusted root."},
-      {"gnudb, MusicBrainz", "rsa", "error", {"Anna Vik & The Lanterns / Harbour Lights (MusicBrainz)"},
+      {"gnudb, MusicBrainz", "rsa", "error", {"Anna Vik & The Lanterns / Harbour Lights (1999, XE) (MusicBrainz)"},
        std::string(kChoose) + "\ngnudb: The server answered: 403 Database entry is corrupt."},
       {"MusicBrainz,gnudb", "expired", "nomatch", {},
        "MusicBrainz: The certificate of localhost is not valid on "},
@@ -609,15 +620,55 @@ TEST_F(MusicBrainz, BothSourcesAreListedAndOneFailureHidesNothingOfTheOther) {
   EXPECT_EQ(0u, Requests().back().find("/single/~cddb/cddb.cgi?cmd=cddb+read+rock+3402ee05&"));
 }
 
-// The second look-up right after the first waits its turn (a long one here).
-TEST_F(MusicBrainz, IsAskedAtMostOnceASecond) {
+const Disc kManyReleases = {{150, 25000, 50000}, 75000};
+const Disc kFailingReleases = {{150, 40000}, 70000};
+
+// The chosen release is asked for in a request of its own, in its turn a
+// second after the list's; a disc pressed in 150 releases lists them all.
+TEST_F(MusicBrainz, TheChosenReleaseIsReadInItsTurnAndEveryReleaseIsListed) {
+  testSeamLookupTimes = nullptr;
   UseSources("MusicBrainz", "rsa");
-  StartWith(kHarbourLights);
-  RunLookup({WhenStatus(kChoose), Press(IDCANCEL)});
-  const LookupTimes longGap = {kLookupTimes.quietMs, kLookupTimes.stepLimitMs, 60000};
-  testSeamLookupTimes = &longGap;
-  RunLookup({WhenStatus("Waiting for localhost, which takes one request a second..."), Press(IDCANCEL)});
-  EXPECT_EQ(1u, MusicBrainzRequests().size());
+  StartWith(kManyReleases);
+  std::vector<std::string> matches;
+  RunLookup({[] { return Dialog() && IsWindowEnabled(GetDlgItem(Dialog(), IDOK)); }, Do([&] {
+               HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
+               matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
+               SendMessageA(list, LB_SETCURSEL, 149, 0);
+             }),
+             Press(IDOK), WhenStatus("Waiting for localhost, which takes one request a second...")});
+  ASSERT_EQ(150u, matches.size());
+  EXPECT_EQ("The Pressings / Pressing 150 (2019, US) (MusicBrainz)", matches[149]);
+  EXPECT_EQ("The Pressings", Text(mainWindow));
+  EXPECT_EQ("Pressing 150", Text(Item(IDC_DISC_TITLE)));
+  EXPECT_EQ(0u, OrderTexts()[2].find("Pressing 150, track 3")) << OrderTexts()[2];
+  std::vector<std::string> requests = MusicBrainzRequests();
+  ASSERT_EQ(2u, requests.size());
+  EXPECT_EQ(0u, requests[1].find("/ws/2/release/00000000-0000-4000-8000-000000000149?")) << requests[1];
+}
+
+// A release's own answer that fails is told like the list's, and nothing
+// is changed: a box set past the answer's limit, a busy service, a cut answer.
+TEST_F(MusicBrainz, AChosenReleaseThatCannotBeReadChangesNothing) {
+  struct Case {
+    int take;
+    const char* status;
+  } cases[] = {
+      {0, "This release is too large to be read here (a set of hundreds of tracks); nothing was changed."},
+      {1, "The server answered: HTTP/1.1 503 Service Temporarily Unavailable"},
+      {2, "The answer from localhost was incomplete; nothing was changed."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    UseSources("MusicBrainz", "rsa");
+    StartWith(kFailingReleases);
+    RunLookup({[] { return Dialog() && IsWindowEnabled(GetDlgItem(Dialog(), IDOK)); },
+               Do([&] { SendMessageA(GetDlgItem(Dialog(), IDC_LOOKUP_LIST), LB_SETCURSEL, c.take, 0); }), Press(IDOK),
+               WhenStatus(c.status), Press(IDCANCEL)});
+    EXPECT_EQ("Untitled", Text(mainWindow));
+    EndPlayer();
+    EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Pressing"));
+    EndCase();
+  }
 }
 
 // A stand-in for the platform's conversion that holds each call to the

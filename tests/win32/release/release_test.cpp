@@ -319,6 +319,14 @@ TEST(Release32, LooksDiscsUpInMusicBrainzAndGnudbOverItsOwnTls) {
   const std::string windows = WindowsDirectory();
   const std::vector<unsigned> harbour = {150, 14265, 33790, 49650, 51900};
   const std::string choose = "Choose the matching disc and press OK.";
+  const char* const kCountries[] = {"GB", "DE", "US", "JP", "FR", "NL", "XE"};
+  std::vector<std::string> many;
+  for (int i = 0; i < 150; ++i)
+    many.push_back("The Pressings / Pressing " + std::to_string(i + 1) + " (" + std::to_string(1970 + i % 50) + ", " +
+                   kCountries[i % 7] + ") (MusicBrainz)");
+  const std::vector<std::string> failing = {"The Pressings / Complete Works (2001, GB) (MusicBrainz)",
+                                            "The Pressings / Busy Pressing (2001, GB) (MusicBrainz)",
+                                            "The Pressings / Cut Pressing (2001, GB) (MusicBrainz)"};
   struct Case {
     const char* what;
     std::string disc;
@@ -328,21 +336,26 @@ TEST(Release32, LooksDiscsUpInMusicBrainzAndGnudbOverItsOwnTls) {
     std::vector<std::string> matches;
     std::string status;  // its start
     const char* taken;   // the disc title the catalogue keeps, when the first match is taken
+    const char* failed = nullptr;  // the status after OK, where the first match cannot be read
   } cases[] = {
       {"one release", DriveDisc(harbour, 56400), "MusicBrainz", "rsa", "nomatch",
-       {"Anna Vik & The Lanterns / Harbour Lights (MusicBrainz)"}, choose, "Harbour Lights"},
+       {"Anna Vik & The Lanterns / Harbour Lights (1999, XE) (MusicBrainz)"}, choose, "Harbour Lights"},
       {"several releases, a chain of four", DriveDisc({150, 20000, 41000, 60000}, 80000), "MusicBrainz", "ecdsa",
        "nomatch",
-       {"Northbound / Northern Songs (MusicBrainz)", "Northbound / Northern Songs (Remastered) (MusicBrainz)",
-        "Northbound / Northern Songs (MusicBrainz)"},
+       {"Northbound / Northern Songs (1987, GB) (MusicBrainz)",
+        "Northbound / Northern Songs (Remastered) (2005, GB) (MusicBrainz)",
+        "Northbound / Northern Songs (1988, JP) (MusicBrainz)"},
        choose, nullptr},
       {"the second disc of two", DriveDisc({150, 18000, 36000, 54000, 72000, 90000}, 108000), "MusicBrainz",
-       "aes128", "nomatch", {"Orchestra of the Tarn conducted by Ilse Marr / The Four Rivers (MusicBrainz)"}, choose,
+       "aes128", "nomatch", {"Orchestra of the Tarn conducted by Ilse Marr / The Four Rivers (1999, XE) (MusicBrainz)"},
+       choose,
        "The Four Rivers"},
       {"a near table of contents", DriveDisc({150, 30000, 60000}, 90000), "MusicBrainz", "rsa", "nomatch",
-       {"Marta Lind / Three Rooms (MusicBrainz)", "Marta Lind / Three Rooms (Live) (MusicBrainz)"}, choose, nullptr},
+       {"Marta Lind / Three Rooms (1999, XE) (MusicBrainz)", "Marta Lind / Three Rooms (Live) (1999, XE) (MusicBrainz)"},
+       choose, nullptr},
       {"letters beyond ASCII", DriveDisc({150, 25000}, 50000), "MusicBrainz", "rsa", "nomatch",
-       {"Sigur R\xF3s & T?ky? Ensemble / Joutsenen Siivill\xE4 (MusicBrainz)"}, choose, "Joutsenen Siivill\xE4"},
+       {"Sigur R\xF3s & T?ky? Ensemble / Joutsenen Siivill\xE4 (1999, XE) (MusicBrainz)"}, choose,
+       "Joutsenen Siivill\xE4"},
       {"unknown disc", DriveDisc({150, 9000, 18000, 27000, 36000, 45000, 54000}, 63000), "MusicBrainz", "rsa",
        "nomatch", {}, "No titles were found for this disc.", nullptr},
       {"cut answer", DriveDisc({150, 30000}, 60000), "MusicBrainz", "rsa", "nomatch", {},
@@ -358,6 +371,10 @@ TEST(Release32, LooksDiscsUpInMusicBrainzAndGnudbOverItsOwnTls) {
       {"both sources", DriveDisc(harbour, 56400), "MusicBrainz,gnudb", "untrusted", "single",
        {"The Corvane Quartet / Late Night Sessions (gnudb)"},
        choose + "\nMusicBrainz: The certificate of localhost does not lead to a trusted root.", "Late Night Sessions"},
+      {"a disc in 150 releases", DriveDisc({150, 25000, 50000}, 75000), "MusicBrainz", "rsa", "nomatch", many, choose,
+       "Pressing 1"},
+      {"a release too large", DriveDisc({150, 40000}, 70000), "MusicBrainz", "rsa", "nomatch", failing, choose,
+       nullptr, "This release is too large to be read here"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -391,7 +408,16 @@ TEST(Release32, LooksDiscsUpInMusicBrainzAndGnudbOverItsOwnTls) {
       matches.push_back(line);
     }
     EXPECT_EQ(c.matches, matches);
-    Press(lookup, c.taken ? IDOK : IDCANCEL);
+    Press(lookup, c.taken || c.failed ? IDOK : IDCANCEL);
+    if (c.failed) {
+      // The release is read in its own request; its failure is told and nothing changes.
+      EXPECT_TRUE(WaitUntil(
+          run.info.hProcess,
+          [&] { return GetDlgItemTextA(lookup, kLookupStatus, status, sizeof status) > 0 && strstr(status, c.failed); },
+          kWaitMs))
+          << status;
+      Press(lookup, IDCANCEL);
+    }
     EXPECT_TRUE(WaitUntil(run.info.hProcess, [&] { return !FindDialog(run, kLookupCaption); }, kWaitMs));
     PostMessageA(window, WM_CLOSE, 0, 0);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(run.info.hProcess, kWaitMs));
