@@ -294,42 +294,49 @@ TEST(Release32, InstallsPlaysAcrossATrackEndKeepsItsFilesAndIsRemoved) {
 // programs are (probe/runtime_probe.cpp): each static object constructed
 // once, before WinMain, those of a file in their order and the files in the
 // order the compiler's own start-up code takes (the last linked first);
-// WinMain given the arguments past the quoted program name and the show
-// state; at exit the functions registered with atexit, then the static
-// destructors in reverse order of construction, then the destructor
-// functions; WinMain's result the exit code.
+// WinMain given the show state and the arguments past the program's name,
+// quoted or not (a letter beyond ASCII belongs to the name); at exit the
+// functions registered with atexit, then the static destructors in reverse
+// order of construction, then the destructor functions; WinMain's result
+// the exit code. The program's name on the command line need not be its path.
 TEST(Release32, RunTimeStartsAndEndsAProgramInOrder) {
   if (Env("KOVEL_RELEASE_PASS") == "no-network") GTEST_SKIP() << "run once, in the pass with networking";
   const std::string bin = Env("KOVEL_RELEASE_BIN");
   ASSERT_FALSE(bin.empty()) << "KOVEL_RELEASE_BIN must name a folder";
-  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-  HANDLE output = nullptr, probeOutput = nullptr;
-  ASSERT_TRUE(CreatePipe(&output, &probeOutput, &inherited, 0));
-  SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWMINNOACTIVE;
-  startup.hStdOutput = startup.hStdError = probeOutput;
-  std::string command = "\"" + bin + "\\runtime_probe.exe\"  one \"two three\"";
-  Process probe;
-  const BOOL started =
-      CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &probe.info);
-  CloseHandle(probeOutput);
-  // The probe's few lines fit in the pipe: it ends without a reader.
-  const DWORD waited = started ? WaitForSingleObject(probe.info.hProcess, kWaitMs) : WAIT_FAILED;
-  std::string text;
-  char chunk[512];
-  DWORD got = 0;
-  while (waited == WAIT_OBJECT_0 && ReadFile(output, chunk, sizeof chunk, &got, nullptr) && got) text.append(chunk, got);
-  CloseHandle(output);
-  ASSERT_TRUE(started) << command;
-  ASSERT_EQ(WAIT_OBJECT_0, waited);
-  EXPECT_EQ(
-      "construct other\nconstruct first\nconstruct second\narguments one \"two three\"\nshow 7\n"
-      "atexit second\natexit first\ndestroy second\ndestroy first\ndestroy other\ndestructor function\n",
-      text);
-  EXPECT_EQ(42u, ExitCode(probe.info.hProcess));
+  const std::string program = bin + "\\runtime_probe.exe";
+  const std::string names[] = {"\"" + program + "\"", "C:\\Pr\xE9sent\\probe.exe"};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE output = nullptr, probeOutput = nullptr;
+    ASSERT_TRUE(CreatePipe(&output, &probeOutput, &inherited, 0));
+    SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINNOACTIVE;
+    startup.hStdOutput = startup.hStdError = probeOutput;
+    std::string command = name + "  one \"two three\"";
+    Process probe;
+    const BOOL started = CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &probe.info);
+    CloseHandle(probeOutput);
+    // The probe's few lines fit in the pipe: it ends without a reader.
+    const DWORD waited = started ? WaitForSingleObject(probe.info.hProcess, kWaitMs) : WAIT_FAILED;
+    std::string text;
+    char chunk[512];
+    DWORD got = 0;
+    while (waited == WAIT_OBJECT_0 && ReadFile(output, chunk, sizeof chunk, &got, nullptr) && got)
+      text.append(chunk, got);
+    CloseHandle(output);
+    ASSERT_TRUE(started);
+    ASSERT_EQ(WAIT_OBJECT_0, waited);
+    EXPECT_EQ(
+        "construct other\nconstruct first\nconstruct second\narguments one \"two three\"\nshow 7\n"
+        "atexit second\natexit first\ndestroy second\ndestroy first\ndestroy other\ndestructor function\n",
+        text);
+    EXPECT_EQ(42u, ExitCode(probe.info.hProcess));
+  }
 }
 
 // A disc of the look-up's cases in the drive file: its track starts and
