@@ -106,7 +106,10 @@ char* strstr(const char* text, const char* part) {
 
 // The value of a digit of any base up to 36; 99 for anything else.
 static int DigitValue(char c) {
-  return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : c >= 'A' && c <= 'Z' ? c - 'A' + 10 : 99;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+  return 99;
 }
 
 // Reads an integer as C's strtol does: blanks, a sign, a "0x" for base 16

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -47,7 +48,9 @@ std::string Text(Random& random, size_t longest, const char* letters = kLetters)
 }
 
 // A terminated copy on the heap, of exactly its size.
-std::vector<char> Terminated(const std::string& text) { return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1); }
+std::vector<char> Terminated(const std::string& text) {
+  return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1);
+}
 
 // The offset of a found position, -1 for none.
 long At(const void* found, const void* base) {
@@ -153,7 +156,8 @@ std::string StrcmpRound(Random& random) {
   std::string a, b;
   Pair(random, &a, &b);
   const std::vector<char> x = Terminated(a), y = Terminated(b);
-  return Sign(runtime_strcmp(x.data(), y.data())) == Sign(strcmp(x.data(), y.data())) ? "" : Show(a) + " and " + Show(b);
+  if (Sign(runtime_strcmp(x.data(), y.data())) != Sign(strcmp(x.data(), y.data()))) return Show(a) + " and " + Show(b);
+  return "";
 }
 
 std::string StrncmpRound(Random& random) {
@@ -195,8 +199,9 @@ std::string StrstrRound(Random& random) {
 // A number's text from pieces: blanks, signs, base prefixes, digits and
 // letters of every base, and the edges of long's range.
 std::string NumberText(Random& random) {
-  static const char* const kPieces[] = {" ",  "\t", "\n", "\v", "\f",  "\r", "+", "-", "0", "0x", "0X", "x", "g", "z", "Z",
-                                        "8", "9223372036854775807", "9223372036854775808", "-9223372036854775808",
+  static const char* const kPieces[] = {" ", "\t", "\n", "\v", "\f", "\r", "+", "-", "0", "0x", "0X", "x", "g",
+                                        "z", "Z", "8", "9223372036854775807", "9223372036854775808",
+                                        "-9223372036854775808",
                                         "7fffffffffffffff", "8000000000000000", "1777777777777777777777", ""};
   std::string text;
   for (size_t n = Below(random, 4) + 1; n; --n) {
