@@ -1,16 +1,17 @@
-# make test: installs what is missing, builds the three presets, the release
-# and the fuzz targets, and runs the native tests, each fuzz target briefly,
+# make test: installs what is missing, builds the three presets, the release,
+# the fuzz targets (the fuzz preset) and the crash trials (the bench preset),
+# and runs the native tests, each fuzz target briefly,
 # the crash trials of the catalogue save, the release end to end with its
 # 32-bit programs, and the Win32 tests under Wine.
 PRESETS := native win64 win32
 
 .PHONY: test build deps clean bench run screenshots release-test
 
-test: build dist fuzz-build build/crash-trials/crash_trials
+test: build dist fuzz-build crash-trials-build
 	@status=0; \
 	ctest --preset native || status=1; \
 	tools/fuzz-run $(FUZZ_TEST_SECONDS) || status=1; \
-	build/crash-trials/crash_trials $(CRASH_TEST_TRIALS) || status=1; \
+	$(CRASH_TRIALS) $(CRASH_TEST_TRIALS) || status=1; \
 	tools/release-test || status=1; \
 	ctest --preset win64 || status=1; \
 	exit $$status
@@ -63,73 +64,43 @@ bench: build
 # answers of the CD database and of MusicBrainz, and what the TLS client
 # takes from outside. `make test` runs each target briefly over
 # its committed corpus; `make fuzz` runs them longer (FUZZ_SECONDS each). New
-# inputs the fuzzers find stay in build/fuzz for the next run.
+# inputs the fuzzers find stay in build/fuzz for the next run. The targets
+# and the libraries they link are built by the fuzz preset (fuzz/CMakeLists.txt).
 FUZZ_SECONDS ?= 120
 FUZZ_TEST_SECONDS ?= 15
-BEARSSL_DIR ?= /usr/local/src/bearssl
-FUZZ_SANITIZE := address,undefined -fno-sanitize-recover=undefined
-FUZZ_CXX := clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,$(FUZZ_SANITIZE) -I. -I$(BEARSSL_DIR)/inc
-FUZZ_CC := clang -g -O1 -fsanitize=fuzzer-no-link,$(FUZZ_SANITIZE) -I. -I$(BEARSSL_DIR)/inc
-FUZZ_TARGETS := $(addprefix build/fuzz/,profile_fuzz catalogue_fuzz profile_file_fuzz lookup_fuzz musicbrainz_fuzz \
-  tls_fuzz)
-FUZZ_HEADERS := $(wildcard common/profile/*.h player/catalogue/*.h player/device/*.h player/controls/*.h \
-  player/lookup/*.h player/tls/*.h)
-.PHONY: fuzz fuzz-build crash-trials
+.PHONY: fuzz fuzz-build crash-trials crash-trials-build hostile
 
-build/fuzz/profile_fuzz: fuzz/profile_fuzz.cpp common/profile/profile.cpp
-build/fuzz/catalogue_fuzz: fuzz/catalogue_fuzz.cpp player/catalogue/catalogue_core.cpp \
-  player/catalogue/cdplayer_import.cpp player/device/cd_core.cpp common/profile/profile.cpp
-build/fuzz/profile_file_fuzz: fuzz/profile_file_fuzz.cpp common/profile/profile.cpp \
-  common/profile/profile_file.cpp common/profile/profile_file_posix.cpp
-build/fuzz/lookup_fuzz: fuzz/lookup_fuzz.cpp player/lookup/cddb.cpp player/lookup/http_answer.cpp \
-  player/lookup/utf8_text.cpp player/lookup/lookup_settings.cpp common/profile/profile.cpp
-build/fuzz/musicbrainz_fuzz: fuzz/musicbrainz_fuzz.cpp player/lookup/musicbrainz_core.cpp \
-  player/lookup/json_reader.cpp player/lookup/http_answer.cpp player/lookup/utf8_text.cpp \
-  player/lookup/lookup_settings.cpp common/profile/profile.cpp build/fuzz/libbearssl.a
-build/fuzz/tls_fuzz: fuzz/tls_fuzz.cpp player/tls/tls_core.cpp build/fuzz/tls_roots.o build/fuzz/libbearssl.a
-$(FUZZ_TARGETS): $(FUZZ_HEADERS) | deps
-	@mkdir -p build/fuzz
-	$(FUZZ_CXX) $(filter %.cpp %.o %.a,$^) -o $@
-
-# BearSSL as player/tls/bearssl.txt says, and a compiled-in root, for the targets above.
-build/fuzz/libbearssl.a: player/tls/bearssl.txt | deps
-	@rm -rf build/fuzz/bearssl && mkdir -p build/fuzz/bearssl
-	cd build/fuzz/bearssl && $(FUZZ_CC) -I$(BEARSSL_DIR)/src $(shell grep '^-D' player/tls/bearssl.txt) \
-	  -c $(addprefix $(BEARSSL_DIR)/src/,$(shell grep '^[a-z]' player/tls/bearssl.txt))
-	ar rcs $@ build/fuzz/bearssl/*.o
-build/fuzz/tls_roots.o: tools/make-roots player/tls/tls_roots.h | deps
-	@mkdir -p build/fuzz
-	python3 tools/make-roots build/fuzz/tls_roots.c /usr/share/ca-certificates/mozilla/ISRG_Root_X1.crt
-	$(FUZZ_CC) -c build/fuzz/tls_roots.c -o $@
-
-fuzz-build: $(FUZZ_TARGETS)
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
 
 fuzz: fuzz-build
 	@tools/fuzz-run $(FUZZ_SECONDS)
 
 # The catalogue and settings code, and the real player under Wine, on
 # hostile files (50 MB, 200,000 sections, a line of 1 MB, NUL bytes, invalid
-# UTF-8, every key repeated, numbers out of range): a table of figures.
-.PHONY: hostile
+# UTF-8, every key repeated, numbers out of range): a table of figures, from
+# the bench preset's optimised build without sanitizers.
 hostile: build
-	@mkdir -p build/hostile
-	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. bench/hostile_native.cpp bench/hostile_files.cpp \
-	  player/catalogue/catalogue_core.cpp player/device/cd_core.cpp player/shell/settings_core.cpp \
-	  common/profile/profile.cpp -o build/hostile/hostile_native
-	build/hostile/hostile_native
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench --target hostile_native
+	build/bench/bench/hostile_native
 	tools/wine-run --build-dir build/win64 build/win64/bin/hostile_player.exe
 
 # Crash trials of the catalogue save: writers killed at random moments, on
 # both ways of replacing the file. `make test` runs CRASH_TEST_TRIALS kills
-# per way; `make crash-trials` runs the full thousand.
+# per way; `make crash-trials` runs the full thousand. Built by the bench
+# preset: under the sanitizers each trial forks slowly and fewer kills land
+# while the file is being written.
 CRASH_TEST_TRIALS ?= 100
-build/crash-trials/crash_trials: bench/crash_trials.cpp common/profile/profile.cpp \
-  common/profile/profile_file.cpp common/profile/profile_file_posix.cpp $(wildcard common/profile/*.h) | deps
-	@mkdir -p build/crash-trials
-	g++ -std=c++17 -O2 -Wall -Wextra -Werror -I. $(filter %.cpp,$^) -o $@
+CRASH_TRIALS := build/bench/bench/crash_trials
 
-crash-trials: build/crash-trials/crash_trials
-	build/crash-trials/crash_trials
+crash-trials-build: deps
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench --target crash_trials
+
+crash-trials: crash-trials-build
+	$(CRASH_TRIALS)
 
 # The release for Windows users: the 32-bit player and Setup with the LED
 # font, as an installation disk, in build/dist/kovel32-<version> and its zip

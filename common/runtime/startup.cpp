@@ -36,7 +36,11 @@ void RunDestructors() {
     __DTOR_LIST__[i]();
 }
 
-// The command line past the program's name, as WinMain is given it.
+// The command line past the program's name, as WinMain is given it. The
+// name ends at a blank or a control character; a letter beyond ASCII (a
+// negative char) is part of it.
+bool Blank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
 char* Arguments() {
   char* at = GetCommandLineA();
   if (*at == '"') {
@@ -44,9 +48,9 @@ char* Arguments() {
     }
     if (*at) ++at;
   } else {
-    while (*at > ' ') ++at;
+    while (*at && !Blank(*at)) ++at;
   }
-  while (*at && *at <= ' ') ++at;
+  while (*at && Blank(*at)) ++at;
   return at;
 }
 

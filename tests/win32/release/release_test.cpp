@@ -2,7 +2,8 @@
 // programs: this 64-bit program runs in a fresh prefix of 32-bit Wine
 // (tools/wine-run --wow32, see the Makefile's test target) and drives the
 // real install.exe and kovel32.exe from outside, as a user would: it finds
-// their windows and presses their buttons.
+// their windows and presses their buttons. A probe linked as they are
+// (probe/) shows what the release run-time's start-up and exit do.
 //
 // Environment: KOVEL_RELEASE_DISK, the disk folder (build/dist/kovel32-<version>);
 // KOVEL_RELEASE_BIN, the 32-bit build's programs the disk was made from;
@@ -287,6 +288,55 @@ TEST(Release32, InstallsPlaysAcrossATrackEndKeepsItsFilesAndIsRemoved) {
     EXPECT_EQ(windows + "\\cdplayer.exe" + key[1], Text(HKEY_CLASSES_ROOT, key[0], nullptr)) << key[0];
   EXPECT_EQ("(none)", Text(HKEY_CLASSES_ROOT, "AudioCD", "InstallPath"));
   EXPECT_EQ("(none)", Text(HKEY_LOCAL_MACHINE, kFontsKey, "Corvane Digital"));
+}
+
+// The release run-time's start-up and exit, in a probe linked as the shipped
+// programs are (probe/runtime_probe.cpp): each static object constructed
+// once, before WinMain, those of a file in their order and the files in the
+// order the compiler's own start-up code takes (the last linked first);
+// WinMain given the show state and the arguments past the program's name,
+// quoted or not (a letter beyond ASCII belongs to the name); at exit the
+// functions registered with atexit, then the static destructors in reverse
+// order of construction, then the destructor functions; WinMain's result
+// the exit code. The program's name on the command line need not be its path.
+TEST(Release32, RunTimeStartsAndEndsAProgramInOrder) {
+  if (Env("KOVEL_RELEASE_PASS") == "no-network") GTEST_SKIP() << "run once, in the pass with networking";
+  const std::string bin = Env("KOVEL_RELEASE_BIN");
+  ASSERT_FALSE(bin.empty()) << "KOVEL_RELEASE_BIN must name a folder";
+  const std::string program = bin + "\\runtime_probe.exe";
+  const std::string names[] = {"\"" + program + "\"", "C:\\Pr\xE9sent\\probe.exe"};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE output = nullptr, probeOutput = nullptr;
+    ASSERT_TRUE(CreatePipe(&output, &probeOutput, &inherited, 0));
+    SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINNOACTIVE;
+    startup.hStdOutput = startup.hStdError = probeOutput;
+    std::string command = name + "  one \"two three\"";
+    Process probe;
+    const BOOL started = CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &probe.info);
+    CloseHandle(probeOutput);
+    // The probe's few lines fit in the pipe: it ends without a reader.
+    const DWORD waited = started ? WaitForSingleObject(probe.info.hProcess, kWaitMs) : WAIT_FAILED;
+    std::string text;
+    char chunk[512];
+    DWORD got = 0;
+    while (waited == WAIT_OBJECT_0 && ReadFile(output, chunk, sizeof chunk, &got, nullptr) && got)
+      text.append(chunk, got);
+    CloseHandle(output);
+    ASSERT_TRUE(started);
+    ASSERT_EQ(WAIT_OBJECT_0, waited);
+    EXPECT_EQ(
+        "construct other\nconstruct first\nconstruct second\narguments one \"two three\"\nshow 7\n"
+        "atexit second\natexit first\ndestroy second\ndestroy first\ndestroy other\ndestructor function\n",
+        text);
+    EXPECT_EQ(42u, ExitCode(probe.info.hProcess));
+  }
 }
 
 // A disc of the look-up's cases in the drive file: its track starts and
