@@ -1,6 +1,7 @@
 // The TLS client's side of the system under Wine: seeds with and without
-// CryptGenRandom, the roots file, and sessions over WinSock's asynchronous
-// sockets, driven by their events, against the test MusicBrainz service.
+// CryptGenRandom, the roots file, and
+// sessions over WinSock's asynchronous sockets, driven by their events,
+// against the test MusicBrainz service.
 #include <winsock.h>
 
 #include <gtest/gtest.h>
@@ -123,6 +124,7 @@ Outcome Exchange(const std::string& server) {
   outcome.answer.assign(s->answer, s->length);
   DestroyWindow(window);
   ws.closesocket(s->socket.socket);
+  TlsEnd(&s->client);
   delete s;
   FreeTlsRoots(&roots);
   ws.cleanup();
@@ -143,6 +145,27 @@ TEST(TlsSocket, FetchesOverAsynchronousSocketsAndRefusesAnUntrustedServer) {
   Outcome dropped = Exchange("drop");
   EXPECT_EQ(kTlsFailed, dropped.progress);
   EXPECT_EQ(kTlsConnectionLost, dropped.failure);
+}
+
+// Servers whose certificates are not meant for a web server hear nothing;
+// nor does a plain HTTP server, which is named as such.
+TEST(TlsSocket, RefusesCertificatesNotMeantForServersAndNamesAPlainServer) {
+  size_t requests = ReadBytes(ServerFile("requests.log")).size();
+  struct {
+    const char* server;
+    int failure;
+  } cases[] = {
+      {"clientauth", kTlsWrongPurpose},  // the certificate is meant for clients only
+      {"emailca", kTlsWrongPurpose},     // issued under an authority limited to e-mail
+      {"plainhttp", kTlsNotSecureServer},
+  };
+  for (const auto& c : cases) {
+    Outcome outcome = Exchange(c.server);
+    EXPECT_EQ(kTlsFailed, outcome.progress) << c.server;
+    EXPECT_EQ(c.failure, outcome.failure) << c.server;
+    EXPECT_EQ("", outcome.answer) << c.server;
+  }
+  EXPECT_EQ(requests, ReadBytes(ServerFile("requests.log")).size());
 }
 
 }  // namespace
