@@ -41,6 +41,7 @@
 #define IDS_CONTACT_KEY 97
 #define IDS_ROOTS_KEY 98
 #define IDS_SOURCES_KEY 99
+#define IDS_SEED_KEY 100
 // Tool tips of the front panel's buttons and displays.
 #define IDS_TIP_PAUSE 200
 #define IDS_TIP_PLAY 201
