@@ -1,8 +1,10 @@
 // libFuzzer target for what the TLS client takes from outside: the input
 // as the server's side of a session (records, fed as the engine asks for
-// them) and as a roots file. No input can bring application data out of a
-// session whose server never proved itself, every session ends (failed)
-// once the input is spent, and the roots read stay within their block.
+// them; its certificates pass the purpose check), as one certificate whose
+// purpose is read, as a typed server name, and as a roots file. No input
+// can bring application data out of a session whose server never proved
+// itself, every session ends (failed) once the input is spent, a name
+// taken is a name, and the roots read stay within their block.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +64,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FormatTlsFailure("%s %s", TlsFailureOf(&client, now), "musicbrainz.org", now, TlsError(&client), text,
                    sizeof text);
   Check(memchr(text, 0, sizeof text) != nullptr, "message not terminated");
+  TlsEnd(&client);
+
+  int purpose = TlsCertificatePurpose(data, size);
+  Check(purpose >= kTlsPurposeUnrestricted && purpose <= kTlsPurposeUnreadable, "purpose");
+  Check(size <= kTlsMaxServerCertificate || purpose == kTlsPurposeUnreadable, "a certificate past the limit read");
+
+  char typed[kTlsMaxServerName + 8];
+  size_t typedLength = size < sizeof typed - 1 ? size : sizeof typed - 1;
+  memcpy(typed, data, typedLength);
+  typed[typedLength] = '\0';
+  char name[kTlsMaxServerName + 1];
+  if (TlsServerName(typed, name, sizeof name) == kTlsServerName) {
+    size_t length = strlen(name);
+    Check(length > 0 && length <= kTlsMaxServerName && name[length - 1] != '.' && name[0] != '.', "name taken");
+    Check(strncmp(name, typed, length) == 0 && strspn(name, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                            "0123456789-_.") == length,
+          "name changed");
+  }
 
   TlsRoots roots;
   size_t count = ReadTlsRoots(reinterpret_cast<const char*>(data), size, &roots);

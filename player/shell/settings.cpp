@@ -42,6 +42,14 @@ void LoadLookupNames(HINSTANCE instance, LookupSettingsNames* names) {
   LoadStringA(instance, IDS_SOURCES_KEY, names->sources, sizeof names->sources);
 }
 
+const size_t kMaxKeptSeed = 32;
+
+// The section and key of the kept seed; 0 when the string table lacks them.
+int SeedNames(HINSTANCE instance, char* section, char* key, size_t size) {
+  return LoadStringA(instance, IDS_LOOKUP_SECTION, section, static_cast<int>(size)) > 0 &&
+         LoadStringA(instance, IDS_SEED_KEY, key, static_cast<int>(size)) > 0;
+}
+
 }  // namespace
 
 void LoadPlayerSettings(HINSTANCE instance, PlayerSettings* settings) {
@@ -60,6 +68,35 @@ void SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings) {
   // A file that exists but cannot be read is left alone, whatever else it holds.
   if (!ProfileReadFile(path, &file)) return;
   if (WriteSettings(&file.text, &names, settings)) ProfileWriteFile(path, &file);
+}
+
+int LoadKeptSeed(HINSTANCE instance, unsigned char* seed, size_t size) {
+  char section[40], key[40], path[MAX_PATH];
+  // Room for one digit more than a usable value has, so a longer one shows.
+  char text[2 * kMaxKeptSeed + 2];
+  ProfileFile file = {};
+  if (size > kMaxKeptSeed || !SeedNames(instance, section, key, sizeof section) ||
+      !FilePath(instance, path, sizeof path) || !ProfileReadFile(path, &file))
+    return 0;
+  ProfileGetString(file.text, section, key, "", text, 2 * size + 2);
+  return SettingsHexBytes(text, seed, size);
+}
+
+int SaveKeptSeed(HINSTANCE instance, const unsigned char* seed, size_t size) {
+  char section[40], key[40], path[MAX_PATH];
+  char text[2 * kMaxKeptSeed + 1];
+  ProfileFile file = {};
+  if (size > kMaxKeptSeed || !SeedNames(instance, section, key, sizeof section) ||
+      !FilePath(instance, path, sizeof path) || !ProfileReadFile(path, &file))
+    return 0;
+  static const char kDigits[] = "0123456789abcdef";
+  for (size_t i = 0; i < size; ++i) {
+    text[2 * i] = kDigits[seed[i] >> 4];
+    text[2 * i + 1] = kDigits[seed[i] & 15];
+  }
+  text[2 * size] = '\0';
+  ProfileEntry entry = {key, text};
+  return !ProfileWriteSection(&file.text, section, &entry, 1) || ProfileWriteFile(path, &file);
 }
 
 void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings) {

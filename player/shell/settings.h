@@ -3,6 +3,7 @@
 // Windows directory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -44,6 +45,10 @@ struct SettingsNames {
 // A stored number: leading white space, an optional sign, then decimal
 // digits up to the first other character; no digits give 0.
 int32_t SettingsNumber(const char* text);
+
+// Bytes stored as hex digits: exactly 2 * size digits of either case give
+// them; anything else gives 0, and bytes are left as they were.
+int SettingsHexBytes(const char* text, unsigned char* bytes, size_t size);
 
 // The letter of a stored drive: "E:" (any case) gives 'E'; anything else 0.
 char DriveLetter(const char* text);

@@ -18,6 +18,20 @@ int32_t SettingsNumber(const char* text) {
   return static_cast<int32_t>(negative ? -value : value);
 }
 
+int SettingsHexBytes(const char* text, unsigned char* bytes, size_t size) {
+  auto digit = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  for (size_t i = 0; i < 2 * size; ++i)
+    if (digit(text[i]) < 0) return 0;
+  if (text[2 * size] != '\0') return 0;
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(digit(text[2 * i]) << 4 | digit(text[2 * i + 1]));
+  return 1;
+}
+
 char DriveLetter(const char* text) {
   char letter = text[0];
   if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');

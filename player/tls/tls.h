@@ -18,10 +18,21 @@ void StirTlsEntropy();
 
 // Fills seed with kTlsSeedSize bytes: CryptGenRandom's where ADVAPI32 has it
 // (NT 4.0, 98, and 95 with Internet Explorer 3.02 or later), hashed
-// together with the entropy pool and the system's state of the moment
-// (counters, tick counts, cursor, memory). Returns 1 when CryptGenRandom
-// gave its part, 0 when the seed comes from the pool and the system alone.
+// together with the entropy pool, the system's state of the moment
+// (counters, tick counts, cursor, memory) and the seed kept in the settings
+// file (KeepTlsSeed), which carries what earlier runs gathered. Returns 1
+// when CryptGenRandom gave its part, 0 when the seed comes from the pool,
+// the system and the kept seed alone. The caller wipes seed (TlsWipe) once
+// TlsStart has taken it.
 int GatherTlsSeed(unsigned char* seed);
+
+// Replaces the seed kept in "kovel.ini" ([Lookup] Seed, 64 hex digits) by a
+// hash of the entropy pool as it is now, CryptGenRandom's bytes and the
+// seed it replaces, so that a Windows 95 without CryptGenRandom starts its
+// next run with what this one gathered. A stored value that is not 64 hex
+// digits counts for nothing and is replaced. The look-up calls it when it
+// ends.
+void KeepTlsSeed();
 
 // The computer's clock.
 TlsTime TlsClock();

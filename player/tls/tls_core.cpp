@@ -108,6 +108,139 @@ void CivilDate(uint32_t days, int* year, int* month, int* day) {
   *year = static_cast<int>(yearOfEra + era * 400 + (*month <= 2 ? 1 : 0));
 }
 
+// One DER element at *at, within end: its tag and contents. False when
+// its header or contents would pass end, its length is indefinite or
+// takes more than 4 bytes, or its tag takes more than one byte (no field
+// of a certificate has such a tag).
+bool Element(const unsigned char** at, const unsigned char* end, unsigned char* tag, const unsigned char** body,
+             size_t* length) {
+  const unsigned char* p = *at;
+  if (end - p < 2 || (p[0] & 0x1F) == 0x1F) return false;
+  *tag = p[0];
+  size_t n = p[1];
+  p += 2;
+  if (n & 0x80) {
+    size_t bytes = n & 0x7F;
+    if (bytes == 0 || bytes > 4 || static_cast<size_t>(end - p) < bytes) return false;
+    n = 0;
+    while (bytes--) n = n << 8 | *p++;
+  }
+  if (n > static_cast<size_t>(end - p)) return false;
+  *body = p;
+  *length = n;
+  *at = p + n;
+  return true;
+}
+
+bool SameOid(const unsigned char* oid, size_t length, const unsigned char* expected, size_t expectedLength) {
+  return length == expectedLength && memcmp(oid, expected, length) == 0;
+}
+
+const unsigned char kExtendedKeyUsage[] = {0x55, 0x1D, 0x25};                                // 2.5.29.37
+const unsigned char kAnyExtendedKeyUsage[] = {0x55, 0x1D, 0x25, 0x00};                       // 2.5.29.37.0
+const unsigned char kServerAuth[] = {0x2B, 0x06, 0x01, 0x05, 0x05, 0x07, 0x03, 0x01};  // 1.3.6.1.5.5.7.3.1
+
+// The purposes an Extended Key Usage lists: a SEQUENCE of OBJECT IDENTIFIERs.
+int ListedPurposes(const unsigned char* value, size_t size) {
+  const unsigned char* at = value;
+  const unsigned char* end = value + size;
+  unsigned char tag;
+  const unsigned char* list;
+  size_t length;
+  if (!Element(&at, end, &tag, &list, &length) || tag != 0x30 || at != end) return kTlsPurposeUnreadable;
+  int purpose = kTlsPurposeOther;
+  for (at = list, end = list + length; at < end;) {
+    const unsigned char* oid;
+    if (!Element(&at, end, &tag, &oid, &length) || tag != 0x06) return kTlsPurposeUnreadable;
+    if (SameOid(oid, length, kServerAuth, sizeof kServerAuth) ||
+        SameOid(oid, length, kAnyExtendedKeyUsage, sizeof kAnyExtendedKeyUsage))
+      purpose = kTlsPurposeServer;
+  }
+  return purpose;
+}
+
+// The X.509 engine of the session (TlsChainCheck): each call goes on to
+// the minimal engine.
+TlsChainCheck* ChainOf(const br_x509_class** context) { return reinterpret_cast<TlsChainCheck*>(context); }
+
+const br_x509_class** Inner(TlsChainCheck* chain) { return &chain->inner->vtable; }
+
+void ChainStart(const br_x509_class** context, const char* serverName) {
+  TlsChainCheck* chain = ChainOf(context);
+  chain->error = 0;
+  br_x509_minimal_vtable.start_chain(Inner(chain), serverName);
+}
+
+void CertificateStart(const br_x509_class** context, uint32_t length) {
+  TlsChainCheck* chain = ChainOf(context);
+  // Once its err is set (BearSSL 0.6's context), the minimal engine has
+  // decided on the chain and passes over the certificates that follow.
+  chain->inPath = chain->inner->err == 0;
+  chain->length = 0;
+  chain->tooLarge = length > sizeof chain->certificate;
+  br_x509_minimal_vtable.start_cert(Inner(chain), length);
+}
+
+void CertificateAppend(const br_x509_class** context, const unsigned char* data, size_t size) {
+  TlsChainCheck* chain = ChainOf(context);
+  if (chain->inPath && !chain->tooLarge) {
+    if (size <= sizeof chain->certificate - chain->length) {
+      memcpy(chain->certificate + chain->length, data, size);
+      chain->length += size;
+    } else {
+      chain->tooLarge = 1;
+    }
+  }
+  br_x509_minimal_vtable.append(Inner(chain), data, size);
+}
+
+void CertificateEnd(const br_x509_class** context) {
+  TlsChainCheck* chain = ChainOf(context);
+  br_x509_minimal_vtable.end_cert(Inner(chain));
+  if (!chain->inPath || chain->error) return;
+  if (chain->tooLarge) {
+    chain->error = BR_ERR_X509_LIMIT_EXCEEDED;
+    return;
+  }
+  switch (TlsCertificatePurpose(chain->certificate, chain->length)) {
+    case kTlsPurposeOther: chain->error = kTlsErrorWrongPurpose; break;
+    case kTlsPurposeUnreadable: chain->error = BR_ERR_X509_INVALID_VALUE; break;
+  }
+}
+
+// The minimal engine's verdict first: a chain that leads nowhere, or ran
+// out, is that before its purpose matters.
+unsigned ChainEnd(const br_x509_class** context) {
+  TlsChainCheck* chain = ChainOf(context);
+  unsigned error = br_x509_minimal_vtable.end_chain(Inner(chain));
+  return error ? error : static_cast<unsigned>(chain->error);
+}
+
+const br_x509_pkey* ChainKey(const br_x509_class* const* context, unsigned* usages) {
+  const TlsChainCheck* chain = reinterpret_cast<const TlsChainCheck*>(context);
+  return br_x509_minimal_vtable.get_pkey(&chain->inner->vtable, usages);
+}
+
+const br_x509_class kChainCheckClass = {
+    sizeof(TlsChainCheck), ChainStart, CertificateStart, CertificateAppend, CertificateEnd, ChainEnd, ChainKey,
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// A label a resolver reads as a number (decimal, or hex after "0x"): a
+// name whose last label is one is an IPv4 address to WinSock, whatever
+// its other labels (no top-level domain is a number).
+bool NumericLabel(const char* label, size_t length) {
+  size_t at = 0;
+  bool hex = length >= 2 && label[0] == '0' && (label[1] == 'x' || label[1] == 'X');
+  if (hex) at = 2;
+  for (; at < length; ++at)
+    if (hex ? !IsHexDigit(label[at]) : !IsDigit(label[at])) return false;
+  return length > 0;
+}
+
 void FormatDate(TlsTime now, char* out, size_t size) {
   static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
                                         "July",    "August",   "September", "October", "November", "December"};
@@ -121,6 +254,83 @@ void FormatDate(TlsTime now, char* out, size_t size) {
 TlsTime TlsTimeFromUnix(int64_t seconds) {
   if (seconds < 0) seconds = 0;
   return TlsTime{static_cast<uint32_t>(seconds / 86400) + kDaysTo1970, static_cast<uint32_t>(seconds % 86400)};
+}
+
+int TlsCertificatePurpose(const unsigned char* der, size_t size) {
+  if (size > kTlsMaxServerCertificate) return kTlsPurposeUnreadable;
+  // Certificate ::= SEQUENCE { tbsCertificate SEQUENCE { ..., [3] Extensions }, ... }
+  const unsigned char* at = der;
+  unsigned char tag;
+  const unsigned char *certificate, *tbs;
+  size_t length;
+  if (!Element(&at, der + size, &tag, &certificate, &length) || tag != 0x30) return kTlsPurposeUnreadable;
+  at = certificate;
+  if (!Element(&at, certificate + length, &tag, &tbs, &length) || tag != 0x30) return kTlsPurposeUnreadable;
+  int purpose = kTlsPurposeUnrestricted;
+  bool seen = false;
+  for (const unsigned char *field = tbs, *tbsEnd = tbs + length; field < tbsEnd;) {
+    const unsigned char* fieldBody;
+    if (!Element(&field, tbsEnd, &tag, &fieldBody, &length)) return kTlsPurposeUnreadable;
+    if (tag != 0xA3) continue;
+    const unsigned char* fieldEnd = fieldBody + length;
+    const unsigned char* extensions;
+    at = fieldBody;
+    if (!Element(&at, fieldEnd, &tag, &extensions, &length) || tag != 0x30 || at != fieldEnd)
+      return kTlsPurposeUnreadable;
+    // Extension ::= SEQUENCE { extnID OID, critical BOOLEAN DEFAULT FALSE, extnValue OCTET STRING }
+    for (const unsigned char *extension = extensions, *listEnd = extensions + length; extension < listEnd;) {
+      const unsigned char *body, *oid, *value;
+      size_t oidLength;
+      if (!Element(&extension, listEnd, &tag, &body, &length) || tag != 0x30) return kTlsPurposeUnreadable;
+      const unsigned char* end = body + length;
+      at = body;
+      if (!Element(&at, end, &tag, &oid, &oidLength) || tag != 0x06) return kTlsPurposeUnreadable;
+      if (!Element(&at, end, &tag, &value, &length)) return kTlsPurposeUnreadable;
+      if (tag == 0x01 && !Element(&at, end, &tag, &value, &length)) return kTlsPurposeUnreadable;
+      if (tag != 0x04 || at != end) return kTlsPurposeUnreadable;
+      if (!SameOid(oid, oidLength, kExtendedKeyUsage, sizeof kExtendedKeyUsage)) continue;
+      // A certificate holds each extension once at most (RFC 5280).
+      if (seen) return kTlsPurposeUnreadable;
+      seen = true;
+      purpose = ListedPurposes(value, length);
+      if (purpose == kTlsPurposeUnreadable) return purpose;
+    }
+  }
+  return purpose;
+}
+
+int TlsServerName(const char* typed, char* name, size_t size) {
+  size_t length = 0;
+  while (length <= kTlsMaxServerName + 1 && typed[length]) ++length;
+  if (length == 0 || length > kTlsMaxServerName + 1) return kTlsServerUnusable;
+  // An IPv6 address: hex digits, colons (an IPv4 part's dots), in brackets or not.
+  if (memchr(typed, ':', length)) {
+    size_t begin = 0, end = length;
+    if (typed[0] == '[') {
+      if (typed[length - 1] != ']') return kTlsServerUnusable;
+      begin = 1;
+      end = length - 1;
+    }
+    if (begin == end) return kTlsServerUnusable;
+    for (size_t at = begin; at < end; ++at)
+      if (!IsHexDigit(typed[at]) && typed[at] != ':' && typed[at] != '.') return kTlsServerUnusable;
+    return kTlsServerAddress;
+  }
+  if (typed[length - 1] == '.') --length;
+  if (length == 0 || length > kTlsMaxServerName || length >= size) return kTlsServerUnusable;
+  size_t label = 0;  // where the current label starts
+  for (size_t at = 0; at <= length; ++at) {
+    if (at == length || typed[at] == '.') {
+      if (at == label || at - label > 63) return kTlsServerUnusable;
+      if (at == length && NumericLabel(typed + label, at - label)) return kTlsServerAddress;
+      label = at + 1;
+    } else if (!IsLetter(typed[at]) && !IsDigit(typed[at]) && typed[at] != '-' && typed[at] != '_') {
+      return kTlsServerUnusable;
+    }
+  }
+  memcpy(name, typed, length);
+  name[length] = '\0';
+  return kTlsServerName;
 }
 
 size_t ReadTlsRoots(const char* text, size_t size, TlsRoots* roots) {
@@ -182,6 +392,11 @@ void FreeTlsRoots(TlsRoots* roots) {
 int TlsStart(TlsClient* client, const char* host, const br_x509_trust_anchor* roots, size_t rootCount,
              TlsTime now, const unsigned char* seed, const char* request, size_t requestLength) {
   memset(client, 0, sizeof *client);
+  char name[kTlsMaxServerName + 1];
+  if (TlsServerName(host, name, sizeof name) != kTlsServerName) {
+    client->nameRefused = 1;
+    return 0;
+  }
   br_ssl_engine_context* engine = &client->ssl.eng;
   br_x509_minimal_context* x509 = &client->x509;
   br_ssl_client_zero(&client->ssl);
@@ -200,7 +415,9 @@ int TlsStart(TlsClient* client, const char* host, const br_x509_trust_anchor* ro
   br_ssl_engine_set_hash(engine, br_sha384_ID, &br_sha384_vtable);
   br_x509_minimal_set_hash(x509, br_sha256_ID, &br_sha256_vtable);
   br_x509_minimal_set_hash(x509, br_sha384_ID, &br_sha384_vtable);
-  br_ssl_engine_set_x509(engine, &x509->vtable);
+  client->chain.vtable = &kChainCheckClass;
+  client->chain.inner = x509;
+  br_ssl_engine_set_x509(engine, &client->chain.vtable);
   br_ssl_engine_set_rsavrfy(engine, br_rsa_i31_pkcs1_vrfy);
   br_ssl_engine_set_ec(engine, &client->curves);
   br_ssl_engine_set_ecdsa(engine, br_ecdsa_i31_vrfy_asn1);
@@ -218,7 +435,8 @@ int TlsStart(TlsClient* client, const char* host, const br_x509_trust_anchor* ro
   br_ssl_engine_inject_entropy(engine, seed, kTlsSeedSize);
   client->request = request;
   client->requestLength = requestLength;
-  return br_ssl_client_reset(&client->ssl, host, 0);
+  // The engine keeps its own copy of the name.
+  return br_ssl_client_reset(&client->ssl, name, 0);
 }
 
 int TlsPump(TlsClient* client, const TlsTransport* transport, char* answer, size_t* length, size_t size) {
@@ -280,6 +498,8 @@ int TlsPump(TlsClient* client, const TlsTransport* transport, char* answer, size
         client->lost = 1;
         return kTlsFailed;
       } else if (received > 0) {
+        for (long i = 0; i < received && client->firstCount < sizeof client->firstBytes; ++i)
+          client->firstBytes[client->firstCount++] = room[i];
         br_ssl_engine_recvrec_ack(engine, static_cast<size_t>(received));
         moved = true;
       }
@@ -301,9 +521,17 @@ int TlsError(const TlsClient* client) {
 }
 
 int TlsFailureOf(const TlsClient* client, TlsTime now) {
+  if (client->nameRefused) return kTlsNeedsName;
+  // A TLS server's first record is a handshake or an alert of version 3.x
+  // (an HTTP server's first bytes are "HTTP/"); BearSSL would call another
+  // start an unsupported version, which it is not.
+  const unsigned char* first = client->firstBytes;
+  if (client->firstCount > 0 && (first[0] < 20 || first[0] > 23 || (client->firstCount > 1 && first[1] != 3)))
+    return kTlsNotSecureServer;
   int error = TlsError(client);
   switch (error) {
     case 0: return kTlsConnectionLost;
+    case kTlsErrorWrongPurpose: return kTlsWrongPurpose;
     case BR_ERR_X509_EXPIRED: return now.days < kEarliestPlausibleDays ? kTlsClockWrong : kTlsCertificateDates;
     case BR_ERR_X509_BAD_SERVER_NAME: return kTlsWrongName;
     case BR_ERR_X509_NOT_TRUSTED: return kTlsUntrusted;
@@ -323,3 +551,10 @@ void FormatTlsFailure(const char* format, int failure, const char* server, TlsTi
   snprintf(code, sizeof code, "%d", error);
   snprintf(out, size, format, failure == kTlsClockWrong ? date : server, failure == kTlsProtocolError ? code : date);
 }
+
+void TlsWipe(void* data, size_t size) {
+  volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
+  while (size--) *p++ = 0;
+}
+
+void TlsEnd(TlsClient* client) { TlsWipe(client, sizeof *client); }

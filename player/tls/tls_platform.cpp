@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "common/profile/profile.h"
+#include "player/shell/player_state.h"
+#include "player/shell/settings_file.h"
 
 const char* testSeamCryptoLibrary;
 
@@ -51,21 +53,9 @@ bool SystemRandom(unsigned char* out) {
   return done;
 }
 
-}  // namespace
-
-void StirTlsEntropy() {
-  struct {
-    LONG messageTime;
-    DWORD messagePosition;
-    LARGE_INTEGER counter;
-  } moment;
-  moment.messageTime = GetMessageTime();
-  moment.messagePosition = GetMessagePos();
-  QueryPerformanceCounter(&moment.counter);
-  Stir(&moment, sizeof moment);
-}
-
-int GatherTlsSeed(unsigned char* seed) {
+// The system's state of the moment (counters, tick counts, cursor, memory),
+// stirred into the pool.
+void StirMoment() {
   struct {
     LARGE_INTEGER counter, frequency;
     DWORD ticks;
@@ -92,17 +82,61 @@ int GatherTlsSeed(unsigned char* seed) {
     Sleep(0);
   }
   Stir(&state, sizeof state);
+  TlsWipe(&state, sizeof state);
+}
 
-  unsigned char system[kTlsSeedSize];
-  int fromSystem = SystemRandom(system);
+// SHA-256 over a label that keeps the two uses of the pool apart, the pool
+// as stirred so far, CryptGenRandom's bytes and the kept seed (each where
+// there is one).
+void Derive(const char* label, const unsigned char* system, const unsigned char* kept, unsigned char* out) {
   br_sha256_context hash;
-  br_sha256_init(&hash);
   unsigned char stirred[br_sha256_SIZE];
   br_sha256_out(&pool, stirred);
+  br_sha256_init(&hash);
+  br_sha256_update(&hash, label, strlen(label) + 1);
   br_sha256_update(&hash, stirred, sizeof stirred);
-  if (fromSystem) br_sha256_update(&hash, system, sizeof system);
-  br_sha256_out(&hash, seed);
+  if (system) br_sha256_update(&hash, system, kTlsSeedSize);
+  if (kept) br_sha256_update(&hash, kept, kTlsSeedSize);
+  br_sha256_out(&hash, out);
+  TlsWipe(stirred, sizeof stirred);
+  TlsWipe(&hash, sizeof hash);
+}
+
+}  // namespace
+
+void StirTlsEntropy() {
+  struct {
+    LONG messageTime;
+    DWORD messagePosition;
+    LARGE_INTEGER counter;
+  } moment;
+  moment.messageTime = GetMessageTime();
+  moment.messagePosition = GetMessagePos();
+  QueryPerformanceCounter(&moment.counter);
+  Stir(&moment, sizeof moment);
+}
+
+int GatherTlsSeed(unsigned char* seed) {
+  StirMoment();
+  unsigned char system[kTlsSeedSize], kept[kTlsSeedSize];
+  int fromSystem = SystemRandom(system);
+  int haveKept = LoadKeptSeed(appInstance, kept, sizeof kept);
+  Derive("session", fromSystem ? system : nullptr, haveKept ? kept : nullptr, seed);
+  TlsWipe(system, sizeof system);
+  TlsWipe(kept, sizeof kept);
   return fromSystem;
+}
+
+void KeepTlsSeed() {
+  StirMoment();
+  unsigned char system[kTlsSeedSize], kept[kTlsSeedSize], next[kTlsSeedSize];
+  int fromSystem = SystemRandom(system);
+  int haveKept = LoadKeptSeed(appInstance, kept, sizeof kept);
+  Derive("kept", fromSystem ? system : nullptr, haveKept ? kept : nullptr, next);
+  SaveKeptSeed(appInstance, next, sizeof next);
+  TlsWipe(system, sizeof system);
+  TlsWipe(kept, sizeof kept);
+  TlsWipe(next, sizeof next);
 }
 
 TlsTime TlsClock() {

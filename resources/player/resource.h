@@ -41,6 +41,7 @@
 #define IDS_CONTACT_KEY 97
 #define IDS_ROOTS_KEY 98
 #define IDS_SOURCES_KEY 99
+#define IDS_SEED_KEY 100
 // Tool tips of the front panel's buttons and displays.
 #define IDS_TIP_PAUSE 200
 #define IDS_TIP_PLAY 201
@@ -128,8 +129,11 @@
 #define IDS_TLS_CERTIFICATE_DATES 342
 #define IDS_TLS_WRONG_NAME 343
 #define IDS_TLS_UNTRUSTED 344
-#define IDS_TLS_NO_COMMON_SUITE 345
-#define IDS_TLS_PROTOCOL_ERROR 346
+#define IDS_TLS_WRONG_PURPOSE 345
+#define IDS_TLS_NO_COMMON_SUITE 346
+#define IDS_TLS_NOT_SECURE_SERVER 347
+#define IDS_TLS_NEEDS_NAME 348
+#define IDS_TLS_PROTOCOL_ERROR 349
 
 // The disc properties sheet's pages and the Edit Track Information dialog.
 // Control ids belong to their own dialog: the CD Title page's edits carry

@@ -7,16 +7,23 @@ file); nothing of it is shipped. The server listens on one port for each way
 a server can be, DIR/ports naming them ("name port" a line):
 
   rsa         an RSA certificate for "localhost" under an intermediate,
-              offering only AES-256-GCM
+              both for servers and clients by their Extended Key Usage (as
+              public authorities issue them), offering only AES-256-GCM
   aes128      the same, offering only AES-128-GCM
   ecdsa       an ECDSA P-256 certificate for "localhost" in a chain of four
-              (leaf, a P-384 intermediate, an RSA intermediate, the root),
-              offering only ChaCha20-Poly1305 and ECDHE on P-384
+              (leaf, a P-384 intermediate, an RSA intermediate for any
+              purpose, the root), offering only ChaCha20-Poly1305 and ECDHE
+              on P-384
   wrongname   a certificate for another name
   expired     a certificate that ran out in 2020
   untrusted   a certificate under a root the tests do not trust
   oldsuites   offering only suites without ECDHE
+  clientauth  a certificate for "localhost" meant only for clients
+  emailca     a certificate for "localhost" and servers, under an
+              intermediate limited to e-mail protection
+  large       a certificate for "localhost" and 1,000 other names, 25 KB
   drop        takes the connection and closes it at once, without TLS
+  plainhttp   a plain HTTP server: answers what it reads with 400 Bad Request
 
 All certificates but the expired one are valid from 2025 to 2049.
 
@@ -58,7 +65,7 @@ import urllib.parse
 from cryptography import x509
 from cryptography.hazmat.primitives import hashes, serialization
 from cryptography.hazmat.primitives.asymmetric import ec, rsa
-from cryptography.x509.oid import NameOID
+from cryptography.x509.oid import ExtendedKeyUsageOID, NameOID
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import background_server  # noqa: E402
@@ -83,7 +90,10 @@ def name(common):
                       x509.NameAttribute(NameOID.COMMON_NAME, common)])
 
 
-def certificate(subject, key, issuer, issuer_key, ca, host=None, valid=VALID):
+SERVER_AND_CLIENT = [ExtendedKeyUsageOID.SERVER_AUTH, ExtendedKeyUsageOID.CLIENT_AUTH]
+
+
+def certificate(subject, key, issuer, issuer_key, ca, host=None, valid=VALID, usages=None, hosts=()):
     hash_ = hashes.SHA384() if isinstance(issuer_key, ec.EllipticCurvePrivateKey) else hashes.SHA256()
     builder = (x509.CertificateBuilder()
                .subject_name(name(subject)).issuer_name(name(issuer))
@@ -91,7 +101,10 @@ def certificate(subject, key, issuer, issuer_key, ca, host=None, valid=VALID):
                .not_valid_before(valid[0]).not_valid_after(valid[1])
                .add_extension(x509.BasicConstraints(ca=ca, path_length=None), critical=True))
     if host:
-        builder = builder.add_extension(x509.SubjectAlternativeName([x509.DNSName(host)]), critical=False)
+        builder = builder.add_extension(x509.SubjectAlternativeName([x509.DNSName(name) for name in (host,) + hosts]),
+                                        critical=False)
+    if usages:
+        builder = builder.add_extension(x509.ExtendedKeyUsage(usages), critical=False)
     return builder.sign(issuer_key, hash_)
 
 
@@ -111,16 +124,21 @@ def make_certificates(directory):
     root_key = rsa_key(4096)
     root = certificate("kovel32 Test Root", root_key, "kovel32 Test Root", root_key, True)
     inter_key = rsa_key()
-    inter = certificate("Test Intermediate R", inter_key, "kovel32 Test Root", root_key, True)
+    inter = certificate("Test Intermediate R", inter_key, "kovel32 Test Root", root_key, True, usages=SERVER_AND_CLIENT)
     e1_key = rsa_key()
-    e1 = certificate("Test Intermediate E1", e1_key, "kovel32 Test Root", root_key, True)
+    e1 = certificate("Test Intermediate E1", e1_key, "kovel32 Test Root", root_key, True,
+                     usages=[ExtendedKeyUsageOID.ANY_EXTENDED_KEY_USAGE])
+    mail_key = rsa_key()
+    mail = certificate("Test Intermediate M", mail_key, "kovel32 Test Root", root_key, True,
+                       usages=[ExtendedKeyUsageOID.EMAIL_PROTECTION])
     e2_key = ec_key(ec.SECP384R1())
     e2 = certificate("Test Intermediate E2", e2_key, "Test Intermediate E1", e1_key, True)
     other_key = ec_key(ec.SECP256R1())
     other_root = certificate("Untrusted Test Root", other_key, "Untrusted Test Root", other_key, True)
 
     rsa_leaf_key = rsa_key()
-    rsa_leaf = certificate("localhost", rsa_leaf_key, "Test Intermediate R", inter_key, False, "localhost")
+    rsa_leaf = certificate("localhost", rsa_leaf_key, "Test Intermediate R", inter_key, False, "localhost",
+                           usages=SERVER_AND_CLIENT)
     ec_leaf_key = ec_key(ec.SECP256R1())
     ec_leaf = certificate("localhost", ec_leaf_key, "Test Intermediate E2", e2_key, False, "localhost")
     leaf_key = ec_key(ec.SECP256R1())
@@ -135,6 +153,13 @@ def make_certificates(directory):
         "untrusted": pem(leaf_key, certificate("localhost", leaf_key, "Untrusted Test Root", other_key, False,
                                                "localhost"), other_root),
         "oldsuites": pem(rsa_leaf_key, rsa_leaf, inter),
+        "clientauth": pem(leaf_key, certificate("localhost", leaf_key, "Test Intermediate R", inter_key, False,
+                                                "localhost", usages=[ExtendedKeyUsageOID.CLIENT_AUTH]), inter),
+        "emailca": pem(leaf_key, certificate("localhost", leaf_key, "Test Intermediate M", mail_key, False,
+                                             "localhost", usages=[ExtendedKeyUsageOID.SERVER_AUTH]), mail),
+        "large": pem(leaf_key, certificate("localhost", leaf_key, "Test Intermediate R", inter_key, False, "localhost",
+                                           usages=SERVER_AND_CLIENT,
+                                           hosts=tuple("host-%04d.kovel32.test" % i for i in range(1000))), inter),
     }
     with open(os.path.join(directory, "roots.pem"), "wb") as f:
         f.write(pem(root))
@@ -310,6 +335,13 @@ def answer(lines, tls, log):
 def serve_connection(conn, ctx, log):
     try:
         conn.settimeout(30)
+        if ctx == "plain":
+            # Whatever came (a TLS client's hello), as a web server without TLS answers it.
+            conn.recv(4096)
+            body = b"<html><body><h1>400 Bad Request</h1></body></html>\r\n"
+            conn.sendall(b"HTTP/1.1 400 Bad Request\r\nContent-Type: text/html\r\nContent-Length: %d\r\n"
+                         b"Connection: close\r\n\r\n" % len(body) + body)
+            return
         if ctx is None:
             return
         tls = ctx.wrap_socket(conn, server_side=True)
@@ -360,8 +392,10 @@ def start(directory):
             f.write(text + "\n")
 
     servers = [(server, context(server, paths[server]), listener())
-               for server in ("rsa", "aes128", "ecdsa", "wrongname", "expired", "untrusted", "oldsuites")]
+               for server in ("rsa", "aes128", "ecdsa", "wrongname", "expired", "untrusted", "oldsuites",
+                              "clientauth", "emailca", "large")]
     servers.append(("drop", None, listener()))
+    servers.append(("plainhttp", "plain", listener()))
     ports = "".join("%s %d\n" % (server, sock.getsockname()[1]) for server, _, sock in servers)
     if not background_server.detach(directory, {"ports": ports}):
         for _, _, sock in servers:

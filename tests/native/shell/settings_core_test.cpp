@@ -26,6 +26,24 @@ TEST(SettingsNumber, SignDigitsAndWhatFollows) {
   EXPECT_EQ(INT32_MAX, SettingsNumber("99999999999999999"));
 }
 
+// The kept seed's digits: exactly two a byte, either case; anything else
+// leaves the bytes alone.
+TEST(SettingsHexBytes, ExactlyTwoDigitsAByte) {
+  struct {
+    const char* text;
+    int read;
+  } cases[] = {
+      {"00ff7Fa0", 1}, {"00FF7FA0", 1}, {"00ff7fa", 0}, {"00ff7fa0b", 0}, {"00ff7fa00", 0},
+      {"", 0},         {"00ff 7fa", 0}, {"00fg7fa0", 0}, {" 00ff7fa0", 0}, {"0xff7fa0", 0},
+  };
+  for (const auto& c : cases) {
+    unsigned char bytes[4] = {1, 2, 3, 4};
+    EXPECT_EQ(c.read, SettingsHexBytes(c.text, bytes, sizeof bytes)) << c.text;
+    const unsigned char expected[2][4] = {{1, 2, 3, 4}, {0x00, 0xFF, 0x7F, 0xA0}};
+    EXPECT_EQ(0, memcmp(expected[c.read], bytes, sizeof bytes)) << c.text;
+  }
+}
+
 TEST(Settings, DefaultsWithoutAFileAndTheTemplateRule) {
   PlayerSettings settings = Read("");
   EXPECT_EQ(0, settings.switchView);

@@ -1,7 +1,8 @@
 // The TLS client's glue against real servers (the test MusicBrainz service,
 // which is Python's ssl on OpenSSL) over loopback sockets driven without
-// blocking as the look-up drives them; the roots read from PEM against the
-// compiled-in ones; and the words of its failures.
+// blocking as the look-up drives them; the certificates' purpose read from
+// hand-made ones; the server names it takes; the roots read from PEM
+// against the compiled-in ones; and the words of its failures.
 #include "player/tls/tls_core.h"
 
 #include <arpa/inet.h>
@@ -13,6 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <sstream>
@@ -69,14 +71,15 @@ long Receive(void* context, unsigned char* data, size_t size) {
 struct Exchange {
   int progress;
   int failure;
+  int error;
   std::string answer;
 };
 
 // One session with a server of the test service, the socket driven as the
 // dialog drives it: pump, then wait for the socket's next event.
 Exchange Talk(const std::string& server, const br_x509_trust_anchor* roots, size_t rootCount, TlsTime now,
-             size_t answerSize = 65536) {
-  Exchange result = {kTlsFailed, -1, ""};
+             size_t answerSize = 65536, const char* host = "localhost") {
+  Exchange result = {kTlsFailed, -1, -1, ""};
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address = {};
   address.sin_family = AF_INET;
@@ -91,7 +94,7 @@ Exchange Talk(const std::string& server, const br_x509_trust_anchor* roots, size
   TlsClient* client = new TlsClient;
   unsigned char seed[kTlsSeedSize];
   for (size_t i = 0; i < sizeof seed; ++i) seed[i] = static_cast<unsigned char>(i * 7 + 1);
-  EXPECT_EQ(1, TlsStart(client, "localhost", roots, rootCount, now, seed, kRequest, sizeof kRequest - 1));
+  EXPECT_EQ(1, TlsStart(client, host, roots, rootCount, now, seed, kRequest, sizeof kRequest - 1));
   TlsTransport transport = {&fd, Send, Receive};
   std::vector<char> answer(answerSize);
   size_t length = 0;
@@ -105,8 +108,16 @@ Exchange Talk(const std::string& server, const br_x509_trust_anchor* roots, size
       break;
     }
   }
-  if (result.progress == kTlsFailed) result.failure = TlsFailureOf(client, now);
+  if (result.progress == kTlsFailed) {
+    result.failure = TlsFailureOf(client, now);
+    result.error = TlsError(client);
+  }
   result.answer.assign(answer.data(), length);
+  // Nothing of the session is left when it ends: not its keys, not its
+  // random generator, not a byte.
+  TlsEnd(client);
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(client);
+  EXPECT_EQ(sizeof *client, static_cast<size_t>(std::count(bytes, bytes + sizeof *client, 0)));
   delete client;
   close(fd);
   return result;
@@ -123,15 +134,17 @@ TEST(TlsClient, FetchesTheAnswerFromEveryKindOfGoodServer) {
   TlsRoots roots = TestRoots();
   struct {
     const char* server;
+    const char* host;    // as typed
     const char* agreed;  // as the server logged it
   } servers[] = {
-      {"rsa", "TLSv1.2 ECDHE-RSA-AES256-GCM-SHA384"},
-      {"aes128", "TLSv1.2 ECDHE-RSA-AES128-GCM-SHA256"},
-      {"ecdsa", "TLSv1.2 ECDHE-ECDSA-CHACHA20-POLY1305"},  // a chain of four, ECDHE on P-384
+      {"rsa", "localhost", "TLSv1.2 ECDHE-RSA-AES256-GCM-SHA384"},  // for servers and clients
+      {"aes128", "localhost", "TLSv1.2 ECDHE-RSA-AES128-GCM-SHA256"},
+      {"ecdsa", "localhost", "TLSv1.2 ECDHE-ECDSA-CHACHA20-POLY1305"},  // a chain of four, ECDHE on P-384
+      {"rsa", "localhost.", "TLSv1.2 ECDHE-RSA-AES256-GCM-SHA384"},     // sent and checked without its dot
   };
   for (const auto& s : servers) {
-    SCOPED_TRACE(s.server);
-    Exchange exchange = Talk(s.server, roots.anchors, roots.count, kNow);
+    SCOPED_TRACE(std::string(s.server) + " as " + s.host);
+    Exchange exchange = Talk(s.server, roots.anchors, roots.count, kNow, 65536, s.host);
     EXPECT_EQ(kTlsEnded, exchange.progress);
     EXPECT_EQ(0u, exchange.answer.find("HTTP/1.1 200 OK\r\n")) << exchange.answer.substr(0, 100);
     EXPECT_NE(std::string::npos, exchange.answer.find("\"title\":\"Harbour Lights\""));
@@ -155,24 +168,189 @@ TEST(TlsClient, RefusesEveryServerItCannotTrustAndSendsThemNothing) {
     size_t rootCount;
     TlsTime now;
     int failure;
+    int error;  // -1: any
   } cases[] = {
-      {"wrongname", roots.anchors, roots.count, kNow, kTlsWrongName},
-      {"expired", roots.anchors, roots.count, kNow, kTlsCertificateDates},
-      {"rsa", roots.anchors, roots.count, kLongAgo, kTlsClockWrong},
-      {"untrusted", roots.anchors, roots.count, kNow, kTlsUntrusted},
-      {"rsa", kBuiltInRoots, kBuiltInRootCount, kNow, kTlsUntrusted},
-      {"oldsuites", roots.anchors, roots.count, kNow, kTlsNoCommonSuite},
-      {"drop", roots.anchors, roots.count, kNow, kTlsConnectionLost},
+      {"wrongname", roots.anchors, roots.count, kNow, kTlsWrongName, -1},
+      {"expired", roots.anchors, roots.count, kNow, kTlsCertificateDates, -1},
+      {"rsa", roots.anchors, roots.count, kLongAgo, kTlsClockWrong, -1},
+      {"untrusted", roots.anchors, roots.count, kNow, kTlsUntrusted, -1},
+      {"rsa", kBuiltInRoots, kBuiltInRootCount, kNow, kTlsUntrusted, -1},
+      {"oldsuites", roots.anchors, roots.count, kNow, kTlsNoCommonSuite, -1},
+      {"drop", roots.anchors, roots.count, kNow, kTlsConnectionLost, -1},
+      {"clientauth", roots.anchors, roots.count, kNow, kTlsWrongPurpose, -1},
+      {"emailca", roots.anchors, roots.count, kNow, kTlsWrongPurpose, -1},
+      {"large", roots.anchors, roots.count, kNow, kTlsProtocolError, BR_ERR_X509_LIMIT_EXCEEDED},
+      {"plainhttp", roots.anchors, roots.count, kNow, kTlsNotSecureServer, -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.server);
     Exchange exchange = Talk(c.server, c.roots, c.rootCount, c.now);
     EXPECT_EQ(kTlsFailed, exchange.progress);
     EXPECT_EQ(c.failure, exchange.failure);
+    if (c.error >= 0) {
+      EXPECT_EQ(c.error, exchange.error);
+    }
     EXPECT_EQ("", exchange.answer);
   }
   EXPECT_EQ(requests, Lines(FileText(KOVEL_MUSICBRAINZ_DIR "/requests.log")).size());
   FreeTlsRoots(&roots);
+}
+
+// Hand-made DER: an element of a tag and contents.
+std::string Der(unsigned char tag, const std::string& body) {
+  std::string out(1, static_cast<char>(tag));
+  size_t n = body.size();
+  if (n >= 0x100) out += {'\x82', static_cast<char>(n >> 8)};
+  else if (n >= 0x80) out += '\x81';
+  return out + static_cast<char>(n & 0xFF) + body;
+}
+
+std::string Sequence(const std::string& body) { return Der(0x30, body); }
+
+const std::string kExtendedKeyUsage("\x55\x1D\x25", 3);
+const std::string kServerAuth = Der(6, "\x2B\x06\x01\x05\x05\x07\x03\x01");
+const std::string kClientAuth = Der(6, "\x2B\x06\x01\x05\x05\x07\x03\x02");
+const std::string kEmailProtection = Der(6, "\x2B\x06\x01\x05\x05\x07\x03\x04");
+const std::string kAnyPurpose = Der(6, std::string("\x55\x1D\x25\x00", 4));
+
+std::string Extension(const std::string& oid, const std::string& value, bool critical = false) {
+  return Sequence(Der(6, oid) + (critical ? Der(1, "\xFF") : "") + Der(4, value));
+}
+
+std::string Purposes(const std::string& oids, bool critical = false) {
+  return Extension(kExtendedKeyUsage, Sequence(oids), critical);
+}
+
+// A certificate shaped as authorities make them (version 3, serial, the
+// signature's algorithm, names, dates, an EC key), with these extensions;
+// none at all when extensions is empty.
+std::string Certificate(const std::string& extensions) {
+  std::string algorithm = Sequence(Der(6, "\x2A\x86\x48\xCE\x3D\x04\x03\x02"));
+  std::string name = Sequence(Der(0x31, Sequence(Der(6, "\x55\x04\x03") + Der(0x0C, "localhost"))));
+  std::string dates = Sequence(Der(0x17, "250101000000Z") + Der(0x17, "491231000000Z"));
+  std::string key = Sequence(Sequence(Der(6, "\x2A\x86\x48\xCE\x3D\x02\x01") + Der(6, "\x2A\x86\x48\xCE\x3D\x03\x01\x07")) +
+                             Der(3, std::string(66, '\x04')));
+  std::string tbs = Der(0xA0, Der(2, "\x02")) + Der(2, "\x11") + algorithm + name + dates + name + key;
+  if (!extensions.empty()) tbs += Der(0xA3, Sequence(extensions));
+  return Sequence(Sequence(tbs) + algorithm + Der(3, std::string(72, '\x01')));
+}
+
+// A certificate for servers of exactly size bytes, filled by an extension
+// no one reads.
+std::string CertificateOfSize(size_t size) {
+  std::string certificate;
+  size_t fill = 0;
+  for (int round = 0; round < 4 && certificate.size() != size; ++round) {
+    certificate = Certificate(Extension("\x2B\x06\x01\x04\x01\x82\x37", std::string(fill, 'x')) + Purposes(kServerAuth));
+    fill += size - certificate.size();
+  }
+  return certificate;
+}
+
+int Purpose(const std::string& der) {
+  return TlsCertificatePurpose(reinterpret_cast<const unsigned char*>(der.data()), der.size());
+}
+
+TEST(TlsCertificate, ReadsThePurposeFromTheExtendedKeyUsage) {
+  const std::string constraints = Extension("\x55\x1D\x13", Sequence(Der(1, "\xFF")), true);
+  std::string indefinite = Certificate(Purposes(kServerAuth));
+  indefinite[1] = '\x80';
+  std::string lengthOfFive = Certificate(Purposes(kServerAuth));
+  lengthOfFive.replace(1, 3, "\x85\x00\x00\x00\x01");
+  struct {
+    const char* what;
+    std::string der;
+    int purpose;
+  } cases[] = {
+      {"no extensions", Certificate(""), kTlsPurposeUnrestricted},
+      {"extensions, none of them the purpose", Certificate(constraints), kTlsPurposeUnrestricted},
+      {"for servers", Certificate(constraints + Purposes(kServerAuth)), kTlsPurposeServer},
+      {"for clients and servers, critical", Certificate(Purposes(kClientAuth + kServerAuth, true)), kTlsPurposeServer},
+      {"for any purpose", Certificate(Purposes(kAnyPurpose)), kTlsPurposeServer},
+      {"for clients only", Certificate(Purposes(kClientAuth)), kTlsPurposeOther},
+      {"for e-mail only", Certificate(constraints + Purposes(kEmailProtection)), kTlsPurposeOther},
+      {"an empty list", Certificate(Purposes("")), kTlsPurposeOther},
+      {"serverAuth's number with one more part", Certificate(Purposes(Der(6, "\x2B\x06\x01\x05\x05\x07\x03\x01\x05"))),
+       kTlsPurposeOther},
+      {"the extension twice", Certificate(Purposes(kClientAuth) + Purposes(kServerAuth)), kTlsPurposeUnreadable},
+      {"a number among the purposes", Certificate(Purposes(kServerAuth + Der(2, "\x01"))), kTlsPurposeUnreadable},
+      {"a list longer than its value", Certificate(Extension(kExtendedKeyUsage, "\x30\x20" + kServerAuth)),
+       kTlsPurposeUnreadable},
+      {"bytes after the list", Certificate(Extension(kExtendedKeyUsage, Sequence(kServerAuth) + "\x05\x00")),
+       kTlsPurposeUnreadable},
+      {"an extension without its value", Certificate(Sequence(Der(6, kExtendedKeyUsage))), kTlsPurposeUnreadable},
+      {"an indefinite length", indefinite, kTlsPurposeUnreadable},
+      {"a length of five bytes", lengthOfFive, kTlsPurposeUnreadable},
+      {"the largest kept", CertificateOfSize(kTlsMaxServerCertificate), kTlsPurposeServer},
+      {"one byte larger", CertificateOfSize(kTlsMaxServerCertificate + 1), kTlsPurposeUnreadable},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.purpose, Purpose(c.der));
+  }
+  EXPECT_EQ(kTlsMaxServerCertificate + 1, CertificateOfSize(kTlsMaxServerCertificate + 1).size());
+  // Cut anywhere, a certificate is unreadable; never read past its end.
+  std::string whole = Certificate(constraints + Purposes(kClientAuth + kServerAuth));
+  for (size_t cut = 0; cut < whole.size(); ++cut) {
+    std::vector<unsigned char> bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
+    EXPECT_EQ(kTlsPurposeUnreadable, TlsCertificatePurpose(bytes.data(), bytes.size())) << cut;
+  }
+}
+
+TEST(TlsServerName, TakesNamesWithoutTheirDotAndRefusesAddresses) {
+  std::string longest = std::string(63, 'a') + "." + std::string(63, 'b') + "." + std::string(63, 'c') + "." +
+                        std::string(61, 'd');
+  struct {
+    const char* what;
+    std::string typed;
+    int kind;
+    std::string name;
+  } cases[] = {
+      {"a name", "musicbrainz.org", kTlsServerName, "musicbrainz.org"},
+      {"with its root's dot", "musicbrainz.org.", kTlsServerName, "musicbrainz.org"},
+      {"one label", "localhost", kTlsServerName, "localhost"},
+      {"letters, digits, hyphens", "MB-2.example_1.test", kTlsServerName, "MB-2.example_1.test"},
+      {"a number, not last", "123.example.org", kTlsServerName, "123.example.org"},
+      {"253 characters", longest, kTlsServerName, longest},
+      {"253 and a dot", longest + ".", kTlsServerName, longest},
+      {"IPv4", "127.0.0.1", kTlsServerAddress, ""},
+      {"IPv4 with a dot", "127.0.0.1.", kTlsServerAddress, ""},
+      {"IPv4, short", "127.1", kTlsServerAddress, ""},
+      {"IPv4 as one number", "2130706433", kTlsServerAddress, ""},
+      {"IPv4 in hex", "0x7f.0.0.1", kTlsServerAddress, ""},
+      {"a name ending in a number", "example.123", kTlsServerAddress, ""},
+      {"IPv6", "::1", kTlsServerAddress, ""},
+      {"IPv6 in brackets", "[2001:db8::1]", kTlsServerAddress, ""},
+      {"IPv6 with IPv4", "::ffff:127.0.0.1", kTlsServerAddress, ""},
+      {"empty", "", kTlsServerUnusable, ""},
+      {"only a dot", ".", kTlsServerUnusable, ""},
+      {"two dots at the end", "musicbrainz.org..", kTlsServerUnusable, ""},
+      {"an empty label", "musicbrainz..org", kTlsServerUnusable, ""},
+      {"a leading dot", ".musicbrainz.org", kTlsServerUnusable, ""},
+      {"a label of 64", std::string(64, 'a') + ".org", kTlsServerUnusable, ""},
+      {"254 characters", longest + "e", kTlsServerUnusable, ""},
+      {"a port", "musicbrainz.org:443", kTlsServerUnusable, ""},
+      {"a blank", "music brainz.org", kTlsServerUnusable, ""},
+      {"a URL", "https://musicbrainz.org", kTlsServerUnusable, ""},
+      {"not ASCII", "m\xC3\xBCsic.org", kTlsServerUnusable, ""},
+      {"a bracket unclosed", "[::1", kTlsServerUnusable, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    char name[kTlsMaxServerName + 1] = "";
+    EXPECT_EQ(c.kind, TlsServerName(c.typed.c_str(), name, sizeof name));
+    EXPECT_EQ(c.name, name);
+    // The session starts only with a name; for anything else nothing is
+    // sent and the user is told that a name is needed.
+    TlsClient* client = new TlsClient;
+    unsigned char seed[kTlsSeedSize] = {1};
+    EXPECT_EQ(c.kind == kTlsServerName, TlsStart(client, c.typed.c_str(), kBuiltInRoots, kBuiltInRootCount, kNow,
+                                                 seed, kRequest, sizeof kRequest - 1));
+    if (c.kind != kTlsServerName) {
+      EXPECT_EQ(kTlsNeedsName, TlsFailureOf(client, kNow));
+    }
+    delete client;
+  }
 }
 
 bool SameRoot(const br_x509_trust_anchor& a, const br_x509_trust_anchor& b) {

@@ -1,15 +1,19 @@
 // The TLS client's side of the system under Wine: seeds with and without
-// CryptGenRandom, the roots file, and sessions over WinSock's asynchronous
-// sockets, driven by their events, against the test MusicBrainz service.
+// CryptGenRandom, the seed kept in the settings file, the roots file, and
+// sessions over WinSock's asynchronous sockets, driven by their events,
+// against the test MusicBrainz service.
 #include <winsock.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "player/lookup/tls_socket.h"
+#include "player/shell/player_state.h"
 #include "player/tls/tls.h"
 #include "tests/win32/support/win_test_support.h"
 
@@ -34,6 +38,68 @@ TEST(TlsPlatform, SeedsDifferEveryTimeWithOrWithoutCryptGenRandom) {
   testSeamCryptoLibrary = nullptr;
   for (int i = 0; i < 4; ++i)
     for (int k = i + 1; k < 4; ++k) EXPECT_NE(0, memcmp(seeds[i], seeds[k], kTlsSeedSize)) << i << " " << k;
+}
+
+std::string SettingsFile() {
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return std::string(windows) + "\\kovel.ini";
+}
+
+// The value of [Lookup] Seed, the section's last key.
+std::string KeptSeed() {
+  std::string text = ReadBytes(SettingsFile());
+  size_t at = text.find("[Lookup]\r\nSeed=");
+  if (at == std::string::npos) return "(none)";
+  at += strlen("[Lookup]\r\nSeed=");
+  return text.substr(at, text.find("\r\n", at) - at);
+}
+
+bool SixtyFourHexDigits(const std::string& text) {
+  return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) { return isxdigit(c) != 0; });
+}
+
+TEST(TlsPlatform, KeepsASeedInTheSettingsFileAndReplacesAnUnusableOne) {
+  appInstance = GetModuleHandleA(nullptr);
+  std::string settings = ReadBytes(SettingsFile());
+  const std::string window = "[Window]\r\nTemplate=122\r\n";
+  const std::string stored[] = {
+      "(no file)", "", "not a seed", "0123", std::string(64, 'g'), std::string(66, 'a'),
+      "00112233445566778899AABBCCDDEEFF00112233445566778899aabbccddeeff",  // usable
+  };
+  for (const std::string& before : stored) {
+    SCOPED_TRACE(before);
+    if (before == "(no file)")
+      DeleteFileA(SettingsFile().c_str());
+    else
+      WriteBytes(SettingsFile(), window + "[Lookup]\r\nSeed=" + before + "\r\n");
+    KeepTlsSeed();
+    std::string kept = KeptSeed();
+    EXPECT_TRUE(SixtyFourHexDigits(kept)) << kept;
+    EXPECT_NE(before, kept);
+    if (before != "(no file)") {
+      EXPECT_EQ(0u, ReadBytes(SettingsFile()).find(window));
+    }
+  }
+  // Replaced after every look-up, with or without CryptGenRandom; and the
+  // sessions' seeds differ with it as without it.
+  std::string first = KeptSeed();
+  KeepTlsSeed();
+  std::string second = KeptSeed();
+  testSeamCryptoLibrary = "nocrypt32.dll";
+  KeepTlsSeed();
+  std::string third = KeptSeed();
+  unsigned char seeds[2][kTlsSeedSize];
+  GatherTlsSeed(seeds[0]);
+  GatherTlsSeed(seeds[1]);
+  testSeamCryptoLibrary = nullptr;
+  EXPECT_NE(first, second);
+  EXPECT_NE(second, third);
+  EXPECT_TRUE(SixtyFourHexDigits(third)) << third;
+  EXPECT_NE(0, memcmp(seeds[0], seeds[1], kTlsSeedSize));
+  WriteBytes(SettingsFile(), settings);
+  if (settings == "(none)") DeleteFileA(SettingsFile().c_str());
+  appInstance = nullptr;
 }
 
 TEST(TlsPlatform, ReadsTheRootsFileWithinItsLimit) {
@@ -123,6 +189,7 @@ Outcome Exchange(const std::string& server) {
   outcome.answer.assign(s->answer, s->length);
   DestroyWindow(window);
   ws.closesocket(s->socket.socket);
+  TlsEnd(&s->client);
   delete s;
   FreeTlsRoots(&roots);
   ws.cleanup();
@@ -143,6 +210,27 @@ TEST(TlsSocket, FetchesOverAsynchronousSocketsAndRefusesAnUntrustedServer) {
   Outcome dropped = Exchange("drop");
   EXPECT_EQ(kTlsFailed, dropped.progress);
   EXPECT_EQ(kTlsConnectionLost, dropped.failure);
+}
+
+// Servers whose certificates are not meant for a web server hear nothing;
+// nor does a plain HTTP server, which is named as such.
+TEST(TlsSocket, RefusesCertificatesNotMeantForServersAndNamesAPlainServer) {
+  size_t requests = ReadBytes(ServerFile("requests.log")).size();
+  struct {
+    const char* server;
+    int failure;
+  } cases[] = {
+      {"clientauth", kTlsWrongPurpose},  // the certificate is meant for clients only
+      {"emailca", kTlsWrongPurpose},     // issued under an authority limited to e-mail
+      {"plainhttp", kTlsNotSecureServer},
+  };
+  for (const auto& c : cases) {
+    Outcome outcome = Exchange(c.server);
+    EXPECT_EQ(kTlsFailed, outcome.progress) << c.server;
+    EXPECT_EQ(c.failure, outcome.failure) << c.server;
+    EXPECT_EQ("", outcome.answer) << c.server;
+  }
+  EXPECT_EQ(requests, ReadBytes(ServerFile("requests.log")).size());
 }
 
 }  // namespace
