@@ -29,13 +29,6 @@ LookupTurn musicBrainzTurn;
 // cancel), so the buffer outlives every look-up. One runs at a time.
 char hostEntry[MAXGETHOSTSTRUCT];
 
-// Overwrites memory that held secrets; the compiler may not drop the
-// writes, as it may a memset before a free.
-void Wipe(void* memory, size_t size) {
-  volatile unsigned char* p = static_cast<volatile unsigned char*>(memory);
-  while (size--) *p++ = 0;
-}
-
 UINT HostMessage(const LookupRun* run) { return run->firstMessage; }
 UINT SocketMessage(const LookupRun* run) { return run->firstMessage + 1; }
 
@@ -58,10 +51,21 @@ void CloseConnection(LookupRun* run) {
   run->connection = INVALID_SOCKET;
   if (run->tls) {
     // The session's keys and its random generator's state go with it.
-    Wipe(run->tls, sizeof *run->tls);
+    TlsEnd(&run->tls->client);
     free(run->tls);
     run->tls = nullptr;
   }
+}
+
+// Why the secure session failed, for the user.
+LookupFailure SecureFailure(const LookupRun* run) {
+  LookupFailure failure = Failure(kStatusConnectionLost);
+  failure.tls = 1;
+  failure.tlsFailure = TlsFailureOf(&run->tls->client, run->tls->now);
+  failure.tlsError = TlsError(&run->tls->client);
+  failure.tlsDays = run->tls->now.days;
+  failure.tlsSeconds = run->tls->now.seconds;
+  return failure;
 }
 
 void Execute(LookupRun* run, LookupAction action);
@@ -94,12 +98,15 @@ void Connect(LookupRun* run, const LookupAction& action) {
     }
     unsigned char seed[kTlsSeedSize];
     GatherTlsSeed(seed);
+    run->seeded = 1;
     run->tls->now = TlsClock();
     int started = TlsStart(&run->tls->client, action.server, roots, rootCount, run->tls->now, seed, action.request,
                            action.requestLength);
-    Wipe(seed, sizeof seed);
+    TlsWipe(seed, sizeof seed);
+    // A name the secure connection cannot check (an address) is refused
+    // before anything is sent.
     if (!started) {
-      failure = Failure(kStatusCannotConnect);
+      failure = SecureFailure(run);
       Execute(run, LookupFailed(s, &failure, GetTickCount()));
       return;
     }
@@ -217,17 +224,6 @@ void Receive(LookupRun* run, bool closed) {
       return;
     }
   }
-}
-
-// Why the secure session failed, for the user.
-LookupFailure SecureFailure(const LookupRun* run) {
-  LookupFailure failure = Failure(kStatusConnectionLost);
-  failure.tls = 1;
-  failure.tlsFailure = TlsFailureOf(&run->tls->client, run->tls->now);
-  failure.tlsError = TlsError(&run->tls->client);
-  failure.tlsDays = run->tls->now.days;
-  failure.tlsSeconds = run->tls->now.seconds;
-  return failure;
 }
 
 // Moves MusicBrainz's secure session on: what arrived is decrypted into the
@@ -356,6 +352,10 @@ void LookupRunStop(LookupRun* run) {
     if (!run->lookupCancelled) FreeWinSock(&run->ws);
   }
   run->socketsStarted = 0;
+  // What this look-up's sessions gathered of randomness is kept for the
+  // next run.
+  if (run->seeded) KeepTlsSeed();
+  run->seeded = 0;
   FreeTlsRoots(&run->roots);
   LookupEnd(&run->session);
 }

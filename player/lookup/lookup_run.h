@@ -38,6 +38,7 @@ struct LookupRun {
   size_t requestLength;
   size_t sent;
   LookupSecure* tls;
+  int seeded;  // a secure session took a seed
   TlsRoots roots;  // from the roots file, when the settings name one
   int rootsRead;
   LookupFailure startFailure;  // why the run could not start
