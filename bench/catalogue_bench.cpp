@@ -64,7 +64,7 @@ double EngineRound(const char* path, uint32_t id, int tracks, int round) {
   info.trackCount = tracks;
   LoadDiscRecord(file.text, &kNames, &info);
   snprintf(info.title, sizeof info.title, "Engine round %d", round);
-  if (SaveDiscRecord(&file.text, &kNames, &info)) ProfileWriteFile(path, &file);
+  if (SaveDiscRecord(&file.text, &kNames, &info)) ProfileSaveFile(path, &file);
   FreeDiscArrays(&info);
   QueryPerformanceCounter(&end);
   return Seconds(start, end);
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
   std::string& text = file.text;
   int tracks = 0;
   uint32_t id = MakeCatalogue(discs, &text, &tracks);
-  if (!ProfileWriteFile(enginePath, &file) || !ProfileWriteFile(platformPath, &file)) {
+  if (ProfileSaveFile(enginePath, &file) != kProfileOk || ProfileSaveFile(platformPath, &file) != kProfileOk) {
     fprintf(stderr, "cannot write the catalogues in %s\n", folder);
     return 1;
   }

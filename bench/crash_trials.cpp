@@ -127,7 +127,7 @@ std::string CheckCatalogue(const std::string& path, int records) {
   std::mt19937 random(seed);
   for (;;) {
     WriteRecord(&file.text, static_cast<int>(random() % static_cast<unsigned>(records)), ++gen);
-    if (!ProfileWriteFile(path.c_str(), &file)) _exit(3);
+    if (ProfileSaveFile(path.c_str(), &file) != kProfileOk) _exit(3);
   }
 }
 
@@ -241,7 +241,7 @@ int RunTrials(const std::string& folder, int trials, int records, std::mt19937* 
   // The save after the last kill cleans up after it. A copy kept by the
   // last replacement as Windows 95 makes it must be a whole catalogue.
   ProfileFile file = {};
-  if (!ProfileReadFile(path.c_str(), &file) || !ProfileWriteFile(path.c_str(), &file)) ++bad;
+  if (!ProfileReadFile(path.c_str(), &file) || ProfileSaveFile(path.c_str(), &file) != kProfileOk) ++bad;
   std::string copy = Exists(kept) ? CheckCatalogue(kept, records) : "";
   if (!copy.empty()) printf("the kept copy: %s\n", copy.c_str());
   int left = Leftovers(folder) + !copy.empty() + (profileReplaceInOneStep && Exists(kept));
@@ -294,7 +294,7 @@ int main(int argc, char** argv) {
   int failures = 0;
   for (int oneStep = 1; oneStep >= 0; --oneStep) {
     profileReplaceInOneStep = oneStep;
-    if (!ProfileWriteFile(path.c_str(), &file)) {
+    if (ProfileSaveFile(path.c_str(), &file) != kProfileOk) {
       fprintf(stderr, "crash_trials: cannot write %s\n", path.c_str());
       return 2;
     }

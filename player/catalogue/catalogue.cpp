@@ -68,7 +68,7 @@ void SaveDiscEntry(HINSTANCE instance, DiscInfo* info) {
   // A catalogue that exists but cannot be read is left alone: rewriting it
   // from nothing would lose every other disc.
   if (!ProfileReadFile(path, &catalogue)) return;
-  if (SaveDiscRecord(&catalogue.text, &names, info)) ProfileWriteFile(path, &catalogue);
+  if (SaveDiscRecord(&catalogue.text, &names, info)) ProfileSaveFile(path, &catalogue);
 }
 
 void ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info) {

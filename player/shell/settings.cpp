@@ -59,7 +59,7 @@ void SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings) {
   if (!SettingsPath(instance, &names, path, sizeof path)) return;
   // A file that exists but cannot be read is left alone, whatever else it holds.
   if (!ProfileReadFile(path, &file)) return;
-  if (WriteSettings(&file.text, &names, settings)) ProfileWriteFile(path, &file);
+  if (WriteSettings(&file.text, &names, settings)) ProfileSaveFile(path, &file);
 }
 
 void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings) {
@@ -70,6 +70,6 @@ void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings) {
   // A file that is there but cannot be read is not rewritten: the window
   // settings in it would be lost.
   if (FilePath(instance, path, sizeof path) && ProfileReadFile(path, &file) && AddLookupDefaults(&file.text, &names))
-    ProfileWriteFile(path, &file);
+    ProfileSaveFile(path, &file);
   ReadLookupSettings(file.text, &names, settings);
 }
