@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/profile/profile.h"
-#include "player/catalogue/catalogue_core.h"
+#include "player/catalogue/catalogue_file.h"
 
 namespace {
 
@@ -53,7 +53,8 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Our engine: read the file, load the record, change a title, save.
+// Our engine: read the file, load the record, change a title, save (under
+// the catalogue's lock, reading the file again, as the player saves).
 double EngineRound(const char* path, uint32_t id, int tracks, int round) {
   LARGE_INTEGER start, end;
   QueryPerformanceCounter(&start);
@@ -64,7 +65,7 @@ double EngineRound(const char* path, uint32_t id, int tracks, int round) {
   info.trackCount = tracks;
   LoadDiscRecord(file.text, &kNames, &info);
   snprintf(info.title, sizeof info.title, "Engine round %d", round);
-  if (SaveDiscRecord(&file.text, &kNames, &info)) ProfileWriteFile(path, &file);
+  SaveDiscRecords(path, &kNames, &info);
   FreeDiscArrays(&info);
   QueryPerformanceCounter(&end);
   return Seconds(start, end);
@@ -129,7 +130,7 @@ int main(int argc, char** argv) {
   std::string& text = file.text;
   int tracks = 0;
   uint32_t id = MakeCatalogue(discs, &text, &tracks);
-  if (!ProfileWriteFile(enginePath, &file) || !ProfileWriteFile(platformPath, &file)) {
+  if (ProfileSaveFile(enginePath, &file) != kProfileOk || ProfileSaveFile(platformPath, &file) != kProfileOk) {
     fprintf(stderr, "cannot write the catalogues in %s\n", folder);
     return 1;
   }

@@ -11,7 +11,19 @@
 // replacing the file in one step, and the way Windows 95, 98 and ME must
 // (the old file moved aside first, and kept until the next save); there some
 // kills must land between the two moves, while the file is missing and only
-// its copy is whole, so every fourth kill is aimed there. Prints the counts
+// its copy is whole, so every fourth kill is aimed there.
+//
+// Then two writers stand for two computers sharing the folder: ALPHA
+// replaces the file in one step (as Windows NT and XP do), BETA as Windows
+// 95 must, each under its own machine name, each saving its own discs
+// (ALPHA the even records, BETA the odd) again and again into the one file,
+// under the file's lock, while each in turn is killed at a random moment and
+// started again. After each kill the killed writer's discs must be there
+// with the content of their last finished save (or of the save the kill cut
+// short): a save never loses the other writer's discs. No save may fail: a
+// killed lock holder never keeps the other waiting past the lock's wait.
+// After the last kill each machine saves once more: no temporary file may
+// remain, only the lock file, which is there for good. Prints the counts
 // and exits non-zero on any fault.
 //
 //   crash_trials [trials [records [seed]]]
@@ -70,11 +82,11 @@ Record MakeRecord(int record, unsigned gen) {
   return r;
 }
 
-void WriteRecord(std::string* text, int record, unsigned gen) {
+int WriteRecord(std::string* text, int record, unsigned gen) {
   Record r = MakeRecord(record, gen);
   std::vector<ProfileEntry> entries;
   for (size_t i = 0; i < r.keys.size(); ++i) entries.push_back(ProfileEntry{r.keys[i].c_str(), r.values[i].c_str()});
-  ProfileWriteSection(text, SectionName(record).c_str(), entries.data(), entries.size());
+  return ProfileWriteSection(text, SectionName(record).c_str(), entries.data(), entries.size());
 }
 
 // The generation a value carries: the number after its last "#", or the
@@ -85,6 +97,25 @@ long Generation(const std::string& value) {
   char* end = nullptr;
   long gen = strtol(digits.c_str(), &end, 10);
   return digits.empty() || *end ? -1 : gen;
+}
+
+// The generation of a record in a section: -1 when the section is missing;
+// problem says what is wrong with a record that has keys missing or mixes
+// generations.
+long RecordGeneration(const ProfileSection& section, int record, std::string* problem) {
+  if (!section.found) return -1;
+  Record want = MakeRecord(record, 0);
+  long gen = -2;
+  for (const std::string& key : want.keys) {
+    char value[512];
+    ProfileSectionGetString(&section, key.c_str(), "", value, sizeof value);
+    long g = Generation(value);
+    if (g < 0) *problem = "record " + std::to_string(record) + " key " + key + " bad: " + value;
+    if (g >= 0 && gen != -2 && g != gen) *problem = "record " + std::to_string(record) + " mixes generations";
+    if (!problem->empty()) return -2;
+    gen = g;
+  }
+  return gen;
 }
 
 // Checks the file: every record in order, each with all its keys, all of one
@@ -102,16 +133,9 @@ std::string CheckCatalogue(const std::string& path, int records) {
     at = next;
     ProfileSection section = ProfileFindSection(chunk, SectionName(record).c_str());
     if (!section.found) return "record " + std::to_string(record) + " missing";
-    Record want = MakeRecord(record, 0);
-    long gen = -2;
-    for (const std::string& key : want.keys) {
-      char value[512];
-      ProfileSectionGetString(&section, key.c_str(), "", value, sizeof value);
-      long g = Generation(value);
-      if (g < 0) return "record " + std::to_string(record) + " key " + key + " bad: " + value;
-      if (gen != -2 && g != gen) return "record " + std::to_string(record) + " mixes generations";
-      gen = g;
-    }
+    std::string problem;
+    RecordGeneration(section, record, &problem);
+    if (!problem.empty()) return problem;
   }
   if (at != text.size()) return "text after the last record";
   return "";
@@ -127,7 +151,7 @@ std::string CheckCatalogue(const std::string& path, int records) {
   std::mt19937 random(seed);
   for (;;) {
     WriteRecord(&file.text, static_cast<int>(random() % static_cast<unsigned>(records)), ++gen);
-    if (!ProfileWriteFile(path.c_str(), &file)) _exit(3);
+    if (ProfileSaveFile(path.c_str(), &file) != kProfileOk) _exit(3);
   }
 }
 
@@ -168,13 +192,14 @@ ino_t Inode(const std::string& path) {
 const char* const kForeign[] = {"tunedeck.ini.2024-1.tmp", "tunedeck.ini.OTHER-MACHINE-99999999-0.tmp"};
 
 // The temporary files beside the catalogue, and any other file that is
-// neither the catalogue, its copy nor a foreign file.
+// neither the catalogue, its copy, its lock file nor a foreign file.
 int Leftovers(const std::string& folder) {
   int count = 0;
   if (DIR* dir = opendir(folder.c_str())) {
     while (dirent* e = readdir(dir)) {
       std::string name = e->d_name;
-      bool known = name == "." || name == ".." || name == "tunedeck.ini" || name == "tunedeck.ini.replacing";
+      bool known = name == "." || name == ".." || name == "tunedeck.ini" || name == "tunedeck.ini.replacing" ||
+                   name == "tunedeck.ini.lock";
       for (const char* foreign : kForeign) known = known || name == foreign;
       count += !known;
     }
@@ -241,7 +266,7 @@ int RunTrials(const std::string& folder, int trials, int records, std::mt19937* 
   // The save after the last kill cleans up after it. A copy kept by the
   // last replacement as Windows 95 makes it must be a whole catalogue.
   ProfileFile file = {};
-  if (!ProfileReadFile(path.c_str(), &file) || !ProfileWriteFile(path.c_str(), &file)) ++bad;
+  if (!ProfileReadFile(path.c_str(), &file) || ProfileSaveFile(path.c_str(), &file) != kProfileOk) ++bad;
   std::string copy = Exists(kept) ? CheckCatalogue(kept, records) : "";
   if (!copy.empty()) printf("the kept copy: %s\n", copy.c_str());
   int left = Leftovers(folder) + !copy.empty() + (profileReplaceInOneStep && Exists(kept));
@@ -253,6 +278,155 @@ int RunTrials(const std::string& folder, int trials, int records, std::mt19937* 
          childFailed, bad, left, reads->count, reads->bad, reads->bad ? reads->fewest : static_cast<long>(records));
   int faults = bad + childFailed + left + (reads->bad > 0) + (reads->count == 0) + (!oneStep && betweenMoves == 0);
   munmap(reads, sizeof(Reads));
+  return faults;
+}
+
+// What the two writers share with the parent: for each record, the
+// generation the last save of it began with and the one its last finished
+// save wrote; for each writer its saves, failed saves and longest save.
+const int kSharedRecords = 200;
+struct Shared {
+  unsigned begun[kSharedRecords];
+  unsigned finished[kSharedRecords];
+  long saves[2];
+  long failures[2];
+  double longestMs[2];
+};
+const char* const kMachines[] = {"ALPHA", "BETA"};
+
+struct OwnSave {
+  int record;
+  unsigned gen;
+};
+
+int WriteOwnRecord(std::string* text, void* context) {
+  const OwnSave* save = static_cast<const OwnSave*>(context);
+  return WriteRecord(text, save->record, save->gen);
+}
+
+// A writer of one machine: saves its own records until it is killed.
+[[noreturn]] void WriteOwn(const std::string& path, int writer, unsigned seed, unsigned gen, Shared* shared,
+                           int ready) {
+  profileMachineName = kMachines[writer];
+  profileReplaceInOneStep = writer == 0;
+  if (write(ready, "r", 1) != 1) _exit(4);
+  std::mt19937 random(seed);
+  for (;;) {
+    // A player saves now and then, not all the time: the other machine's
+    // writer gets its turn at the lock.
+    usleep(random() % 10000);
+    OwnSave save = {writer + 2 * static_cast<int>(random() % (kSharedRecords / 2)), ++gen};
+    __atomic_store_n(&shared->begun[save.record], save.gen, __ATOMIC_SEQ_CST);
+    auto start = std::chrono::steady_clock::now();
+    int status = ProfileUpdateFile(path.c_str(), 1, WriteOwnRecord, &save);
+    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (ms > shared->longestMs[writer]) shared->longestMs[writer] = ms;
+    if (status != kProfileOk) {
+      ++shared->failures[writer];
+      continue;
+    }
+    __atomic_store_n(&shared->finished[save.record], save.gen, __ATOMIC_SEQ_CST);
+    ++shared->saves[writer];
+  }
+}
+
+// Checks the records of one writer (or both: writer -1) against what they
+// saved: a record never saved is missing, a record saved is there with the
+// generation of its last finished save or of a later one that was begun.
+// Returns an empty string or what is wrong.
+std::string CheckOwnRecords(const std::string& path, int writer, const Shared* shared) {
+  ProfileFile file = {};
+  if (!ProfileReadFile(path.c_str(), &file)) return "cannot be read";
+  for (int record = writer < 0 ? 0 : writer; record < kSharedRecords; record += writer < 0 ? 1 : 2) {
+    std::string problem;
+    long gen = RecordGeneration(ProfileFindSection(file.text, SectionName(record).c_str()), record, &problem);
+    if (!problem.empty()) return problem;
+    unsigned begun = shared->begun[record], finished = shared->finished[record];
+    bool expected = gen < 0 ? finished == 0 : gen >= static_cast<long>(finished) && gen <= static_cast<long>(begun);
+    if (!expected)
+      return "record " + std::to_string(record) + " has generation " + std::to_string(gen) + ", last saved " +
+             std::to_string(finished) + ", last begun " + std::to_string(begun);
+  }
+  return "";
+}
+
+// The two writers' trials; returns the number of faults.
+int RunTwoWriters(const std::string& folder, int trials, std::mt19937* random) {
+  const std::string path = folder + "/tunedeck.ini";
+  auto* shared = static_cast<Shared*>(mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+  if (shared == MAP_FAILED) {
+    perror("mmap");
+    return 1;
+  }
+  unlink(path.c_str());
+  unlink((path + ".replacing").c_str());
+  pid_t writers[2] = {0, 0};
+  unsigned starts = 0;
+  auto start = [&](int writer) {
+    int ready[2];
+    if (pipe(ready) != 0) return false;
+    fflush(stdout);
+    ++starts;
+    writers[writer] = fork();
+    if (writers[writer] == 0) WriteOwn(path, writer, (*random)(), starts * 1000000u, shared, ready[1]);
+    char byte;
+    bool started = writers[writer] > 0 && read(ready[0], &byte, 1) == 1;
+    close(ready[0]);
+    close(ready[1]);
+    return started;
+  };
+  int bad = 0, childFailed = 0;
+  if (!start(0) || !start(1)) {
+    perror("fork");
+    return 1;
+  }
+  for (int trial = 0; trial < trials; ++trial) {
+    for (int writer = 0; writer < 2; ++writer) {
+      usleep((*random)() % 30000);
+      kill(writers[writer], SIGKILL);
+      int status = 0;
+      waitpid(writers[writer], &status, 0);
+      if (!WIFSIGNALED(status)) ++childFailed;
+      std::string problem = CheckOwnRecords(path, writer, shared);
+      if (!problem.empty()) {
+        ++bad;
+        printf("trial %d, %s killed: %s\n", trial, kMachines[writer], problem.c_str());
+      }
+      if (!start(writer)) {
+        perror("fork");
+        return 1;
+      }
+    }
+  }
+  for (pid_t writer : writers) {
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+  }
+  std::string problem = CheckOwnRecords(path, -1, shared);
+  if (!problem.empty()) {
+    ++bad;
+    printf("at the end: %s\n", problem.c_str());
+  }
+  // Each machine's next save cleans up after its killed writers.
+  int cleanUp = 0;
+  for (int writer = 0; writer < 2; ++writer) {
+    profileMachineName = kMachines[writer];
+    OwnSave save = {writer, shared->begun[writer] + 1};
+    cleanUp += ProfileUpdateFile(path.c_str(), 1, WriteOwnRecord, &save) != kProfileOk;
+  }
+  profileMachineName = nullptr;
+  int left = Leftovers(folder) + cleanUp;
+  for (const char* foreign : kForeign) left += !Exists(folder + "/" + foreign);
+  int discs = 0;
+  for (int record = 0; record < kSharedRecords; ++record) discs += shared->finished[record] != 0;
+  printf("two writers, ALPHA in one step and BETA as Windows 95 must: %d kills each, %d of %d discs saved, "
+         "saves %ld and %ld, %ld failed, longest save %.0f ms and %.0f ms (the lock's wait: %lu ms), "
+         "%d children failed, %d bad files, %d files left over or lost\n",
+         trials, discs, kSharedRecords, shared->saves[0], shared->saves[1], shared->failures[0] + shared->failures[1],
+         shared->longestMs[0], shared->longestMs[1], kProfileLockWait, childFailed, bad, left);
+  int faults = bad + childFailed + left + (shared->failures[0] + shared->failures[1] > 0) +
+               (shared->saves[0] == 0) + (shared->saves[1] == 0);
+  munmap(shared, sizeof(Shared));
   return faults;
 }
 
@@ -294,11 +468,13 @@ int main(int argc, char** argv) {
   int failures = 0;
   for (int oneStep = 1; oneStep >= 0; --oneStep) {
     profileReplaceInOneStep = oneStep;
-    if (!ProfileWriteFile(path.c_str(), &file)) {
+    if (ProfileSaveFile(path.c_str(), &file) != kProfileOk) {
       fprintf(stderr, "crash_trials: cannot write %s\n", path.c_str());
       return 2;
     }
     failures += RunTrials(folder, trials, records, &random);
   }
+  profileReplaceInOneStep = 1;
+  failures += RunTwoWriters(folder, trials, &random);
   return failures ? 1 : 0;
 }

@@ -12,8 +12,8 @@ namespace {
 
 const CatalogueNames kNames = {"DiscTitle", "DiscArtist", "Repeat", "Shuffle",
                                "Track",     "PlayList",   "Untitled", "Untitled"};
-const SettingsNames kSettingsNames = {"Window",  "WindowXPosn", "WindowYPosn", "Template",     "StayOnTop",
-                                      "Options", "TimeDisplay", "IntroPlay",   "IntroSeconds", "Drive"};
+const SettingsNames kSettingsNames = {"Window",      "WindowXPosn", "WindowYPosn",  "Template", "StayOnTop", "Options",
+                                      "TimeDisplay", "IntroPlay",   "IntroSeconds", "Drive",    "Catalogue"};
 
 double Ms(std::chrono::steady_clock::time_point from) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count();

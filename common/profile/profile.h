@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The body of one section within a text: from the line after its header to
@@ -68,7 +69,7 @@ struct ProfileFile {
 
 // A file's bytes as the engine sees them, and the bytes that write the
 // (edited) text back in the file's own encoding: what ProfileReadFile and
-// ProfileWriteFile do between the disk and the text. ProfileDecode returns
+// ProfileSaveFile do between the disk and the text. ProfileDecode returns
 // 0, with empty text, when there is no memory for the text.
 int ProfileDecode(const std::string& bytes, ProfileFile* file);
 std::string ProfileEncode(const ProfileFile* file);
@@ -86,14 +87,59 @@ const size_t kProfileFileLimit = 32u << 20;
 // access denied, an I/O error, larger than kProfileFileLimit, no memory for
 // it): the caller must then not replace it.
 int ProfileReadFile(const char* path, ProfileFile* file);
+
+// How a save of a profile file ended: kProfileOk, or why the file was left
+// as it was, in terms a user can act on.
+enum ProfileStatus {
+  kProfileOk = 0,
+  kProfileFailed,       // the system reported some other failure
+  kProfileDiskFull,     // no room is left on the disk
+  kProfileReadOnly,     // the file, its folder or the disk may not be written
+  kProfileUnreachable,  // the folder (a share, a drive) cannot be reached
+  kProfileHeld,         // another program holds the file
+  kProfileLocked,       // another writer kept the file's lock past kProfileLockWait
+  kProfileUnreadable,   // the file is there but cannot be read whole
+};
+
 // Replaces a file with file->text, in the encoding it was read in: the
 // text goes to a temporary file in the same folder, is flushed, then takes
 // the target's place. Either the old file or the new one is there
 // afterwards, never a mix, whatever step a crash interrupts. A read-only
 // file is not replaced, and nothing larger than kProfileFileLimit is
-// written. Temporary files that this machine's writers left behind when
-// they were killed are removed first. Returns 1 on success.
-int ProfileWriteFile(const char* path, const ProfileFile* file);
+// written. Temporary files that this machine's writers left behind (killed,
+// or cut off from the folder) are removed first. Returns a ProfileStatus.
+int ProfileSaveFile(const char* path, const ProfileFile* file);
+
+// Several writers, on one machine or on several sharing a folder, may save
+// into one file: each takes the file's lock for the whole of a save, from
+// reading the file to replacing it, so that no writer replaces the file
+// with a text read before another's save. The lock is a byte-range lock on
+// a lock file beside the file, "<file>.lock", which is made by the first
+// save and never removed: the file itself cannot carry it, since a
+// replacement puts a new file under its name (a writer waiting on the old
+// one would then read a stale text), and Windows 95, 98 and ME cannot
+// rename a file that a writer holds open. The system releases the lock when
+// its holder ends, however it ends; the lock file's presence means nothing.
+// A writer waits at most kProfileLockWait milliseconds for the lock.
+const unsigned long kProfileLockWait = 5000;
+struct ProfileLock {
+  intptr_t handle;
+  int open;  // 1 while the lock file is open (and, where it can be, locked)
+};
+// Takes the lock of the file at path: kProfileOk, or why not (kProfileLocked
+// when another writer held it for the whole wait). Where the file system
+// cannot lock at all, the save goes on without the lock, as on one machine.
+int ProfileLockFile(const char* path, ProfileLock* lock);
+// Releases a lock that ProfileLockFile took (nothing when it took none).
+void ProfileUnlockFile(ProfileLock* lock);
+
+// Changes a file the way one writer among several must: reads it (a file
+// that is there but cannot be read is left alone), lets edit change the
+// text (edit returns 1 when it changed it) and saves it when it changed,
+// all under the file's lock when shared is 1. Returns a ProfileStatus;
+// kProfileOk also when nothing changed.
+int ProfileUpdateFile(const char* path, int shared, int (*edit)(std::string* text, void* context),
+                      void* context);
 
 // The platform build only: the path of a profile file named as the platform's
 // private-profile functions name it (a bare file name means a file in the

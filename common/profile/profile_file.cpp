@@ -230,14 +230,16 @@ struct Leftovers {
 void NoteLeftover(const char* name, void* context) {
   auto* leftovers = static_cast<Leftovers*>(context);
   unsigned long owner;
-  if (OwnTemporary(leftovers->path, leftovers->machine, name, &owner) && owner != leftovers->self &&
-      !PlatformProcessRunning(owner))
+  if (OwnTemporary(leftovers->path, leftovers->machine, name, &owner) &&
+      (owner == leftovers->self || !PlatformProcessRunning(owner)))
     leftovers->found.push_back(name);
 }
 
 // A writer killed between making its temporary file and moving it into
 // place leaves the file behind; it is removed once its writer is gone
-// (never while the writer may still be at work).
+// (never while the writer may still be at work). A writer that lost the
+// folder part-way (a share gone) could not remove its own: a process saves
+// one file at a time, so any of its own found here is such a one.
 void RemoveLeftovers(const char* path, const char* machine) {
   Leftovers leftovers = {path, machine, PlatformProcessId(), {}};
   PlatformListTemporaries(path, NoteLeftover, &leftovers);
@@ -294,13 +296,13 @@ int ProfileReadFile(const char* path, ProfileFile* file) {
   return result == kFileDone && DecodeInto(&bytes, file);
 }
 
-int ProfileWriteFile(const char* path, const ProfileFile* file) {
-  if (!path || !*path || !file) return 0;
+int ProfileSaveFile(const char* path, const ProfileFile* file) {
+  if (!path || !*path || !file) return kProfileFailed;
   // Windows NT does not replace a read-only file in one step (Wine does),
   // and Windows 95 could only by moving it aside: it is never replaced.
-  if (PlatformFileState(path) == kFileReadOnly) return 0;
+  if (PlatformFileState(path) == kFileReadOnly) return kProfileReadOnly;
   std::string bytes = ProfileEncode(file);
-  if (bytes.size() > kProfileFileLimit) return 0;
+  if (bytes.size() > kProfileFileLimit) return kProfileFailed;
   char machine[64] = "";
   if (PlatformMachineName(machine, sizeof machine)) RemoveLeftovers(path, machine);
   std::string temp;
@@ -310,15 +312,73 @@ int ProfileWriteFile(const char* path, const ProfileFile* file) {
     made = PlatformWriteNewFile(temp.c_str(), bytes);
     if (made != kFileExists) break;
   }
-  if (made != kFileDone) return 0;
+  if (made != kFileDone) return made == kFileExists ? kProfileFailed : PlatformLastFailure();
   int moved = PlatformReplaceFile(temp.c_str(), path);
   // In one step the file is never missing, so a copy kept by a replacement
   // on Windows 95 (another machine's, or cut short) is stale now.
   if (moved == kFileDone) PlatformDeleteFile(KeptName(path).c_str());
   if (moved == kFileUnsupported) moved = ReplaceKeepingOld(temp.c_str(), path);
   if (moved != kFileDone) {
+    int why = PlatformLastFailure();
     PlatformDeleteFile(temp.c_str());
-    return 0;
+    return why;
   }
-  return 1;
+  return kProfileOk;
+}
+
+namespace {
+
+const unsigned long kLockPause = 20;  // milliseconds between two tries
+
+std::string LockName(const char* path) { return std::string(path) + ".lock"; }
+
+// Reads the file for a change: kProfileOk (a missing file reads as empty),
+// or why it cannot be read.
+int ReadForUpdate(const char* path, ProfileFile* file) {
+  std::string bytes;
+  int result = ReadFileOrCopy(path, &bytes);
+  if (result == kFileMissing) return kProfileOk;
+  if (result == kFileDone) return DecodeInto(&bytes, file) ? kProfileOk : kProfileUnreadable;
+  int why = PlatformLastFailure();
+  return why == kProfileHeld || why == kProfileUnreachable ? why : kProfileUnreadable;
+}
+
+}  // namespace
+
+int ProfileLockFile(const char* path, ProfileLock* lock) {
+  lock->open = 0;
+  if (!path || !*path) return kProfileFailed;
+  intptr_t handle;
+  if (PlatformOpenLock(LockName(path).c_str(), &handle) != kFileDone) return PlatformLastFailure();
+  const unsigned long start = PlatformTicks();
+  for (;;) {
+    int tried = PlatformTryLock(handle);
+    if (tried == kFileDone || tried == kFileUnsupported) break;
+    if (tried != kFileHeld || PlatformTicks() - start >= kProfileLockWait) {
+      int why = tried == kFileHeld ? kProfileLocked : PlatformLastFailure();
+      PlatformCloseLock(handle);
+      return why;
+    }
+    PlatformPause(kLockPause);
+  }
+  lock->handle = handle;
+  lock->open = 1;
+  return kProfileOk;
+}
+
+void ProfileUnlockFile(ProfileLock* lock) {
+  if (lock->open) PlatformCloseLock(lock->handle);
+  lock->open = 0;
+}
+
+int ProfileUpdateFile(const char* path, int shared, int (*edit)(std::string* text, void* context),
+                      void* context) {
+  if (!path || !*path || !edit) return kProfileFailed;
+  ProfileLock lock = {};
+  int status = shared ? ProfileLockFile(path, &lock) : kProfileOk;
+  ProfileFile file = {};
+  if (status == kProfileOk) status = ReadForUpdate(path, &file);
+  if (status == kProfileOk && edit(&file.text, context)) status = ProfileSaveFile(path, &file);
+  ProfileUnlockFile(&lock);
+  return status;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 enum PlatformFileResult {
@@ -14,7 +15,11 @@ enum PlatformFileResult {
   kFileFailed,       // any other failure
   kFileUnsupported,  // the system cannot do this (replacing in one step on Windows 95, 98 and ME)
   kFileReadOnly,     // the file is there and read-only
+  kFileHeld,         // another holder has the lock
 };
+
+// Why the last call here that answered Failed failed, as a ProfileStatus.
+int PlatformLastFailure();
 
 // The whole file into bytes: Done, Missing or Failed (also for a file of
 // more than limit bytes, or one that memory cannot be had for).
@@ -31,6 +36,18 @@ int PlatformRenameFile(const char* from, const char* to);
 int PlatformDeleteFile(const char* path);
 // Missing, Exists (writable), ReadOnly or Failed.
 int PlatformFileState(const char* path);
+
+// Opens the lock file at path, making it when it is missing: Done (with
+// *handle for the calls below) or Failed.
+int PlatformOpenLock(const char* path, intptr_t* handle);
+// One try at the lock: Done, Held, Unsupported (the file system has no
+// byte-range locks) or Failed.
+int PlatformTryLock(intptr_t handle);
+// Releases the lock (if held) and closes the lock file.
+void PlatformCloseLock(intptr_t handle);
+// A clock in milliseconds (it may wrap), and a pause between two tries.
+unsigned long PlatformTicks();
+void PlatformPause(unsigned long milliseconds);
 
 // Whether a block of that many bytes can be allocated now. The shipped
 // programs end at once when the standard library runs out of memory, so the

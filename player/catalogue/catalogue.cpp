@@ -8,6 +8,8 @@
 
 namespace {
 
+char catalogueFile[MAX_PATH];  // the user's full path, or empty
+
 // The key names and defaults, loaded from the string table each time.
 void LoadNames(HINSTANCE instance, CatalogueNames* names) {
   LoadStringA(instance, IDS_DISC_TITLE_KEY, names->discTitle, kTitleSize);
@@ -23,7 +25,7 @@ void LoadNames(HINSTANCE instance, CatalogueNames* names) {
 int CataloguePath(HINSTANCE instance, char* path, size_t size) {
   char name[13];
   LoadStringA(instance, IDS_CATALOGUE_FILE, name, sizeof name);
-  return ProfileResolvePath(name, path, size);
+  return ProfileResolvePath(catalogueFile[0] ? catalogueFile : name, path, size);
 }
 
 // The operating system's CD player keeps its titles in the Windows
@@ -39,6 +41,8 @@ void ImportCdPlayerTitles(UINT deviceId, DiscInfo* info) {
 
 }  // namespace
 
+void UseCatalogueFile(const char* path) { lstrcpynA(catalogueFile, path ? path : "", sizeof catalogueFile); }
+
 int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   HINSTANCE instance = mainWindow
                            ? reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE))
@@ -46,6 +50,7 @@ int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   CatalogueNames names;
   LoadNames(instance, &names);
   info->discId = ComputeDiscId(deviceId, &info->trackCount);
+  if (TakeUnsavedRecord(info)) return 1;
   char path[MAX_PATH];
   ProfileFile catalogue = {};
   // A catalogue that cannot be read gives the defaults, as a missing one;
@@ -59,21 +64,23 @@ int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   return 1;
 }
 
-void SaveDiscEntry(HINSTANCE instance, DiscInfo* info) {
+int SaveDiscEntry(HINSTANCE instance, DiscInfo* info) {
+  if (!info->tracks && UnsavedRecordCount() == 0) return 1;
   CatalogueNames names;
-  char path[MAX_PATH];
-  ProfileFile catalogue = {};
-  if (!info->tracks || !CataloguePath(instance, path, sizeof path)) return;
   LoadNames(instance, &names);
+  char path[MAX_PATH];
   // A catalogue that exists but cannot be read is left alone: rewriting it
   // from nothing would lose every other disc.
-  if (!ProfileReadFile(path, &catalogue)) return;
-  if (SaveDiscRecord(&catalogue.text, &names, info)) ProfileWriteFile(path, &catalogue);
+  int status = CataloguePath(instance, path, sizeof path) ? SaveDiscRecords(path, &names, info) : kProfileFailed;
+  NoteSave(kCatalogueSave, path, status);
+  return status == kProfileOk;
 }
 
-void ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info) {
-  SaveDiscEntry(instance, info);
-  FreeDiscArrays(info);
+int ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info) {
+  int saved = SaveDiscEntry(instance, info);
+  if (!saved && info->tracks) KeepUnsavedRecord(info);
+  else FreeDiscArrays(info);
+  return saved;
 }
 
 void ReplacePlayList(DiscInfo* info, HWND listBox) {

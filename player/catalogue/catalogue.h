@@ -3,7 +3,8 @@
 
 #include <windows.h>
 
-#include "player/catalogue/catalogue_core.h"
+#include "player/catalogue/catalogue_file.h"
+#include "player/catalogue/save_failures.h"
 
 // Asks the open device for its track table: stores the number of tracks in
 // *trackCount and returns the disc identity. Leaves the device in MSF.
@@ -15,15 +16,26 @@ uint32_t ComputeDiscId(UINT deviceId, int32_t* trackCount);
 // is the record's own identity and nothing is asked.
 uint32_t ComputeCdPlayerDiscId(UINT deviceId, const DiscInfo* info);
 
+// Where the catalogue is: the full path the user chose ("Catalogue" in the
+// settings), or empty for "tunedeck.ini" in the Windows directory. The
+// shell sets it at start-up.
+void UseCatalogueFile(const char* path);
+
 // Fills the record for the disc in the drive from the catalogue; a disc the
 // catalogue does not know takes the titles the user typed in the operating
-// system's CD player, if its "cdplayer.ini" has them. The string resources
-// come from the main window's instance. Nothing is written.
+// system's CD player, if its "cdplayer.ini" has them. A disc whose last
+// save failed gets back the titles it had. The string resources come from
+// the main window's instance. Nothing is written.
 int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info);
-// Writes the whole record to the disc's section in one atomic rewrite.
-void SaveDiscEntry(HINSTANCE instance, DiscInfo* info);
-// Saves the record, then frees its arrays.
-void ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info);
+// Writes the whole record to the disc's section, and the records of discs
+// whose save failed, in one atomic rewrite under the catalogue's lock (other
+// players may share the file). Returns 1 when they are in the catalogue (or
+// there was nothing to save), 0 when the save failed: the failure is noted
+// for TellSaveFailures, and the titles stay in the player for the next save.
+int SaveDiscEntry(HINSTANCE instance, DiscInfo* info);
+// Saves the record, then frees its arrays; when the save failed the record
+// is kept, unsaved, for the next save instead. Returns SaveDiscEntry's result.
+int ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info);
 // Replaces the play list by the tracks of a list box whose items carry
 // TrackEntry pointers, top to bottom.
 void ReplacePlayList(DiscInfo* info, HWND listBox);

@@ -116,7 +116,9 @@ void TakeEntry(HWND dialog, LookupRun* run) {
     return;
   }
   ApplyLookupEntry(&run->session.entry, &discInfo);
+  // A save that fails is told; the titles stay in the player for the next.
   SaveDiscEntry(appInstance, &discInfo);
+  TellSaveFailures(dialog);
   EndDialog(dialog, 1);
 }
 
@@ -172,7 +174,10 @@ void Begin(HWND dialog, LookupDialog* d) {
   DiscToc toc = {};
   toc.trackCount = CDReadTableOfContents(deviceId, toc.starts, kTocMaxTracks, &toc.leadOut);
   for (int t = 0; t < toc.trackCount; ++t) toc.audio[t] = 1;
-  if (!LookupRunStart(d->run, dialog, kRunMessages, kRunTimer, &toc, discInfo.discId)) {
+  int started = LookupRunStart(d->run, dialog, kRunMessages, kRunTimer, &toc, discInfo.discId);
+  // Writing the look-up's settings with their defaults may have failed.
+  TellSaveFailures(dialog);
+  if (!started) {
     ShowEndFailure(dialog, d->run->startFailure.status);
     d->listed = 1;
     return;

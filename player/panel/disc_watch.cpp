@@ -132,6 +132,7 @@ void SwitchDrive(HWND window, int drive) {
     deviceOpen = 1;
   else
     ArmTimer(window, kOpenRetryTimer);
+  TellSaveFailures(window);
 }
 
 void ToggleDoor(HWND window) {
@@ -173,4 +174,7 @@ void ToggleDoor(HWND window) {
   }
   SetTransport(window, enable);
   SendMessageA(GetDlgItem(window, IDC_DOOR), WM_PAINT, 0, 0);
+  // Told once the panel shows the new disc: the box's message loop runs
+  // the panel's timers.
+  TellSaveFailures(window);
 }

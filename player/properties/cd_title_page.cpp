@@ -28,7 +28,7 @@ INT_PTR CALLBACK CDTitleProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
           if (state->pending) {
             ReadTitle(page, IDC_TITLE_EDIT, info->title);
             ReadTitle(page, IDC_ARTIST_EDIT, info->artist);
-            SavePageRecord(state);
+            SavePageRecord(page, state);
           }
           SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
           return TRUE;

@@ -68,8 +68,9 @@ void MarkPageChanged(HWND page, PageState* state) {
   state->pending = 1;
 }
 
-void SavePageRecord(PageState* state) {
+void SavePageRecord(HWND page, PageState* state) {
   SaveDiscEntry(appInstance, state->info);
+  TellSaveFailures(GetParent(page));
   state->pending = 0;
   propertiesChanged = 1;
 }

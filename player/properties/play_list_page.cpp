@@ -114,6 +114,7 @@ void OnDoubleClick(HWND page, PageState* state, int listId) {
                       reinterpret_cast<LPARAM>(entry)) != 1)
     return;
   SaveDiscEntry(appInstance, state->info);
+  TellSaveFailures(GetParent(page));
   SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(position), 0);
   SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(entry->title));
   SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(entry));
@@ -154,7 +155,7 @@ INT_PTR CALLBACK PlayListProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         case PSN_KILLACTIVE:
           if (state->pending) {
             ReplacePlayList(state->info, List(page, IDC_PLAY_LIST));
-            SavePageRecord(state);
+            SavePageRecord(page, state);
           }
           SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
           return TRUE;

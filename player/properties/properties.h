@@ -38,8 +38,8 @@ PageState* PageStateOf(HWND page, UINT message, LPARAM lParam);
 void MarkPageUnchanged(HWND page, PageState* state);
 // A user edit: the sheet's Apply button comes on.
 void MarkPageChanged(HWND page, PageState* state);
-// Saves the record a page changed: nothing is pending any more, and the
-// sheet reports a change.
-void SavePageRecord(PageState* state);
+// Saves the record a page changed (a failure is told, over the sheet):
+// nothing is pending any more, and the sheet reports a change.
+void SavePageRecord(HWND page, PageState* state);
 // Takes an edit's text, at most 79 characters.
 void ReadTitle(HWND dialog, int id, char* title);

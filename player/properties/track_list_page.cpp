@@ -32,7 +32,7 @@ void ShowTrack(HWND page, int position) {
 // Stores the edited title of the track on display.
 void ApplyTitle(HWND page, PageState* state) {
   if (TrackEntry* entry = EntryAt(page, state->currentTrack)) ReadTitle(page, IDC_TRACK_TITLE, entry->title);
-  SavePageRecord(state);
+  SavePageRecord(page, state);
 }
 
 void OnActivate(HWND page, PageState* state) {

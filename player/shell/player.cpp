@@ -66,6 +66,7 @@ void StartPlayer(HINSTANCE instance) {
   playerSettings.templateId = kExpandedTemplate;
   playerSettings.switchView = 0;
   LoadPlayerSettings(appInstance, &playerSettings);
+  UseCatalogueFile(playerSettings.catalogue);
   InitCommonControls();
   RegisterPlayerClasses(appInstance);
   char name[40];
@@ -95,14 +96,20 @@ bool SwitchViewAfterLoop() {
   setupDone = 0;
   viewRecreated = 1;
   SavePlayerSettings(appInstance, &playerSettings);
+  TellSaveFailures(nullptr);
   return true;
 }
 
 void ShutdownPlayer() {
   SavePlayerSettings(appInstance, &playerSettings);
+  TellSaveFailures(nullptr);
   if (CDMediaPresent(nullptr, deviceId)) CDStopRewind(nullptr, deviceId);
   if (deviceId != 0) CDClose(nullptr, deviceId);
   ReleaseDiscEntry(appInstance, &discInfo);
+  // Titles that could not be saved: the user tries again, or closes the
+  // player without them.
+  while (UnsavedRecordCount() > 0 && AskRetryUnsavedTitles(nullptr)) SaveDiscEntry(appInstance, &discInfo);
+  ForgetUnsavedRecords();
   DestroyWindow(callbackWindow);
 }
 

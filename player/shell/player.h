@@ -14,7 +14,8 @@ bool CreateMainWindow();
 void DispatchPlayerMessage(MSG* msg);
 // After the loop ended: true (and the bookkeeping done) for a view switch.
 bool SwitchViewAfterLoop();
-// Saves the settings, stops and closes the drive, saves the disc's entry.
+// Saves the settings, stops and closes the drive, saves the disc's entry;
+// a failed save is told, and titles left unsaved are offered another try.
 void ShutdownPlayer();
 // Runs the loop over what is queued now, without waiting: a quit re-creates
 // the window for a view switch or shuts the player down. Returns false once

@@ -3,6 +3,7 @@
 #include "player/shell/settings_file.h"
 
 #include "common/profile/profile.h"
+#include "player/catalogue/save_failures.h"
 #include "resources/player/resource.h"
 
 namespace {
@@ -26,7 +27,18 @@ int SettingsPath(HINSTANCE instance, SettingsNames* names, char* path, size_t si
   LoadStringA(instance, IDS_INTRO_PLAY_KEY, names->introPlay, sizeof names->introPlay);
   LoadStringA(instance, IDS_INTRO_SECONDS_KEY, names->introSeconds, sizeof names->introSeconds);
   LoadStringA(instance, IDS_DRIVE_KEY, names->drive, sizeof names->drive);
+  LoadStringA(instance, IDS_CATALOGUE_KEY, names->catalogue, sizeof names->catalogue);
   return FilePath(instance, path, size);
+}
+
+struct SettingsJob {
+  const SettingsNames* names;
+  const PlayerSettings* settings;
+};
+
+int WriteSettingsText(std::string* text, void* context) {
+  const SettingsJob* job = static_cast<const SettingsJob*>(context);
+  return WriteSettings(text, job->names, job->settings);
 }
 
 void LoadLookupNames(HINSTANCE instance, LookupSettingsNames* names) {
@@ -60,14 +72,16 @@ void LoadPlayerSettings(HINSTANCE instance, PlayerSettings* settings) {
   ReadSettings(file.text, &names, settings);
 }
 
-void SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings) {
+int SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings) {
   SettingsNames names;
   char path[MAX_PATH];
-  ProfileFile file = {};
-  if (!SettingsPath(instance, &names, path, sizeof path)) return;
-  // A file that exists but cannot be read is left alone, whatever else it holds.
-  if (!ProfileReadFile(path, &file)) return;
-  if (WriteSettings(&file.text, &names, settings)) ProfileWriteFile(path, &file);
+  SettingsJob job = {&names, settings};
+  // A file that exists but cannot be read is left alone, whatever else it
+  // holds. The settings are this computer's own: no other writer to lock out.
+  int status = SettingsPath(instance, &names, path, sizeof path) ? ProfileUpdateFile(path, 0, WriteSettingsText, &job)
+                                                                 : kProfileFailed;
+  NoteSave(kSettingsSave, path, status);
+  return status == kProfileOk;
 }
 
 int LoadKeptSeed(HINSTANCE instance, unsigned char* seed, size_t size) {
@@ -96,7 +110,10 @@ int SaveKeptSeed(HINSTANCE instance, const unsigned char* seed, size_t size) {
   }
   text[2 * size] = '\0';
   ProfileEntry entry = {key, text};
-  return !ProfileWriteSection(&file.text, section, &entry, 1) || ProfileWriteFile(path, &file);
+  if (!ProfileWriteSection(&file.text, section, &entry, 1)) return 1;
+  int status = ProfileSaveFile(path, &file);
+  NoteSave(kSettingsSave, path, status);
+  return status == kProfileOk;
 }
 
 void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings) {
@@ -107,6 +124,6 @@ void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings) {
   // A file that is there but cannot be read is not rewritten: the window
   // settings in it would be lost.
   if (FilePath(instance, path, sizeof path) && ProfileReadFile(path, &file) && AddLookupDefaults(&file.text, &names))
-    ProfileWriteFile(path, &file);
+    NoteSave(kSettingsSave, path, ProfileSaveFile(path, &file));
   ReadLookupSettings(file.text, &names, settings);
 }

@@ -38,6 +38,18 @@ char DriveLetter(const char* text) {
   return letter >= 'A' && letter <= 'Z' && text[1] == ':' && text[2] == '\0' ? letter : '\0';
 }
 
+void CatalogueSetting(const char* text, char* out, size_t size) {
+  const bool drive = ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z')) &&
+                     text[1] == ':' && (text[2] == '\\' || text[2] == '/');
+  const bool share = text[0] == '\\' && text[1] == '\\' && text[2] && text[2] != '\\';
+  const size_t length = strlen(text);
+  const bool file = length > 0 && text[length - 1] != '\\' && text[length - 1] != '/';
+  if ((drive || share) && file && length < size)
+    memcpy(out, text, length + 1);
+  else if (size > 0)
+    out[0] = '\0';
+}
+
 namespace {
 
 // A stored option: its number when it lies in [low, high], else def.
@@ -79,6 +91,11 @@ void ReadSettings(const std::string& text, const SettingsNames* names, PlayerSet
   const char letter = DriveLetter(value);
   const char drive[] = {letter, letter ? ':' : '\0', '\0', '\0'};
   memcpy(settings->drive, drive, sizeof settings->drive);
+  // Read whole: a longer path is refused, not cut into another one.
+  char catalogue[sizeof settings->catalogue + 1];
+  ProfileSectionGetString(&options, names->catalogue, "", catalogue, sizeof catalogue);
+  memset(settings->catalogue, 0, sizeof settings->catalogue);
+  CatalogueSetting(catalogue, settings->catalogue, sizeof settings->catalogue);
 }
 
 int WriteSettings(std::string* text, const SettingsNames* names, const PlayerSettings* settings) {

@@ -7,7 +7,9 @@
 #include "player/shell/settings.h"
 
 void LoadPlayerSettings(HINSTANCE instance, PlayerSettings* settings);
-void SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings);
+// Saves the settings; 1 when saved (or nothing changed), 0 when the save
+// failed, which is noted for TellSaveFailures.
+int SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings);
 // The TLS client's kept seed: section "Lookup", key "Seed", size bytes (at
 // most 32) as hex digits. LoadKeptSeed returns 1 with them when the stored
 // value is usable, 0 when it is missing or is not 2 * size hex digits.
@@ -16,5 +18,6 @@ void SavePlayerSettings(HINSTANCE instance, const PlayerSettings* settings);
 int LoadKeptSeed(HINSTANCE instance, unsigned char* seed, size_t size);
 int SaveKeptSeed(HINSTANCE instance, const unsigned char* seed, size_t size);
 // Reads section "Lookup", first adding the keys it lacks with their
-// defaults so that users find them there.
+// defaults so that users find them there (a write that fails is noted for
+// TellSaveFailures).
 void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings);

@@ -30,6 +30,7 @@
 #define IDS_INTRO_PLAY_KEY 72
 #define IDS_INTRO_SECONDS_KEY 73
 #define IDS_DRIVE_KEY 74
+#define IDS_CATALOGUE_KEY 75
 // Section "Lookup" of the settings file.
 #define IDS_LOOKUP_SECTION 90
 #define IDS_SERVER_KEY 91
@@ -42,6 +43,21 @@
 #define IDS_ROOTS_KEY 98
 #define IDS_SOURCES_KEY 99
 #define IDS_SEED_KEY 100
+// A save of the catalogue or the settings that failed: the messages, with
+// "%s" for the file and for the reason, then the reasons, in the order of
+// ProfileStatus from kProfileFailed on.
+#define IDS_SAVE_CAPTION 230
+#define IDS_CATALOGUE_NOT_SAVED 231
+#define IDS_SETTINGS_NOT_SAVED 232
+#define IDS_RETRY_TITLES 233
+#define IDS_TITLES_NOT_SAVED 234
+#define IDS_SAVE_FAILED 240
+#define IDS_SAVE_DISK_FULL 241
+#define IDS_SAVE_READ_ONLY 242
+#define IDS_SAVE_UNREACHABLE 243
+#define IDS_SAVE_HELD 244
+#define IDS_SAVE_LOCKED 245
+#define IDS_SAVE_UNREADABLE 246
 // Tool tips of the front panel's buttons and displays.
 #define IDS_TIP_PAUSE 200
 #define IDS_TIP_PLAY 201

@@ -109,14 +109,14 @@ void CaptureLookup(const char* cddbPort, const char* musicBrainzPort, const char
                                  {"Path", "/several/~cddb/cddb.cgi"},
                                  {"User", "kovel32"}};
   ProfileWriteSection(&file.text, "Lookup", server, sizeof server / sizeof server[0]);
-  ProfileWriteFile(path, &file);
+  ProfileSaveFile(path, &file);
   UINT_PTR timer = SetTimer(nullptr, 0, 50, LookupTick);
   SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_LOOKUP, 0);
   KillTimer(nullptr, timer);
   if (before.text.empty())
     DeleteFileA(path);
   else
-    ProfileWriteFile(path, &before);
+    ProfileSaveFile(path, &before);
 }
 
 }  // namespace

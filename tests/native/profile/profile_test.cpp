@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -274,7 +275,7 @@ std::string ReadText(const std::string& path) {
 
 int WriteText(const std::string& path, const std::string& text) {
   ProfileFile file = {text, kProfileBytes, ""};
-  return ProfileWriteFile(path.c_str(), &file);
+  return ProfileSaveFile(path.c_str(), &file) == kProfileOk;
 }
 
 std::string Bytes(const std::string& path) {
@@ -384,7 +385,7 @@ TEST(ProfileFile, AReadOnlyFileIsNotReplacedEitherWayAndSavesWorkAgainOnceItIsWr
   }
 }
 
-TEST(ProfileFile, ASaveRemovesOnlyTheTemporaryFilesOfThisMachinesWritersThatAreGone) {
+TEST(ProfileFile, ASaveRemovesOnlyTheTemporaryFilesOfThisMachinesWritersThatAreGoneOrItsOwn) {
   Folder f = MakeFolder();
   std::string path = f.path + "/tunedeck.ini";
   char host[256] = "";
@@ -394,6 +395,8 @@ TEST(ProfileFile, ASaveRemovesOnlyTheTemporaryFilesOfThisMachinesWritersThatAreG
   waitpid(gone, nullptr, 0);
   const std::string mine = "tunedeck.ini." + std::string(host) + "-", pid = std::to_string(gone);
   const std::string dead = mine + pid + "-0.tmp", alive = mine + std::to_string(getppid()) + "-3.tmp";
+  // This process's own, left by a save that lost the folder part-way.
+  const std::string own = mine + std::to_string(getpid()) + "-0.tmp";
   // Other machines' writers (whose process ids mean nothing here), and the
   // user's own files that merely look like temporary files.
   const std::vector<std::string> others = {"tunedeck.ini." + std::string(host) + "X-" + pid + "-0.tmp",
@@ -401,6 +404,7 @@ TEST(ProfileFile, ASaveRemovesOnlyTheTemporaryFilesOfThisMachinesWritersThatAreG
                                            "tunedeck.ini.2024-1.tmp", mine + pid + "-0-1.tmp", dead + ".tmp"};
   PutBytes(f.path + "/" + dead, "half");
   PutBytes(f.path + "/" + alive, "half");
+  PutBytes(f.path + "/" + own, "half");
   for (const std::string& name : others) PutBytes(f.path + "/" + name, "mine");
   ASSERT_EQ(1, WriteText(path, "[A]\r\n"));
   std::vector<std::string> left = Entries(f), want = others;
@@ -409,6 +413,104 @@ TEST(ProfileFile, ASaveRemovesOnlyTheTemporaryFilesOfThisMachinesWritersThatAreG
   std::sort(left.begin(), left.end());
   std::sort(want.begin(), want.end());
   EXPECT_EQ(want, left);
+  RemoveFolder(f);
+}
+
+// A clock for writers waiting for a lock: each pause moves it on.
+unsigned long fakeNow;
+unsigned long FakeTicks() { return fakeNow; }
+void FakePause(unsigned long milliseconds) { fakeNow += milliseconds; }
+
+int editCalls;
+int AddKey(std::string* text, void* context) {
+  ++editCalls;
+  ProfileEntry entry = {"k", static_cast<const char*>(context)};
+  return ProfileWriteSection(text, "A", &entry, 1);
+}
+
+TEST(ProfileLock, AWriterWaitsForTheLockThenGivesUpAndTheLockDiesWithItsHolder) {
+  Folder f = MakeFolder();
+  std::string path = f.path + "/tunedeck.ini";
+  ASSERT_EQ(1, WriteText(path, "[A]\r\nk=0\r\n"));
+  unsigned long (*realTicks)(void) = profileTicks;
+  void (*realPause)(unsigned long) = profilePause;
+  profileTicks = FakeTicks;
+  profilePause = FakePause;
+  ProfileLock other = {};
+  ASSERT_EQ(kProfileOk, ProfileLockFile(path.c_str(), &other));
+  // Another writer holds the lock: this one tries until the wait is over,
+  // and neither reads nor writes the file.
+  fakeNow = 1000;
+  editCalls = 0;
+  EXPECT_EQ(kProfileLocked, ProfileUpdateFile(path.c_str(), 1, AddKey, const_cast<char*>("1")));
+  EXPECT_GE(fakeNow, 1000 + kProfileLockWait);
+  EXPECT_LT(fakeNow, 1000 + kProfileLockWait + 100);
+  EXPECT_EQ(0, editCalls);
+  EXPECT_EQ("[A]\r\nk=0\r\n", ReadText(path));
+  // A file of this computer's own (the settings) takes no lock.
+  EXPECT_EQ(kProfileOk, ProfileUpdateFile(path.c_str(), 0, AddKey, const_cast<char*>("2")));
+  ProfileUnlockFile(&other);
+  fakeNow = 0;
+  EXPECT_EQ(kProfileOk, ProfileUpdateFile(path.c_str(), 1, AddKey, const_cast<char*>("3")));
+  EXPECT_EQ(0ul, fakeNow);
+  EXPECT_EQ("[A]\r\nk=3\r\n", ReadText(path));
+  // Nothing changed: nothing is written, and that is a save that succeeded.
+  EXPECT_EQ(kProfileOk, ProfileUpdateFile(path.c_str(), 1, AddKey, const_cast<char*>("3")));
+
+  // A holder killed with the lock: the next writer gets it at once.
+  int ready[2];
+  ASSERT_EQ(0, pipe(ready));
+  pid_t holder = fork();
+  if (holder == 0) {
+    ProfileLock lock = {};
+    char byte = ProfileLockFile(path.c_str(), &lock) == kProfileOk ? 'y' : 'n';
+    if (write(ready[1], &byte, 1) != 1) _exit(1);
+    pause();
+    _exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(1, read(ready[0], &byte, 1));
+  EXPECT_EQ('y', byte);
+  fakeNow = 0;
+  EXPECT_EQ(kProfileLocked, ProfileUpdateFile(path.c_str(), 1, AddKey, const_cast<char*>("4")));
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  fakeNow = 0;
+  EXPECT_EQ(kProfileOk, ProfileUpdateFile(path.c_str(), 1, AddKey, const_cast<char*>("5")));
+  EXPECT_EQ(0ul, fakeNow);
+  close(ready[0]);
+  close(ready[1]);
+  profileTicks = realTicks;
+  profilePause = realPause;
+  // The lock file stays, empty: its lock, not its presence, is what counts.
+  std::vector<std::string> files = Entries(f);
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ((std::vector<std::string>{"tunedeck.ini", "tunedeck.ini.lock"}), files);
+  EXPECT_EQ("", Bytes(path + ".lock"));
+  RemoveFolder(f);
+}
+
+TEST(ProfileLock, ASaveThatFailsSaysWhy) {
+  Folder f = MakeFolder();
+  const std::string path = f.path + "/tunedeck.ini";
+  struct Case {
+    const char* what;
+    std::string path;
+    int status;
+  } cases[] = {
+      {"a read-only file", path, kProfileReadOnly},
+      {"a folder that is not there", f.path + "/gone/tunedeck.ini", kProfileUnreachable},
+      {"a file that cannot be read", f.path + "/dir.ini", kProfileUnreadable},
+  };
+  ASSERT_EQ(1, WriteText(path, "[A]\r\nk=0\r\n"));
+  ASSERT_EQ(0, chmod(path.c_str(), 0444));
+  ASSERT_EQ(0, mkdir((f.path + "/dir.ini").c_str(), 0755));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.status, ProfileUpdateFile(c.path.c_str(), 1, AddKey, const_cast<char*>("1")));
+  }
+  EXPECT_EQ("[A]\r\nk=0\r\n", ReadText(path));
+  rmdir((f.path + "/dir.ini").c_str());
   RemoveFolder(f);
 }
 
@@ -423,7 +525,7 @@ TEST(ProfileFile, UnicodeFilesKeepEveryLineTheEngineDidNotChange) {
   EXPECT_EQ("[A]\r\nk=caf\xe9\r\n[B]\r\nk=?\r\n", file.text);
   ProfileEntry entries[] = {{"k", "th\xe9"}, {"n", "1"}};
   ASSERT_EQ(1, ProfileWriteSection(&file.text, "A", entries, 2));
-  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), &file));
+  ASSERT_EQ(kProfileOk, ProfileSaveFile(path.c_str(), &file));
   EXPECT_EQ(Le(u"[A]\r\nk=th\u00e9\r\nn=1\r\n[B]\r\nk=\u65e5\r\n"), Bytes(path));
 
   // Big-endian, a new section after a last line without a break.
@@ -431,7 +533,7 @@ TEST(ProfileFile, UnicodeFilesKeepEveryLineTheEngineDidNotChange) {
   ASSERT_EQ(1, ProfileReadFile(path.c_str(), &file));
   ProfileEntry c[] = {{"x", "y"}};
   ASSERT_EQ(1, ProfileWriteSection(&file.text, "C", c, 1));
-  ASSERT_EQ(1, ProfileWriteFile(path.c_str(), &file));
+  ASSERT_EQ(kProfileOk, ProfileSaveFile(path.c_str(), &file));
   std::string be("\xFE\xFF\0[\0B\0]\0\n\0k\0=\x65\xe5\0\r\0\n", 20);
   for (char ch : std::string("[C]\r\nx=y\r\n")) be += std::string{'\0', ch};
   EXPECT_EQ(be, Bytes(path));
@@ -463,7 +565,7 @@ TEST(ProfileFile, AFileTooLargeOrWithoutMemoryForItCannotBeReadAndNothingTooLarg
   EXPECT_EQ(0, ProfileReadFile(path.c_str(), &file));
   EXPECT_EQ("", file.text);
   file.text.assign(kProfileFileLimit + 1, 'x');
-  EXPECT_EQ(0, ProfileWriteFile((f.path + "/new.ini").c_str(), &file));
+  EXPECT_EQ(kProfileFailed, ProfileSaveFile((f.path + "/new.ini").c_str(), &file));
   EXPECT_EQ(std::vector<std::string>{"tunedeck.ini"}, Entries(f));
 
   // Short UTF-16 lines: without room for the file's bytes, or for its text,

@@ -8,11 +8,11 @@
 
 namespace {
 
-const SettingsNames kNames = {"Window",  "WindowXPosn", "WindowYPosn", "Template",     "StayOnTop",
-                               "Options", "TimeDisplay", "IntroPlay",   "IntroSeconds", "Drive"};
+const SettingsNames kNames = {"Window",      "WindowXPosn", "WindowYPosn",  "Template", "StayOnTop", "Options",
+                               "TimeDisplay", "IntroPlay",   "IntroSeconds", "Drive",    "Catalogue"};
 
 PlayerSettings Read(const std::string& text) {
-  PlayerSettings settings = {1, 0, 0, 0, 0, 7, 7, 7, "Z:"};
+  PlayerSettings settings = {1, 0, 0, 0, 0, 7, 7, 7, "Z:", ""};
   ReadSettings(text, &kNames, &settings);
   return settings;
 }
@@ -88,8 +88,40 @@ TEST(Settings, OptionsOutOfTheirRangeReadAsTheirDefaults) {
     EXPECT_STREQ("", Read(std::string("[Options]\r\n") + bad + "\r\n").drive) << bad;
 }
 
+TEST(Settings, TheCatalogueIsAFullPathOfAFileOrTheWindowsDirectory) {
+  const std::string longest = "C:\\" + std::string(252, 'a') + ".ini";  // 259 characters
+  struct Case {
+    const char* value;
+    std::string catalogue;
+  } cases[] = {
+      {"\\\\server\\music\\tunedeck.ini", "\\\\server\\music\\tunedeck.ini"},
+      {"m:\\tunedeck.ini", "m:\\tunedeck.ini"},
+      {"Z:/shared/discs.ini", "Z:/shared/discs.ini"},
+      {"\"C:\\My Music\\tunedeck.ini\"", "C:\\My Music\\tunedeck.ini"},
+      {"", ""},
+      {"tunedeck.ini", ""},
+      {"music\\tunedeck.ini", ""},
+      {"C:tunedeck.ini", ""},
+      {"\\tunedeck.ini", ""},
+      {"\\\\\\x.ini", ""},
+      {"C:\\Music\\", ""},
+      {"1:\\tunedeck.ini", ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.catalogue, Read(std::string("[Options]\r\nCatalogue=") + c.value + "\r\n").catalogue) << c.value;
+  EXPECT_EQ(longest, Read("[Options]\r\nCatalogue=" + longest + "\r\n").catalogue);
+  EXPECT_STREQ("", Read("[Options]\r\nCatalogue=" + longest + "x\r\n").catalogue);
+
+  // Never written: a path set by hand while the player runs stays.
+  PlayerSettings settings = Read("[Options]\r\nTimeDisplay=1\r\nCatalogue=C:\\a.ini\r\n");
+  std::string text = "[Options]\r\nTimeDisplay=1\r\nCatalogue=D:\\b.ini\r\n";
+  settings.timeDisplay = 2;
+  WriteSettings(&text, &kNames, &settings);
+  EXPECT_STREQ("D:\\b.ini", Read(text).catalogue);
+}
+
 TEST(Settings, ASaveWritesTheFourKeysInOrder) {
-  PlayerSettings settings = {1, 122, -8, 300, 1, 0, 0, 10, ""};
+  PlayerSettings settings = {1, 122, -8, 300, 1, 0, 0, 10, "", ""};
   std::string text;
   EXPECT_EQ(1, WriteSettings(&text, &kNames, &settings));
   EXPECT_EQ("[Window]\r\nWindowXPosn=-8\r\nWindowYPosn=300\r\nTemplate=122\r\nStayOnTop=1\r\n", text);
@@ -98,7 +130,7 @@ TEST(Settings, ASaveWritesTheFourKeysInOrder) {
 
 TEST(Settings, TheOptionsAreWrittenOnceOneOfThemIsNotItsDefault) {
   const std::string window = "[Window]\r\nWindowXPosn=0\r\nWindowYPosn=0\r\nTemplate=101\r\nStayOnTop=0\r\n";
-  PlayerSettings settings = {0, 101, 0, 0, 0, 0, 0, 10, ""};
+  PlayerSettings settings = {0, 101, 0, 0, 0, 0, 0, 10, "", ""};
   std::string text;
   WriteSettings(&text, &kNames, &settings);
   EXPECT_EQ(window, text);
@@ -112,7 +144,7 @@ TEST(Settings, TheOptionsAreWrittenOnceOneOfThemIsNotItsDefault) {
   EXPECT_EQ(1, WriteSettings(&text, &kNames, &settings));
   EXPECT_EQ(window + "[Options]\r\nTimeDisplay=0\r\nIntroPlay=0\r\nIntroSeconds=10\r\nDrive=\r\n", text);
 
-  PlayerSettings all = {0, 101, 0, 0, 0, 2, 1, 25, "E:"};
+  PlayerSettings all = {0, 101, 0, 0, 0, 2, 1, 25, "E:", ""};
   text.clear();
   WriteSettings(&text, &kNames, &all);
   EXPECT_EQ(window + "[Options]\r\nTimeDisplay=2\r\nIntroPlay=1\r\nIntroSeconds=25\r\nDrive=E:\r\n", text);

@@ -1,6 +1,6 @@
 // The catalogue on the platform: the disc identity's device commands, the
 // file in the Windows directory, agreement with the platform's own profile
-// functions and run-time generator.
+// functions and run-time generator, and saves that fail.
 #include "player/catalogue/catalogue.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/profile/profile.h"
+#include "common/profile/profile_win32.h"
 #include "tests/win32/support/drive_log.h"
 #include "tests/win32/support/win_test_support.h"
 #include "vdrive/vdrive_api.h"
@@ -44,7 +46,10 @@ class Catalogue : public testing::Test {
   void TearDown() override {
     if (id) mciSendCommandA(id, MCI_CLOSE, 0, 0);
     FreeDiscArrays(&info);
-    DeleteFileA(CataloguePath().c_str());
+    testSeamProfileFiles = ProfileFileSeam{};
+    UseCatalogueFile("");
+    ForgetUnsavedRecords();
+    for (const char* extra : {"", ".lock", ".replacing"}) DeleteFileA((CataloguePath() + extra).c_str());
     DeleteFileA(CdPlayerPath().c_str());
   }
   void Open(int tracks, const unsigned* starts, unsigned leadOut) {
@@ -273,6 +278,159 @@ TEST_F(Catalogue, OurCatalogueWinsAndWithoutThatPlayersFileNothingChanges) {
     FreeDiscArrays(&info);
   }
   EXPECT_EQ(5u, DriveLog().size());  // the identity's commands only
+}
+
+// What a user's machine may do to a save: a full disk, a share that goes
+// away between two steps of the save (the file replaced in one step, or
+// moved aside first as Windows 95 does), and another computer's lock held
+// for as long as the test's clock says.
+HANDLE WINAPI FullDiskCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                                 DWORD flags, HANDLE model) {
+  if (how == CREATE_NEW) {
+    SetLastError(ERROR_DISK_FULL);
+    return INVALID_HANDLE_VALUE;
+  }
+  return CreateFileA(name, access, share, security, how, flags, model);
+}
+
+BOOL WINAPI ShareGoneMoveFileEx(LPCSTR, LPCSTR, DWORD) {
+  SetLastError(ERROR_NETNAME_DELETED);
+  return FALSE;
+}
+
+int movesBeforeTheShareGoes;
+BOOL WINAPI ShareGoneMoveFile(LPCSTR from, LPCSTR to) {
+  if (movesBeforeTheShareGoes-- > 0) return MoveFileA(from, to);
+  SetLastError(ERROR_NETNAME_DELETED);
+  return FALSE;
+}
+
+DWORD fakeTicks;
+DWORD WINAPI FakeTicks() { return fakeTicks; }
+VOID WINAPI FakeSleep(DWORD milliseconds) { fakeTicks += milliseconds; }
+
+std::string BesideThisProgram(const char* name) {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return folder.substr(0, folder.rfind('\\') + 1) + name;
+}
+
+// Another computer's player in the middle of a save: a process holding the
+// catalogue's lock until it is ended.
+PROCESS_INFORMATION holder;
+void StartLockHolder() {
+  std::string command = "\"" + BesideThisProgram("lock_holder.exe") + "\" \"" + CataloguePath() + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &holder));
+  testSeamProfileFiles.getTickCount = FakeTicks;
+  testSeamProfileFiles.sleep = FakeSleep;
+  ASSERT_TRUE(WaitUntil(holder.hProcess, [] {
+    ProfileLock lock = {};
+    int status = ProfileLockFile(CataloguePath().c_str(), &lock);
+    ProfileUnlockFile(&lock);
+    return status == kProfileLocked;
+  }));
+}
+// Ended, the holder leaves the lock to the system, which frees it; the
+// next save waits for that on the real clock.
+void EndLockHolder() {
+  TerminateProcess(holder.hProcess, 9);
+  WaitForSingleObject(holder.hProcess, INFINITE);
+  CloseHandle(holder.hThread);
+  CloseHandle(holder.hProcess);
+  testSeamProfileFiles = ProfileFileSeam{};
+}
+
+HANDLE otherProgram;
+
+TEST_F(Catalogue, AFailedSaveIsToldOnceWithTheFileAndWhyAndTheTitlesAreSavedNextTime) {
+  struct Case {
+    const char* what;
+    const char* why;
+    void (*cause)();
+    void (*cure)();
+  } cases[] = {
+      {"the disk is full", "The disk is full.", [] { testSeamProfileFiles.createFile = FullDiskCreateFile; },
+       [] { testSeamProfileFiles = ProfileFileSeam{}; }},
+      {"a read-only file", "The file is read-only",
+       [] { SetFileAttributesA(CataloguePath().c_str(), FILE_ATTRIBUTE_READONLY); },
+       [] { SetFileAttributesA(CataloguePath().c_str(), FILE_ATTRIBUTE_NORMAL); }},
+      {"another program holds it", "Another program holds the file.",
+       [] {
+         otherProgram = CreateFileA(CataloguePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+       },
+       [] { CloseHandle(otherProgram); }},
+      {"another computer holds the lock", "locked by another computer", StartLockHolder, EndLockHolder},
+      {"the share goes while the file is replaced", "The folder cannot be reached.",
+       [] { testSeamProfileFiles.moveFileEx = ShareGoneMoveFileEx; },
+       [] { testSeamProfileFiles = ProfileFileSeam{}; }},
+      {"the share goes between the moves of Windows 95", "The folder cannot be reached.",
+       [] {
+         testSeamProfileFiles.withoutMoveFileEx = 1;
+         testSeamProfileFiles.moveFile = ShareGoneMoveFile;
+         movesBeforeTheShareGoes = 1;
+       },
+       [] { testSeamProfileFiles = ProfileFileSeam{}; }},
+  };
+  Open(3, kThree, Frames(12, 0, 0));
+  LoadDiscEntry(nullptr, id, &info);
+  StartBoxCatcher();
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteCatalogue("[1]\r\nDiscTitle=Another disc\r\n");
+    snprintf(info.title, sizeof info.title, "Typed %d", ++n);
+    ClearCaughtBoxes();
+    c.cause();
+    for (int save = 0; save < 2; ++save) {
+      EXPECT_EQ(0, SaveDiscEntry(instance, &info));
+      TellSaveFailures(nullptr);
+    }
+    ASSERT_EQ(1u, CaughtBoxes().size());
+    EXPECT_NE(std::string::npos, CaughtBoxes()[0].text.find(CataloguePath())) << CaughtBoxes()[0].text;
+    EXPECT_NE(std::string::npos, CaughtBoxes()[0].text.find(c.why)) << CaughtBoxes()[0].text;
+    c.cure();
+    // Nothing was lost: every reader still finds the whole file.
+    ProfileFile file = {};
+    ASSERT_EQ(1, ProfileReadFile(CataloguePath().c_str(), &file));
+    EXPECT_EQ("[1]\r\nDiscTitle=Another disc\r\n", file.text);
+    EXPECT_EQ(1, SaveDiscEntry(instance, &info));
+    TellSaveFailures(nullptr);
+    EXPECT_EQ(1u, CaughtBoxes().size());
+    const std::string saved = ReadCatalogue();
+    EXPECT_EQ(0u, saved.find("[1]\r\nDiscTitle=Another disc\r\n"));
+    EXPECT_NE(std::string::npos, saved.find("DiscTitle=Typed " + std::to_string(n)));
+  }
+  // After a save that succeeded, the same failure is a new one.
+  testSeamProfileFiles.createFile = FullDiskCreateFile;
+  snprintf(info.title, sizeof info.title, "Again");
+  EXPECT_EQ(0, SaveDiscEntry(instance, &info));
+  TellSaveFailures(nullptr);
+  EXPECT_EQ(2u, CaughtBoxes().size());
+  StopBoxCatcher();
+}
+
+TEST_F(Catalogue, ADiscTakenOutWhileItsSaveFailsKeepsItsTitlesForTheNextSave) {
+  UseCatalogueFile("C:\\no-such-folder\\tunedeck.ini");
+  Open(3, kThree, Frames(12, 0, 0));
+  LoadDiscEntry(nullptr, id, &info);
+  snprintf(info.title, sizeof info.title, "Kept");
+  EXPECT_EQ(0, ReleaseDiscEntry(instance, &info));
+  EXPECT_EQ(nullptr, info.tracks);
+  EXPECT_EQ(1, UnsavedRecordCount());
+  // The disc comes back before any save succeeded: its titles with it.
+  LoadDiscEntry(nullptr, id, &info);
+  EXPECT_STREQ("Kept", info.title);
+  EXPECT_EQ(0, UnsavedRecordCount());
+  EXPECT_EQ(0, ReleaseDiscEntry(instance, &info));
+  // The folder is back (here: the Windows directory's file): a save of no
+  // disc at all still writes them.
+  UseCatalogueFile("");
+  EXPECT_EQ(1, SaveDiscEntry(instance, &info));
+  EXPECT_EQ(0, UnsavedRecordCount());
+  EXPECT_NE(std::string::npos, ReadCatalogue().find("DiscTitle=Kept"));
 }
 
 TEST(ShuffleGenerator, AgreesWithThePlatformRunTime) {

@@ -118,7 +118,7 @@ std::string ReadAll(const std::string& path) {
 
 int WriteText(const std::string& path, const std::string& text) {
   ProfileFile file = {text, kProfileBytes, ""};
-  return ProfileWriteFile(path.c_str(), &file);
+  return ProfileSaveFile(path.c_str(), &file) == kProfileOk;
 }
 
 void WriteAll(const std::string& path, const std::string& text) { WriteBytes(path, text); }
@@ -317,7 +317,10 @@ BOOL WINAPI Win9xMoveFileEx(LPCSTR, LPCSTR, DWORD) {
 // implemented, or missing when null); returns the seam to put back.
 ProfileFileSeam UseWindows95Calls(decltype(&Win9xMoveFileEx) moveFileEx = Win9xMoveFileEx) {
   ProfileFileSeam saved = testSeamProfileFiles;
-  testSeamProfileFiles = ProfileFileSeam{Win9xCreateFile, nullptr, moveFileEx, moveFileEx ? 0 : 1};
+  testSeamProfileFiles = ProfileFileSeam{};
+  testSeamProfileFiles.createFile = Win9xCreateFile;
+  testSeamProfileFiles.moveFileEx = moveFileEx;
+  testSeamProfileFiles.withoutMoveFileEx = moveFileEx ? 0 : 1;
   return saved;
 }
 
@@ -493,7 +496,7 @@ TEST(ProfileDiff, UnicodeFilesReadAndWriteAsThePlatformDoes) {
     ProfileEntry a[] = {{"k", "th\xe9"}, {"n", "1"}}, c[] = {{"z", "new"}};
     ProfileWriteSection(&file.text, "A", a, 2);
     ProfileWriteSection(&file.text, "C", c, 1);
-    ASSERT_EQ(1, ProfileWriteFile(engine.c_str(), &file));
+    ASSERT_EQ(kProfileOk, ProfileSaveFile(engine.c_str(), &file));
     EXPECT_EQ(Utf16(littleEndian, L"x").substr(0, 2), ReadBytes(engine).substr(0, 2));
     for (const char* section : sections)
       for (const char* key : keys) {

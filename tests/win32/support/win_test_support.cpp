@@ -9,6 +9,7 @@ namespace {
 HHOOK boxHook;
 UINT boxDelay;
 std::vector<std::pair<UINT_PTR, HWND>> waitingBoxes;  // each box's dismissal timer
+std::vector<int> answers;                              // the buttons of the next boxes
 
 void CALLBACK DismissBox(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
@@ -29,7 +30,10 @@ LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
       GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
       boxes.push_back({caption, text, GetWindow(box, GW_OWNER)});
       // The buttons are not set up yet: post, and let the box close itself.
-      if (boxDelay == 0) {
+      if (!answers.empty()) {
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answers.front()), 0);
+        answers.erase(answers.begin());
+      } else if (boxDelay == 0) {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
       } else {
         waitingBoxes.push_back({SetTimer(nullptr, 0, boxDelay, DismissBox), box});
@@ -81,6 +85,7 @@ bool WaitForMessage(DWORD timeoutMs) {
 void StartBoxCatcher(UINT delayMs) {
   boxDelay = delayMs;
   boxes.clear();
+  answers.clear();
   if (!boxHook) boxHook = SetWindowsHookExA(WH_CBT, BoxHookProc, nullptr, GetCurrentThreadId());
 }
 
@@ -88,6 +93,8 @@ void StopBoxCatcher() {
   if (boxHook) UnhookWindowsHookEx(boxHook);
   boxHook = nullptr;
 }
+
+void AnswerNextBoxes(const std::vector<int>& buttons) { answers = buttons; }
 
 const std::vector<CaughtBox>& CaughtBoxes() { return boxes; }
 void ClearCaughtBoxes() { boxes.clear(); }

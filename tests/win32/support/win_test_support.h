@@ -23,6 +23,9 @@ struct CaughtBox {
   HWND owner;
 };
 void StartBoxCatcher(UINT delayMs = 0);
+// The buttons that the next boxes are closed with (IDRETRY, IDCANCEL), one
+// each, in order; boxes after them are closed with IDOK.
+void AnswerNextBoxes(const std::vector<int>& buttons);
 void StopBoxCatcher();
 const std::vector<CaughtBox>& CaughtBoxes();
 void ClearCaughtBoxes();
