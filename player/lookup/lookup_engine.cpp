@@ -226,8 +226,11 @@ int LookupAnswerRoom(LookupSession* s, char** at, size_t* room) {
   if (s->answerLength == s->answerSize && s->answerSize < s->answerLimit) {
     size_t size = s->answerSize ? 2 * s->answerSize : kFirstAnswerSize;
     if (size > s->answerLimit) size = s->answerLimit;
-    char* grown = static_cast<char*>(realloc(s->answer, size));
+    // Moved into a block of the new size (the release's run-time has no realloc).
+    char* grown = static_cast<char*>(malloc(size));
     if (!grown) return 0;
+    if (s->answerLength) memcpy(grown, s->answer, s->answerLength);
+    free(s->answer);
     s->answer = grown;
     s->answerSize = size;
   }
