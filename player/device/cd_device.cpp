@@ -9,14 +9,16 @@ const char kUnknownError[] = "Unknown Error!";
 
 MCIDEVICEID Device(UINT deviceId) { return LOWORD(deviceId); }
 
-// Asks for the time format every time-dependent command needs: the disc
-// identity leaves the device in MSF.
-MCIERROR SetTmsf(UINT deviceId, DWORD flags) {
+MCIERROR SetTimeFormat(UINT deviceId, DWORD format, DWORD flags) {
   MCI_SET_PARMS set = {};
-  set.dwTimeFormat = MCI_FORMAT_TMSF;
+  set.dwTimeFormat = format;
   return mciSendCommandA(Device(deviceId), MCI_SET, MCI_SET_TIME_FORMAT | flags,
                          reinterpret_cast<DWORD_PTR>(&set));
 }
+
+// Asks for the time format every time-dependent command needs: the table
+// of contents leaves the device in MSF, the disc's length in milliseconds.
+MCIERROR SetTmsf(UINT deviceId, DWORD flags) { return SetTimeFormat(deviceId, MCI_FORMAT_TMSF, flags); }
 
 MCIERROR StatusItem(UINT deviceId, DWORD item, DWORD* value) {
   MCI_STATUS_PARMS status = {};
@@ -49,6 +51,23 @@ MCIERROR SeekTo(UINT deviceId, DWORD flags, DWORD position) {
 int Failed(HWND owner, MCIERROR err) {
   if (err == 0) return 0;
   CDShowError(owner, err);
+  return 1;
+}
+
+// Whether a failed query failed for want of a ready drive with a disc in
+// it: the disc went out, or the drive stopped being ready, after the ready
+// answer. Such a failure is no error to show: the disc watch tells it.
+int DriveLeft(UINT deviceId, MCIERROR err) {
+  DWORD present = 1;
+  return LOWORD(err) == MCIERR_DEVICE_NOT_READY ||
+         (StatusItem(deviceId, MCI_STATUS_MEDIA_PRESENT, &present) == 0 && present == 0);
+}
+
+// Shows the box for a failed query unless the disc has left; returns
+// whether it failed.
+int QueryFailed(HWND owner, UINT deviceId, MCIERROR err) {
+  if (err == 0) return 0;
+  if (!DriveLeft(deviceId, err)) CDShowError(owner, err);
   return 1;
 }
 
@@ -158,13 +177,15 @@ int CDSeekTrack(HWND, int track, UINT deviceId) {
   return 1;
 }
 
-int CDPollPosition(HWND owner, UINT deviceId, PositionRecord* record) {
-  DWORD track = 0, position = 0;
+int CDPollPosition(HWND owner, UINT deviceId, int* track, DWORD* positionTmsf) {
+  DWORD current = 0, position = 0;
   if (!CDIsReady(owner, deviceId)) return 0;
-  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_CURRENT_TRACK, &track))) return 0;
+  if (QueryFailed(owner, deviceId, StatusItem(deviceId, MCI_STATUS_CURRENT_TRACK, &current))) return 0;
   SetTmsf(deviceId, MCI_WAIT);
-  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_POSITION, &position))) return 0;
-  return UpdatePositionRecord(record, static_cast<int>(track), position);
+  if (QueryFailed(owner, deviceId, StatusItem(deviceId, MCI_STATUS_POSITION, &position))) return 0;
+  *track = static_cast<int>(current);
+  *positionTmsf = position;
+  return 1;
 }
 
 DWORD CDMediaPresent(HWND, UINT deviceId) {

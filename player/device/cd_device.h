@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include "player/controls/position_record.h"
 #include "player/device/cd_core.h"
 
 // Opens the device, sets TMSF and seeks to track 1. Returns the device id,
@@ -33,8 +32,11 @@ int CDStopRewind(HWND owner, UINT deviceId);
 int CDPauseResume(HWND owner, UINT deviceId);
 // Seeks to the start of track; silent, always 1.
 int CDSeekTrack(HWND owner, int track, UINT deviceId);
-// Polls the position into the record; returns its change bits.
-int CDPollPosition(HWND owner, UINT deviceId, PositionRecord* record);
+// The current track and the position (TMSF), for the LED displays: 1, or
+// 0 when the drive is not ready or holds no disc (silently, also when the
+// disc goes out between the ready answer and the position) or after an
+// error box (track and position untouched).
+int CDPollPosition(HWND owner, UINT deviceId, int* track, DWORD* positionTmsf);
 // Nonzero when a disc is in the drive; silent.
 DWORD CDMediaPresent(HWND owner, UINT deviceId);
 // 1 unless the device reports "not ready".

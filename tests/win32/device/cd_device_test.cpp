@@ -288,12 +288,13 @@ TEST_F(CDDevice, IsPlayingSetsTmsfThenAsksTheMode) {
   EXPECT_EQ(1, CDIsPlaying(owner, id));
 }
 
-TEST_F(CDDevice, PollPositionReportsChangesAcrossATrackBoundary) {
+TEST_F(CDDevice, PollPositionGivesTheCurrentTrackAndThePosition) {
   Open();
-  PositionRecord record = {};
   SeekTmsf(Tmsf(2, 4, 19, 0));  // the last second of track 2
   VDriveClearLog();
-  EXPECT_EQ(3, CDPollPosition(owner, id, &record));
+  int track = 0;
+  DWORD position = 0;
+  EXPECT_EQ(1, CDPollPosition(owner, id, &track, &position));
   std::vector<std::string> expected = {
       "cmd=MCI_STATUS flags=0x100 item=4 err=0 ret=525",
       "cmd=MCI_STATUS flags=0x100 item=8 err=0 ret=2",
@@ -301,30 +302,51 @@ TEST_F(CDDevice, PollPositionReportsChangesAcrossATrackBoundary) {
       "cmd=MCI_STATUS flags=0x100 item=2 err=0 ret=" + std::to_string(Tmsf(2, 4, 19, 0)),
   };
   EXPECT_EQ(expected, DriveLog());
-  EXPECT_EQ(0, CDPollPosition(owner, id, &record));
+  EXPECT_EQ(2, track);
+  EXPECT_EQ(Tmsf(2, 4, 19, 0), position);
 
-  CDPlayTrack(notify, id);  // plays track 2 from its start
-  SeekTmsf(Tmsf(2, 4, 19, 0));
   MCI_PLAY_PARMS play = {};
   mciSendCommandA(id, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&play));
   VDriveAdvance(1400);  // 4:20:25 is the end: into track 3
-  EXPECT_EQ(3, CDPollPosition(owner, id, &record));
-  EXPECT_EQ(3, record.track);
-  EXPECT_EQ(0, record.minutes);
-  EXPECT_EQ(0, record.seconds);
+  EXPECT_EQ(1, CDPollPosition(owner, id, &track, &position));
+  EXPECT_EQ(3, track);
+  EXPECT_EQ(Tmsf(3, 0, 0, 5), position);
   EXPECT_TRUE(CaughtBoxes().empty());
 }
 
-TEST_F(CDDevice, PollPositionStopsSilentlyWhenTheDriveIsNotReady) {
-  Open();
-  VDriveRemoveDisc();
-  PositionRecord record = {};
-  record.track = 7;
-  EXPECT_EQ(0, CDPollPosition(owner, id, &record));
-  EXPECT_EQ(std::vector<std::string>{"cmd=MCI_STATUS flags=0x100 item=4 err=0 ret=524"}, DriveLog());
-  EXPECT_EQ(7, record.track);
-  EXPECT_EQ(0, CDIsReady(owner, id));
-  EXPECT_TRUE(CaughtBoxes().empty());
+// The disc goes out, or the drive stops being ready, before or during the
+// poll: no box (the disc watch shows the removal), the answers untouched.
+TEST_F(CDDevice, PollPositionIsSilentWhenTheDiscIsGone) {
+  const struct {
+    const char* name;
+    void (*happen)();
+  } cases[] = {
+      {"no disc: not ready", [] { VDriveRemoveDisc(); }},
+      {"door opened: the track query fails", [] { VDriveSetDoor(1); }},
+      {"door opened, the driver says hardware",
+       [] {
+         VDriveSetDoor(1);
+         VDriveFailNext(MCI_STATUS, MCI_STATUS_CURRENT_TRACK, MCIERR_HARDWARE);
+       }},
+      {"out between the ready answer and the position",
+       [] { VDriveFailNext(MCI_STATUS, MCI_STATUS_POSITION, MCIERR_DEVICE_NOT_READY); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open();
+    c.happen();
+    int track = 7;
+    DWORD position = 7;
+    EXPECT_EQ(0, CDPollPosition(owner, id, &track, &position));
+    EXPECT_EQ(7, track);
+    EXPECT_EQ(7u, position);
+    EXPECT_TRUE(CaughtBoxes().empty());
+    mciSendCommandA(id, MCI_CLOSE, 0, 0);
+    id = 0;
+    VDriveReset();
+    VDriveUseManualClock(1);
+    ASSERT_TRUE(VDriveLoadDisc(5, kStarts, kLeadOut, 0));
+  }
 }
 
 TEST_F(CDDevice, MediaPresentFollowsTheDoorAndEjectOpensIt) {
@@ -399,9 +421,9 @@ const FailureCase kFailures[] = {
      [](HWND o, HWND, UINT id) { return CDMediaPresent(o, id) == 0; }},
     {"is ready", MCI_STATUS, MCI_STATUS_MODE, 1, [](HWND o, HWND, UINT id) { return CDIsReady(o, id) == 0; }},
     {"poll: track", MCI_STATUS, MCI_STATUS_CURRENT_TRACK, 1,
-     [](HWND o, HWND, UINT id) { PositionRecord r = {}; return CDPollPosition(o, id, &r) == 0; }},
+     [](HWND o, HWND, UINT id) { int t = 0; DWORD p = 0; return CDPollPosition(o, id, &t, &p) == 0; }},
     {"poll: position", MCI_STATUS, MCI_STATUS_POSITION, 1,
-     [](HWND o, HWND, UINT id) { PositionRecord r = {}; return CDPollPosition(o, id, &r) == 0; }},
+     [](HWND o, HWND, UINT id) { int t = 0; DWORD p = 0; return CDPollPosition(o, id, &t, &p) == 0; }},
     {"length text", MCI_STATUS, MCI_STATUS_LENGTH, 1, [](HWND o, HWND, UINT id) {
        char text[20] = "untouched";
        return CDTrackLengthText(o, id, 2, text) == 0 && strcmp(text, "untouched") == 0;
