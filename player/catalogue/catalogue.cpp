@@ -33,8 +33,9 @@ void ImportCdPlayerTitles(UINT deviceId, DiscInfo* info) {
   char path[MAX_PATH];
   ProfileFile file = {};
   if (!ProfileResolvePath("cdplayer.ini", path, sizeof path)) return;
+  uint32_t cdPlayerId = 0;
   if (!ProfileReadFile(path, &file) || file.text.empty() || !info->tracks) return;
-  ImportCdPlayerRecord(file.text, ComputeCdPlayerDiscId(deviceId, info), info);
+  if (ComputeCdPlayerDiscId(deviceId, info, &cdPlayerId)) ImportCdPlayerRecord(file.text, cdPlayerId, info);
 }
 
 }  // namespace

@@ -54,6 +54,13 @@ uint32_t CdPlayerDiscId(int trackCount, const uint32_t* startsMsf, uint32_t leng
   return sum;
 }
 
+uint32_t CdPlayerDiscIdOfToc(const DiscToc* toc, uint32_t lengthMs) {
+  uint32_t starts[kTocMaxTracks];
+  const int count = toc->trackCount < 0 ? 0 : toc->trackCount > kTocMaxTracks ? kTocMaxTracks : toc->trackCount;
+  for (int t = 0; t < count; ++t) starts[t] = MsfFromFrames(toc->starts[t]);
+  return CdPlayerDiscId(count, starts, lengthMs);
+}
+
 void CdPlayerSectionName(uint32_t cdPlayerId, char* name, size_t size) {
   snprintf(name, size, "%lX", static_cast<unsigned long>(cdPlayerId));
 }

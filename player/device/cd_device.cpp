@@ -40,6 +40,17 @@ MCIERROR TrackLength(UINT deviceId, int track, DWORD* lengthMsf) {
   return err;
 }
 
+// An item of one track (MCI_STATUS_POSITION, MCI_CDA_STATUS_TYPE_TRACK).
+MCIERROR TrackItem(UINT deviceId, DWORD item, DWORD track, DWORD* value) {
+  MCI_STATUS_PARMS status = {};
+  status.dwItem = item;
+  status.dwTrack = track;
+  MCIERROR err = mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
+                                 reinterpret_cast<DWORD_PTR>(&status));
+  if (err == 0) *value = static_cast<DWORD>(status.dwReturn);
+  return err;
+}
+
 MCIERROR SeekTo(UINT deviceId, DWORD flags, DWORD position) {
   MCI_SEEK_PARMS seek = {};
   seek.dwTo = position;
@@ -218,29 +229,34 @@ int CDTrackCount(UINT deviceId) {
   return StatusItem(deviceId, MCI_STATUS_NUMBER_OF_TRACKS, &count) == 0 ? static_cast<int>(count) : 0;
 }
 
-int CDReadTableOfContents(UINT deviceId, uint32_t* starts, int max, uint32_t* leadOut) {
+int CDReadTableOfContents(UINT deviceId, DiscToc* toc) {
   DWORD count = 0, length = 0;
+  toc->trackCount = 0;
   if (Device(deviceId) == 0 || StatusItem(deviceId, MCI_STATUS_NUMBER_OF_TRACKS, &count) != 0 || count < 1 ||
-      count > static_cast<DWORD>(max))
+      count > kTocMaxTracks)
     return 0;
-  MCI_SET_PARMS set = {};
-  set.dwTimeFormat = MCI_FORMAT_MSF;
-  if (mciSendCommandA(Device(deviceId), MCI_SET, MCI_SET_TIME_FORMAT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&set)))
-    return 0;
+  if (SetTimeFormat(deviceId, MCI_FORMAT_MSF, MCI_WAIT) != 0) return 0;
   for (DWORD t = 1; t <= count; ++t) {
-    MCI_STATUS_PARMS status = {};
-    status.dwItem = MCI_STATUS_POSITION;
-    status.dwTrack = t;
-    if (mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
-                        reinterpret_cast<DWORD_PTR>(&status)))
+    DWORD start = 0, type = 0;
+    if (TrackItem(deviceId, MCI_STATUS_POSITION, t, &start) != 0 ||
+        TrackItem(deviceId, MCI_CDA_STATUS_TYPE_TRACK, t, &type) != 0)
       return 0;
-    starts[t - 1] = FramesFromMsf(static_cast<DWORD>(status.dwReturn));
+    toc->starts[t - 1] = FramesFromMsf(start);
+    // Drivers answer the type as a resource (the type in the low word, a
+    // string for it in the high word) or as the bare type.
+    toc->audio[t - 1] = LOWORD(type) == MCI_CDA_TRACK_AUDIO;
   }
   if (TrackLength(deviceId, 0, &length) != 0) return 0;
   // The cdaudio device reports a disc one frame short of its lead-out, as
   // the CD database's notes for clients say.
-  *leadOut = starts[0] + FramesFromMsf(length) + 1;
-  return static_cast<int>(count);
+  toc->leadOut = toc->starts[0] + FramesFromMsf(length) + 1;
+  toc->trackCount = static_cast<int>(count);
+  return 1;
+}
+
+int CDDiscLengthMs(UINT deviceId, DWORD* lengthMs) {
+  if (Device(deviceId) == 0 || SetTimeFormat(deviceId, MCI_FORMAT_MILLISECONDS, MCI_WAIT) != 0) return 0;
+  return TrackLength(deviceId, 0, lengthMs) == 0;
 }
 
 int CDShowError(HWND owner, DWORD error) {

@@ -49,12 +49,15 @@ int CDDiscLength(HWND owner, UINT deviceId, DWORD* lengthMsf);
 int CDTrackLengthText(HWND owner, UINT deviceId, int track, char* text);
 // Number of tracks; 0 for device id 0 or a failed query.
 int CDTrackCount(UINT deviceId);
-// The disc's table of contents, for looking the disc up online: each
-// track's start and the lead-out, in frames from the start of the disc.
-// Returns the number of tracks (1 to max); 0, silently, when the device
-// cannot tell them or the disc has more than max tracks. It leaves the
-// device in the MSF time format, as the disc identity does; every command
-// above that depends on the format sets its own.
-int CDReadTableOfContents(UINT deviceId, uint32_t* starts, int max, uint32_t* leadOut);
+// The disc's table of contents, for the disc's identities: each track's
+// start and type and the lead-out, in frames from the start of the disc.
+// 1, or 0 silently when the device cannot tell any of it or the disc has
+// more than kTocMaxTracks tracks (toc->trackCount is then 0). It leaves the
+// device in the MSF time format; every command above that depends on the
+// format sets its own.
+int CDReadTableOfContents(UINT deviceId, DiscToc* toc);
+// The disc's length as the device gives it in milliseconds: 1, or 0
+// silently. It leaves the device in the milliseconds format.
+int CDDiscLengthMs(UINT deviceId, DWORD* lengthMs);
 // Shows the device error box for an MCI error code.
 int CDShowError(HWND owner, DWORD error);

@@ -556,7 +556,13 @@ void Begin(HWND dialog, LookupSession* s) {
   s->request.connection = INVALID_SOCKET;
   s->discId = discInfo.discId;
   LoadLookupSettings(appInstance, &s->settings);
-  s->toc.trackCount = CDReadTableOfContents(deviceId, s->toc.offsets, kLookupMaxTracks, &s->toc.leadOut);
+  DiscToc toc;
+  s->toc.trackCount = 0;
+  if (CDReadTableOfContents(deviceId, &toc) && toc.trackCount <= kLookupMaxTracks) {
+    s->toc.trackCount = toc.trackCount;
+    memcpy(s->toc.offsets, toc.starts, sizeof toc.starts[0] * static_cast<size_t>(toc.trackCount));
+    s->toc.leadOut = toc.leadOut;
+  }
   if (!s->toc.trackCount) {
     Fail(dialog, s, kStatusNoContents);
     return;

@@ -349,6 +349,74 @@ TEST_F(CDDevice, PollPositionIsSilentWhenTheDiscIsGone) {
   }
 }
 
+// An enhanced CD: four audio tracks and a data track in a second session.
+// The drive's LeadOut is set one frame short, as a real drive reports it.
+TEST_F(CDDevice, TableOfContentsGivesStartsTypesAndTheLeadOutInFrames) {
+  const unsigned starts[] = {150, 18000, 36000, 54000, 72000 + 11400};
+  const int data[] = {0, 0, 0, 0, 1};
+  ASSERT_TRUE(VDriveLoadMixedDisc(5, starts, 99999 - 1, 0, data));
+  Open();
+  DiscToc toc = {};
+  ASSERT_EQ(1, CDReadTableOfContents(id, &toc));
+  ASSERT_EQ(5, toc.trackCount);
+  for (int t = 0; t < 5; ++t) {
+    EXPECT_EQ(starts[t], toc.starts[t]) << t;
+    EXPECT_EQ(t < 4, toc.audio[t]) << t;
+  }
+  EXPECT_EQ(99999u, toc.leadOut);
+  const std::vector<std::string> log = DriveLog();
+  ASSERT_EQ(13u, log.size());
+  EXPECT_EQ("cmd=MCI_STATUS flags=0x100 item=3 err=0 ret=5", log[0]);
+  EXPECT_EQ("cmd=MCI_SET flags=0x402 format=2 err=0", log[1]);
+  EXPECT_EQ("cmd=MCI_STATUS flags=0x110 item=2 track=5 err=0 ret=" + std::to_string(18 | 32 << 8),
+            log[10]);
+  EXPECT_EQ("cmd=MCI_STATUS flags=0x110 item=16385 track=5 err=0 ret=" + std::to_string(MCI_CDA_TRACK_OTHER),
+            log[11]);
+  EXPECT_EQ("cmd=MCI_STATUS flags=0x100 item=1 err=0 ret=" + std::to_string(22 | 11 << 8 | 23 << 16), log[12]);
+
+  // The commands that depend on the time format set their own.
+  int track = 0;
+  DWORD position = 0, ms = 0;
+  EXPECT_EQ(1, CDDiscLengthMs(id, &ms));
+  EXPECT_EQ((99998u - 150) * 1000 / 75, ms);
+  EXPECT_EQ(1, CDPollPosition(owner, id, &track, &position));
+  EXPECT_EQ(Tmsf(1, 0, 0, 0), position);
+
+  // A data disc: one track, of data.
+  ASSERT_TRUE(VDriveLoadDisc(3, starts, 60000, 1));
+  ASSERT_EQ(1, CDReadTableOfContents(id, &toc));
+  EXPECT_EQ(1, toc.trackCount);
+  EXPECT_EQ(0, toc.audio[0]);
+  EXPECT_EQ(60001u, toc.leadOut);
+  EXPECT_TRUE(CaughtBoxes().empty());
+}
+
+// Any command of the read that fails makes the whole table unknown, silently.
+TEST_F(CDDevice, TableOfContentsThatCannotBeReadWholeIsNone) {
+  const struct {
+    UINT command;
+    DWORD match;
+  } faults[] = {{MCI_STATUS, MCI_STATUS_NUMBER_OF_TRACKS},
+                {MCI_SET, MCI_SET_TIME_FORMAT},
+                {MCI_STATUS, MCI_STATUS_POSITION},
+                {MCI_STATUS, MCI_CDA_STATUS_TYPE_TRACK},
+                {MCI_STATUS, MCI_STATUS_LENGTH}};
+  Open();
+  for (const auto& f : faults) {
+    SCOPED_TRACE(f.match);
+    DiscToc toc = {};
+    toc.trackCount = 5;
+    VDriveFailNext(f.command, f.match, MCIERR_HARDWARE);
+    EXPECT_EQ(0, CDReadTableOfContents(id, &toc));
+    EXPECT_EQ(0, toc.trackCount);
+  }
+  DiscToc toc = {};
+  EXPECT_EQ(0, CDReadTableOfContents(0, &toc));
+  VDriveRemoveDisc();
+  EXPECT_EQ(0, CDReadTableOfContents(id, &toc));
+  EXPECT_TRUE(CaughtBoxes().empty());
+}
+
 TEST_F(CDDevice, MediaPresentFollowsTheDoorAndEjectOpensIt) {
   Open();
   EXPECT_EQ(1u, CDMediaPresent(owner, id));
