@@ -17,7 +17,7 @@ extern PlayerSettings playerSettings;
 extern HWND mainWindow;      // the current main window (a modeless dialog)
 extern HWND callbackWindow;  // the hidden notification window
 extern uint16_t deviceId;    // the open cdaudio device; 0 = none
-extern int deviceOpen;       // opened with a disc in the drive; never cleared
+extern int deviceOpen;       // deviceId names an open device (opened with a disc in the drive)
 extern int setupDone;        // the current main window's first set-up has run
 extern int viewRecreated;    // a view switch has happened
 extern int savedOrderIndex;  // play-order selection carried over a view switch
