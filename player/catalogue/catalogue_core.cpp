@@ -7,8 +7,6 @@
 
 #include "common/profile/profile.h"
 
-DiscInfo discInfo;
-
 namespace {
 
 // A play list of 99 tracks takes under 300 characters; a stored text longer
