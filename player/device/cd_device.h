@@ -1,7 +1,9 @@
 // The CD audio device layer: every command the player sends to the "cdaudio"
 // device. Each function takes the 16-bit device id CDOpen returned (only its
 // low 16 bits are used) and, where a failure is shown, the window that owns
-// the error box. The layer keeps no state of its own.
+// the error box. The layer keeps no state of its own: every command whose
+// arguments or answers depend on the time format sets the format first, so
+// none depends on the format another left the device in.
 #pragma once
 
 #include <windows.h>
@@ -52,12 +54,10 @@ int CDTrackCount(UINT deviceId);
 // The disc's table of contents, for the disc's identities: each track's
 // start and type and the lead-out, in frames from the start of the disc.
 // 1, or 0 silently when the device cannot tell any of it or the disc has
-// more than kTocMaxTracks tracks (toc->trackCount is then 0). It leaves the
-// device in the MSF time format; every command above that depends on the
-// format sets its own.
+// more than kTocMaxTracks tracks (toc->trackCount is then 0).
 int CDReadTableOfContents(UINT deviceId, DiscToc* toc);
 // The disc's length as the device gives it in milliseconds: 1, or 0
-// silently. It leaves the device in the milliseconds format.
+// silently.
 int CDDiscLengthMs(UINT deviceId, DWORD* lengthMs);
 // Shows the device error box for an MCI error code.
 int CDShowError(HWND owner, DWORD error);
