@@ -44,10 +44,15 @@ uint32_t DiscIdFromToc(int trackCount, const uint32_t* startsMsf, uint32_t lengt
   return sum;
 }
 
+int TocStartsMsf(const DiscToc* toc, uint32_t* startsMsf) {
+  const int count = toc->trackCount < 0 ? 0 : toc->trackCount > kTocMaxTracks ? kTocMaxTracks : toc->trackCount;
+  for (int t = 0; t < count; ++t) startsMsf[t] = MsfFromFrames(toc->starts[t]);
+  return count;
+}
+
 uint32_t DiscIdOfToc(const DiscToc* toc) {
   uint32_t starts[kTocMaxTracks];
-  const int count = toc->trackCount < 0 ? 0 : toc->trackCount > kTocMaxTracks ? kTocMaxTracks : toc->trackCount;
-  for (int t = 0; t < count; ++t) starts[t] = MsfFromFrames(toc->starts[t]);
+  const int count = TocStartsMsf(toc, starts);
   const uint32_t first = count > 0 ? toc->starts[0] : 0;
   const uint32_t length = toc->leadOut > first ? toc->leadOut - first - 1 : 0;
   return DiscIdFromToc(count, starts, MsfFromFrames(length));

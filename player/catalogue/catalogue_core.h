@@ -21,6 +21,9 @@ uint32_t DiscIdFromToc(int trackCount, const uint32_t* startsMsf, uint32_t lengt
 // disc's length as the device reports it, one frame short of the lead-out
 // minus the first start.
 uint32_t DiscIdOfToc(const DiscToc* toc);
+// The table's track starts as MSF values (room for kTocMaxTracks); returns
+// how many.
+int TocStartsMsf(const DiscToc* toc, uint32_t* startsMsf);
 
 // The section name of a disc: its identity in unsigned decimal.
 void DiscSectionName(uint32_t discId, char* name, size_t size);

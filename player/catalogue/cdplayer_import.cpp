@@ -56,8 +56,7 @@ uint32_t CdPlayerDiscId(int trackCount, const uint32_t* startsMsf, uint32_t leng
 
 uint32_t CdPlayerDiscIdOfToc(const DiscToc* toc, uint32_t lengthMs) {
   uint32_t starts[kTocMaxTracks];
-  const int count = toc->trackCount < 0 ? 0 : toc->trackCount > kTocMaxTracks ? kTocMaxTracks : toc->trackCount;
-  for (int t = 0; t < count; ++t) starts[t] = MsfFromFrames(toc->starts[t]);
+  const int count = TocStartsMsf(toc, starts);
   return CdPlayerDiscId(count, starts, lengthMs);
 }
 

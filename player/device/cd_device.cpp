@@ -71,7 +71,7 @@ int Failed(HWND owner, MCIERROR err) {
 int DriveLeft(UINT deviceId, MCIERROR err) {
   DWORD present = 1;
   return LOWORD(err) == MCIERR_DEVICE_NOT_READY ||
-         (StatusItem(deviceId, MCI_STATUS_MEDIA_PRESENT, &present) == 0 && present == 0);
+         (StatusItem(deviceId, MCI_STATUS_MEDIA_PRESENT, &present) == 0 && LOWORD(present) == 0);
 }
 
 // Shows the box for a failed query unless the disc has left; returns
