@@ -482,7 +482,7 @@ DWORD Status(Instance* inst, DWORD_PTR flags, MCI_STATUS_PARMS* p) {
     }
     case MCI_CDA_STATUS_TYPE_TRACK: {
       if (!(flags & MCI_TRACK)) return MCIERR_MISSING_PARAMETER;
-      WORD type = disc->data ? MCI_CDA_TRACK_OTHER : MCI_CDA_TRACK_AUDIO;
+      WORD type = VTrackIsData(disc, t) ? MCI_CDA_TRACK_OTHER : MCI_CDA_TRACK_AUDIO;
       p->dwReturn = MAKEMCIRESOURCE(type, type);
       return MCI_RESOURCE_RETURNED;
     }
@@ -501,7 +501,6 @@ DWORD Decode(Instance* inst, DWORD value, uint32_t* frame) {
 DWORD Play(Instance* inst, DWORD_PTR flags, MCI_PLAY_PARMS* p) {
   Drive* d = inst->drive;
   if (!VMediaUsable(&d->config)) return MCIERR_DEVICE_NOT_READY;
-  if (d->config.disc.data) return MCIERR_HARDWARE;
   if ((flags & (MCI_FROM | MCI_TO)) && !p) return MCIERR_NULL_PARAMETER_BLOCK;
   uint32_t from = CurrentFrame(d), to = d->config.disc.leadOut;
   DWORD err = 0;
@@ -509,6 +508,8 @@ DWORD Play(Instance* inst, DWORD_PTR flags, MCI_PLAY_PARMS* p) {
   if (!err && (flags & MCI_TO)) err = Decode(inst, p->dwTo, &to);
   if (!err && from > to) err = MCIERR_OUTOFRANGE;
   if (err) return err;
+  // A play of a data track succeeds and plays nothing: it ends at once.
+  VSkipDataTracks(&d->config.disc, &from, &to);
   if (flags & MCI_NOTIFY)
     TakeNotify(d, flags, reinterpret_cast<HWND>(p ? p->dwCallback : 0), inst->id, 1);
   else
@@ -716,6 +717,11 @@ VDRIVE_API void VDriveSelect(int letter) { shared.selected = DriveOf(static_cast
 
 VDRIVE_API int VDriveLoadDisc(int trackCount, const unsigned* startFrames, unsigned leadOut,
                               int data) {
+  return VDriveLoadMixedDisc(trackCount, startFrames, leadOut, data, nullptr);
+}
+
+VDRIVE_API int VDriveLoadMixedDisc(int trackCount, const unsigned* startFrames, unsigned leadOut,
+                                   int data, const int* dataTracks) {
   if (trackCount < 1 || trackCount > kVMaxTracks || !startFrames) return 0;
   Drive* d = Selected();
   VDriveConfig next = d->config;
@@ -723,6 +729,7 @@ VDRIVE_API int VDriveLoadDisc(int trackCount, const unsigned* startFrames, unsig
   for (int t = 0; t < trackCount; ++t) {
     if (t > 0 && startFrames[t] <= startFrames[t - 1]) return 0;
     next.disc.start[t] = startFrames[t];
+    next.disc.dataTrack[t] = dataTracks && dataTracks[t];
   }
   if (leadOut <= startFrames[trackCount - 1]) return 0;
   next.disc.trackCount = trackCount;

@@ -21,6 +21,11 @@ VDRIVE_API void VDriveSelect(int letter);
 // frames (75 a second) and the lead-out. Returns 0 for an unusable table.
 VDRIVE_API int VDriveLoadDisc(int trackCount, const unsigned* startFrames, unsigned leadOut,
                               int data);
+// The same for a disc that mixes audio and data tracks (an enhanced CD):
+// dataTracks[t] nonzero (when dataTracks is given) makes track t + 1 a data
+// track. A data disc (data nonzero) reports one data track whatever they say.
+VDRIVE_API int VDriveLoadMixedDisc(int trackCount, const unsigned* startFrames, unsigned leadOut,
+                                   int data, const int* dataTracks);
 VDRIVE_API void VDriveRemoveDisc(void);
 VDRIVE_API void VDriveSetDoor(int open);
 VDRIVE_API void VDriveSetReady(int ready);

@@ -109,6 +109,14 @@ int ParseDisc(const char* text, const char* name, VDisc* disc) {
     return 0;
   if (disc->leadOut <= disc->start[n - 1]) return 0;
   if (Lookup(text, section, "Data", value, sizeof value)) disc->data = atoi(value) != 0;
+  for (int t = 1; t <= n; ++t) {
+    snprintf(key, sizeof key, "Type%d", t);
+    if (!Lookup(text, section, key, value, sizeof value)) continue;
+    if (EqualNoCase(value, "data"))
+      disc->dataTrack[t - 1] = 1;
+    else if (!EqualNoCase(value, "audio"))
+      return 0;
+  }
   return 1;
 }
 
@@ -183,6 +191,21 @@ int VTrackAt(const VDisc* disc, uint32_t frame) {
   int t = 1;
   while (t < VTrackCount(disc) && frame >= disc->start[t]) ++t;
   return t;
+}
+
+int VTrackIsData(const VDisc* disc, int t) {
+  return disc->data || (t >= 1 && t <= VTrackCount(disc) && disc->dataTrack[t - 1]);
+}
+
+void VSkipDataTracks(const VDisc* disc, uint32_t* from, uint32_t* to) {
+  int t = VTrackAt(disc, *from);
+  if (VTrackIsData(disc, t)) {
+    while (t <= VTrackCount(disc) && VTrackIsData(disc, t)) ++t;
+    *from = t <= VTrackCount(disc) ? disc->start[t - 1] : disc->leadOut;
+  }
+  const int last = VTrackAt(disc, *to);
+  if (VTrackIsData(disc, last)) *to = disc->start[last - 1];
+  if (*to < *from) *to = *from;
 }
 
 uint32_t VPackMsf(uint32_t frames) {

@@ -20,12 +20,14 @@ enum {
 };
 
 // A disc: absolute start frames of its tracks, and the lead-out (the end of
-// the last track). A data disc reports a single track.
+// the last track). A data disc reports a single track, of data; a disc that
+// mixes audio and data tracks (an enhanced CD) marks its data tracks.
 struct VDisc {
   int trackCount;
   uint32_t start[kVMaxTracks];
   uint32_t leadOut;
   int data;
+  uint8_t dataTrack[kVMaxTracks];  // 1: track t + 1 holds data
 };
 
 // What the drive file (or the control API) says the drive holds.
@@ -56,6 +58,14 @@ int VTrackCount(const VDisc* disc);
 uint32_t VTrackEnd(const VDisc* disc, int t);
 // Track holding the absolute frame (the first track before its start).
 int VTrackAt(const VDisc* disc, uint32_t frame);
+// Whether track t (1-based) holds data rather than audio.
+int VTrackIsData(const VDisc* disc, int t);
+// Moves a play's end points off data tracks, as cdaudio drivers do, so a
+// play never sounds one: a play from a data track starts at the next audio
+// track (the lead-out when none follows), one that would end inside a data
+// track ends where it begins, and one left with nothing to play is empty
+// (to = from).
+void VSkipDataTracks(const VDisc* disc, uint32_t* from, uint32_t* to);
 
 uint32_t VPackMsf(uint32_t frames);
 uint32_t VPackTmsf(int track, uint32_t framesIntoTrack);

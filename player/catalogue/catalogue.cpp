@@ -34,9 +34,10 @@ int CataloguePath(HINSTANCE instance, char* path, size_t size) {
 void ImportCdPlayerTitles(UINT deviceId, DiscInfo* info) {
   char path[MAX_PATH];
   ProfileFile file = {};
+  uint32_t cdPlayerId = 0;
   if (!ProfileResolvePath("cdplayer.ini", path, sizeof path)) return;
   if (!ProfileReadFile(path, &file) || file.text.empty() || !info->tracks) return;
-  ImportCdPlayerRecord(file.text, ComputeCdPlayerDiscId(deviceId, info), info);
+  if (ComputeCdPlayerDiscId(deviceId, info, &cdPlayerId)) ImportCdPlayerRecord(file.text, cdPlayerId, info);
 }
 
 }  // namespace

@@ -6,15 +6,17 @@
 #include "player/catalogue/catalogue_file.h"
 #include "player/catalogue/save_failures.h"
 
-// Asks the open device for its track table: stores the number of tracks in
-// *trackCount and returns the disc identity. Leaves the device in MSF.
+// Reads the open device's table of contents: stores the number of tracks in
+// *trackCount and returns the disc identity. A table the device cannot give
+// whole gives 0 tracks and identity 0 (such a record is never saved).
 // Returns 0 (trackCount untouched) for device id 0.
 uint32_t ComputeDiscId(UINT deviceId, int32_t* trackCount);
-// The identity the operating system's CD player gives the loaded disc. For
-// a disc of one or two tracks the device is asked for the track starts and
-// the length in milliseconds (and left in milliseconds); for more tracks it
-// is the record's own identity and nothing is asked.
-uint32_t ComputeCdPlayerDiscId(UINT deviceId, const DiscInfo* info);
+// The identity the operating system's CD player gives the loaded disc: 1
+// with it, or 0 when the device cannot tell it. For a disc of one or two
+// tracks the device is asked for its table of contents and its length in
+// milliseconds; for more tracks it is the record's own identity and nothing
+// is asked.
+int ComputeCdPlayerDiscId(UINT deviceId, const DiscInfo* info, uint32_t* cdPlayerId);
 
 // Where the catalogue is: the full path the user chose ("Catalogue" in the
 // settings), or empty for "tunedeck.ini" in the Windows directory. The

@@ -7,8 +7,6 @@
 
 #include "common/profile/profile.h"
 
-DiscInfo discInfo;
-
 namespace {
 
 // A play list of 99 tracks takes under 300 characters; a stored text longer
@@ -44,6 +42,20 @@ uint32_t DiscIdFromToc(int trackCount, const uint32_t* startsMsf, uint32_t lengt
   for (int t = 0; t < trackCount; ++t) sum += DiscIdTrackTerm(startsMsf[t]);
   if (trackCount < 3) sum += FramesFromMsf(lengthMsf);
   return sum;
+}
+
+int TocStartsMsf(const DiscToc* toc, uint32_t* startsMsf) {
+  const int count = toc->trackCount < 0 ? 0 : toc->trackCount > kTocMaxTracks ? kTocMaxTracks : toc->trackCount;
+  for (int t = 0; t < count; ++t) startsMsf[t] = MsfFromFrames(toc->starts[t]);
+  return count;
+}
+
+uint32_t DiscIdOfToc(const DiscToc* toc) {
+  uint32_t starts[kTocMaxTracks];
+  const int count = TocStartsMsf(toc, starts);
+  const uint32_t first = count > 0 ? toc->starts[0] : 0;
+  const uint32_t length = toc->leadOut > first ? toc->leadOut - first - 1 : 0;
+  return DiscIdFromToc(count, starts, MsfFromFrames(length));
 }
 
 void DiscSectionName(uint32_t discId, char* name, size_t size) {
@@ -114,7 +126,7 @@ int LoadDiscRecord(const std::string& catalogue, const CatalogueNames* names, Di
 }
 
 int SaveDiscRecord(std::string* catalogue, const CatalogueNames* names, const DiscInfo* info) {
-  if (!info->tracks) return 0;
+  if (!info->tracks || info->trackCount <= 0) return 0;
   char sectionName[16], repeat[8], shuffle[8];
   DiscSectionName(info->discId, sectionName, sizeof sectionName);
   snprintf(repeat, sizeof repeat, "%u", info->repeatMode);

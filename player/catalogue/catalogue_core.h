@@ -17,6 +17,13 @@ uint32_t DiscIdTrackTerm(uint32_t startMsf);
 // the sum of the track terms, plus the length in frames for a disc of fewer
 // than three tracks (wrapping at 32 bits).
 uint32_t DiscIdFromToc(int trackCount, const uint32_t* startsMsf, uint32_t lengthMsf);
+// The same from the device's table of contents: its starts in MSF, and the
+// disc's length as the device reports it, one frame short of the lead-out
+// minus the first start.
+uint32_t DiscIdOfToc(const DiscToc* toc);
+// The table's track starts as MSF values (room for kTocMaxTracks); returns
+// how many.
+int TocStartsMsf(const DiscToc* toc, uint32_t* startsMsf);
 
 // The section name of a disc: its identity in unsigned decimal.
 void DiscSectionName(uint32_t discId, char* name, size_t size);
@@ -36,8 +43,9 @@ void FormatPlayList(const int32_t* numbers, int count, std::string* text);
 int LoadDiscRecord(const std::string& catalogue, const CatalogueNames* names, DiscInfo* info);
 // Writes the whole record into its section of the catalogue text, keys in
 // the order DiscTitle, DiscArtist, Repeat, Shuffle, Track1..TrackN,
-// PlayList. A record never loaded (no tracks) writes nothing. Returns 1
-// when the text changed.
+// PlayList. A record without tracks (never loaded, or of a disc whose table
+// of contents could not be read) writes nothing. Returns 1 when the text
+// changed.
 int SaveDiscRecord(std::string* catalogue, const CatalogueNames* names, const DiscInfo* info);
 // Frees the record's arrays and clears the pointers; counts and texts stay.
 void FreeDiscArrays(DiscInfo* info);

@@ -48,10 +48,16 @@ uint32_t CdPlayerDiscId(int trackCount, const uint32_t* startsMsf, uint32_t leng
   uint32_t sum = 0;
   for (int t = 0; t < trackCount; ++t) sum += DiscIdTrackTerm(startsMsf[t]);
   if (trackCount >= 3) return sum;
-  uint64_t scaled = static_cast<uint64_t>(lengthMs) * 75;
+  uint64_t scaled = static_cast<uint64_t>(lengthMs) * kFramesPerSecond;
   sum += static_cast<uint32_t>(scaled / 1000 + (scaled % 1000 != 0));
   if (trackCount == 2) sum += startsMsf[0] >> 16 & 0xFF;
   return sum;
+}
+
+uint32_t CdPlayerDiscIdOfToc(const DiscToc* toc, uint32_t lengthMs) {
+  uint32_t starts[kTocMaxTracks];
+  const int count = TocStartsMsf(toc, starts);
+  return CdPlayerDiscId(count, starts, lengthMs);
 }
 
 void CdPlayerSectionName(uint32_t cdPlayerId, char* name, size_t size) {

@@ -10,12 +10,16 @@
 #include <string>
 
 #include "player/catalogue/disc_info.h"
+#include "player/device/cd_core.h"
 
 // That player's identity of a disc: the sum of the track terms, as ours;
 // a disc of one or two tracks adds its length taken in milliseconds and
 // turned into frames rounded up, and a disc of two tracks also the frame
 // byte of track 1's start. For three or more tracks it equals ours.
 uint32_t CdPlayerDiscId(int trackCount, const uint32_t* startsMsf, uint32_t lengthMs);
+// The same from the device's table of contents and the disc's length as the
+// device gives it in milliseconds.
+uint32_t CdPlayerDiscIdOfToc(const DiscToc* toc, uint32_t lengthMs);
 
 // The section name of a disc in that file: the identity in upper-case hex.
 void CdPlayerSectionName(uint32_t cdPlayerId, char* name, size_t size);

@@ -4,10 +4,7 @@
 
 #include <cstdint>
 
-enum {
-  kTitleSize = 80,     // 79 characters and a terminator
-  kMaxDiscTracks = 99  // the most tracks an audio disc can hold
-};
+enum { kTitleSize = 80 };  // 79 characters and a terminator
 
 struct TrackEntry {
   int32_t number;  // 1-based; entry i holds i + 1
@@ -26,9 +23,6 @@ struct DiscInfo {
   uint8_t repeatMode;      // 0 no repeat, 1 repeat track, 2 repeat all
   uint8_t shuffle;         // 1 while shuffleOrder is the play order
 };
-
-// The disc in the drive; zero until the first load.
-extern DiscInfo discInfo;
 
 // Key names and defaults of the catalogue, as the string table gives them.
 struct CatalogueNames {

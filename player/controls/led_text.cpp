@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "player/device/cd_core.h"
 
-const uint32_t kFramesPerSecond = 75;
+namespace {
 
 // Two digits below 10 ("07"), the plain number otherwise ("12", "100").
 void TwoDigits(unsigned value, char (&out)[12]) {

@@ -1,4 +1,5 @@
-// The record each LED status display keeps in its extra window memory.
+// The record each LED status display keeps in its extra window memory, and
+// how a polled position changes it.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,12 @@ enum { kTrackElapsed = 0, kTrackRemaining = 1, kDiscRemaining = 2 };
 
 // Slot 0 of the lengths is the disc's, slot t track t's.
 enum { kLengthSlots = 100 };
+
+// The change bits of a poll.
+enum {
+  kPositionTimeChanged = 1,   // minutes, seconds or frames moved
+  kPositionTrackChanged = 2,  // the current track changed
+};
 
 struct PositionRecord {
   void* memory;       // the global memory block holding this record
@@ -27,3 +34,8 @@ struct PositionRecord {
   uint32_t lengths[kLengthSlots];
   uint8_t asked[kLengthSlots];
 };
+
+// Compares a polled position with the record, stores it, and returns the
+// change bits. The position's own track byte is not used: track is the
+// device's current track.
+int UpdatePositionRecord(PositionRecord* record, int track, uint32_t positionTmsf);

@@ -103,8 +103,11 @@ void Tick(HWND window) {
   PositionRecord* record = RecordOf(window);
   if (record && CDMediaPresent(window, record->deviceId) == 1 &&
       CDIsReady(window, record->deviceId) == 1 && StillThere(window, record)) {
-    const int changes = CDPollPosition(window, record->deviceId, record);
+    int track = 0;
+    DWORD position = 0;
+    const int polled = CDPollPosition(window, record->deviceId, &track, &position);
     if (!StillThere(window, record)) return;
+    const int changes = polled ? UpdatePositionRecord(record, track, position) : 0;
     if ((changes & kPositionTimeChanged) && record->kind == kTimeDisplay) {
       // Paused or stopped, the digit after the point shows 0.
       const int playing = CDIsPlaying(window, record->deviceId);

@@ -19,27 +19,16 @@ uint32_t TrackIntroEnd(int track, uint32_t lengthMsf, int seconds) {
 
 uint32_t FramesFromMsf(uint32_t msf) {
   uint32_t m = msf & 0xFF, s = msf >> 8 & 0xFF, f = msf >> 16 & 0xFF;
-  return (m * 60 + s) * 75 + f;
+  return (m * 60 + s) * kFramesPerSecond + f;
+}
+
+uint32_t MsfFromFrames(uint32_t frames) {
+  const uint32_t m = frames / (60 * kFramesPerSecond), s = frames / kFramesPerSecond % 60;
+  return (m & 0xFF) | s << 8 | (frames % kFramesPerSecond) << 16;
 }
 
 void FormatTrackLengthText(uint32_t lengthMsf, char* text, size_t size) {
   unsigned minutes = lengthMsf & 0xFF;
   unsigned seconds = lengthMsf >> 8 & 0xFF;
   snprintf(text, size, " (%u:%s%u)", minutes, seconds < 10 ? "0" : "", seconds);
-}
-
-int UpdatePositionRecord(PositionRecord* record, int track, uint32_t positionTmsf) {
-  uint8_t t = static_cast<uint8_t>(track);
-  uint8_t m = static_cast<uint8_t>(positionTmsf >> 8);
-  uint8_t s = static_cast<uint8_t>(positionTmsf >> 16);
-  uint8_t f = static_cast<uint8_t>(positionTmsf >> 24);
-  int changes = 0;
-  if (m != record->minutes || s != record->seconds || f != record->frames)
-    changes |= kPositionTimeChanged;
-  if (t != record->track) changes |= kPositionTrackChanged;
-  record->track = t;
-  record->minutes = m;
-  record->seconds = s;
-  record->frames = f;
-  return changes;
 }

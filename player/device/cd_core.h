@@ -1,18 +1,15 @@
-// The parts of the CD audio device layer that need no device: the track
-// length text and the change bits of a position poll.
+// The parts of the CD audio device layer that need no device: the disc's
+// time units, the table of contents, the play and seek points and the track
+// length text.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "player/controls/position_record.h"
-
 enum {
-  kFramesPerSecond = 75,      // of a disc's time, the unit of its positions
-  kTocMaxTracks = 99,         // the most tracks an audio disc can hold
-  TrackSeekFrame = 50,        // a seek to a track goes to its frame 50
-  kPositionTimeChanged = 1,   // minutes, seconds or frames moved
-  kPositionTrackChanged = 2,  // the current track changed
+  kFramesPerSecond = 75,  // of a disc's time, the unit of its positions
+  kTocMaxTracks = 99,     // the most tracks an audio disc can hold
+  TrackSeekFrame = 50,    // a seek to a track goes to its frame 50
 };
 
 // A disc's table of contents as the device reports it: each track's start
@@ -40,13 +37,10 @@ uint32_t TrackPlayEnd(int track, uint32_t lengthMsf);
 uint32_t TrackIntroEnd(int track, uint32_t lengthMsf, int seconds);
 
 // Frames of a packed minute/second/frame value (minutes in the lowest
-// byte), 75 to the second.
+// byte), kFramesPerSecond to the second; and back (minutes above 255 do not
+// fit and are cut to their low byte, as the device's own answers would be).
 uint32_t FramesFromMsf(uint32_t msf);
+uint32_t MsfFromFrames(uint32_t frames);
 
 // " (m:ss)" for an MSF length, e.g. " (5:07)". Writes at most size bytes.
 void FormatTrackLengthText(uint32_t lengthMsf, char* text, size_t size);
-
-// Compares a polled position with the record, stores it, and returns the
-// change bits. The position's own track byte is not used: track is the
-// device's current track.
-int UpdatePositionRecord(PositionRecord* record, int track, uint32_t positionTmsf);

@@ -9,14 +9,16 @@ const char kUnknownError[] = "Unknown Error!";
 
 MCIDEVICEID Device(UINT deviceId) { return LOWORD(deviceId); }
 
-// Asks for the time format every time-dependent command needs: the disc
-// identity leaves the device in MSF.
-MCIERROR SetTmsf(UINT deviceId, DWORD flags) {
+MCIERROR SetTimeFormat(UINT deviceId, DWORD format, DWORD flags) {
   MCI_SET_PARMS set = {};
-  set.dwTimeFormat = MCI_FORMAT_TMSF;
+  set.dwTimeFormat = format;
   return mciSendCommandA(Device(deviceId), MCI_SET, MCI_SET_TIME_FORMAT | flags,
                          reinterpret_cast<DWORD_PTR>(&set));
 }
+
+// Asks for the time format every time-dependent command needs: the table
+// of contents leaves the device in MSF, the disc's length in milliseconds.
+MCIERROR SetTmsf(UINT deviceId, DWORD flags) { return SetTimeFormat(deviceId, MCI_FORMAT_TMSF, flags); }
 
 MCIERROR StatusItem(UINT deviceId, DWORD item, DWORD* value) {
   MCI_STATUS_PARMS status = {};
@@ -38,6 +40,17 @@ MCIERROR TrackLength(UINT deviceId, int track, DWORD* lengthMsf) {
   return err;
 }
 
+// An item of one track (MCI_STATUS_POSITION, MCI_CDA_STATUS_TYPE_TRACK).
+MCIERROR TrackItem(UINT deviceId, DWORD item, DWORD track, DWORD* value) {
+  MCI_STATUS_PARMS status = {};
+  status.dwItem = item;
+  status.dwTrack = track;
+  MCIERROR err = mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
+                                 reinterpret_cast<DWORD_PTR>(&status));
+  if (err == 0) *value = static_cast<DWORD>(status.dwReturn);
+  return err;
+}
+
 MCIERROR SeekTo(UINT deviceId, DWORD flags, DWORD position) {
   MCI_SEEK_PARMS seek = {};
   seek.dwTo = position;
@@ -49,6 +62,23 @@ MCIERROR SeekTo(UINT deviceId, DWORD flags, DWORD position) {
 int Failed(HWND owner, MCIERROR err) {
   if (err == 0) return 0;
   CDShowError(owner, err);
+  return 1;
+}
+
+// Whether a failed query failed for want of a ready drive with a disc in
+// it: the disc went out, or the drive stopped being ready, after the ready
+// answer. Such a failure is no error to show: the disc watch tells it.
+int DriveLeft(UINT deviceId, MCIERROR err) {
+  DWORD present = 1;
+  return LOWORD(err) == MCIERR_DEVICE_NOT_READY ||
+         (StatusItem(deviceId, MCI_STATUS_MEDIA_PRESENT, &present) == 0 && LOWORD(present) == 0);
+}
+
+// Shows the box for a failed query unless the disc has left; returns
+// whether it failed.
+int QueryFailed(HWND owner, UINT deviceId, MCIERROR err) {
+  if (err == 0) return 0;
+  if (!DriveLeft(deviceId, err)) CDShowError(owner, err);
   return 1;
 }
 
@@ -158,13 +188,15 @@ int CDSeekTrack(HWND, int track, UINT deviceId) {
   return 1;
 }
 
-int CDPollPosition(HWND owner, UINT deviceId, PositionRecord* record) {
-  DWORD track = 0, position = 0;
+int CDPollPosition(HWND owner, UINT deviceId, int* track, DWORD* positionTmsf) {
+  DWORD current = 0, position = 0;
   if (!CDIsReady(owner, deviceId)) return 0;
-  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_CURRENT_TRACK, &track))) return 0;
+  if (QueryFailed(owner, deviceId, StatusItem(deviceId, MCI_STATUS_CURRENT_TRACK, &current))) return 0;
   SetTmsf(deviceId, MCI_WAIT);
-  if (Failed(owner, StatusItem(deviceId, MCI_STATUS_POSITION, &position))) return 0;
-  return UpdatePositionRecord(record, static_cast<int>(track), position);
+  if (QueryFailed(owner, deviceId, StatusItem(deviceId, MCI_STATUS_POSITION, &position))) return 0;
+  *track = static_cast<int>(current);
+  *positionTmsf = position;
+  return 1;
 }
 
 DWORD CDMediaPresent(HWND, UINT deviceId) {
@@ -197,29 +229,34 @@ int CDTrackCount(UINT deviceId) {
   return StatusItem(deviceId, MCI_STATUS_NUMBER_OF_TRACKS, &count) == 0 ? static_cast<int>(count) : 0;
 }
 
-int CDReadTableOfContents(UINT deviceId, uint32_t* starts, int max, uint32_t* leadOut) {
+int CDReadTableOfContents(UINT deviceId, DiscToc* toc) {
   DWORD count = 0, length = 0;
+  toc->trackCount = 0;
   if (Device(deviceId) == 0 || StatusItem(deviceId, MCI_STATUS_NUMBER_OF_TRACKS, &count) != 0 || count < 1 ||
-      count > static_cast<DWORD>(max))
+      count > kTocMaxTracks)
     return 0;
-  MCI_SET_PARMS set = {};
-  set.dwTimeFormat = MCI_FORMAT_MSF;
-  if (mciSendCommandA(Device(deviceId), MCI_SET, MCI_SET_TIME_FORMAT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&set)))
-    return 0;
+  if (SetTimeFormat(deviceId, MCI_FORMAT_MSF, MCI_WAIT) != 0) return 0;
   for (DWORD t = 1; t <= count; ++t) {
-    MCI_STATUS_PARMS status = {};
-    status.dwItem = MCI_STATUS_POSITION;
-    status.dwTrack = t;
-    if (mciSendCommandA(Device(deviceId), MCI_STATUS, MCI_STATUS_ITEM | MCI_TRACK,
-                        reinterpret_cast<DWORD_PTR>(&status)))
+    DWORD start = 0, type = 0;
+    if (TrackItem(deviceId, MCI_STATUS_POSITION, t, &start) != 0 ||
+        TrackItem(deviceId, MCI_CDA_STATUS_TYPE_TRACK, t, &type) != 0)
       return 0;
-    starts[t - 1] = FramesFromMsf(static_cast<DWORD>(status.dwReturn));
+    toc->starts[t - 1] = FramesFromMsf(start);
+    // Drivers answer the type as a resource (the type in the low word, a
+    // string for it in the high word) or as the bare type.
+    toc->audio[t - 1] = LOWORD(type) == MCI_CDA_TRACK_AUDIO;
   }
   if (TrackLength(deviceId, 0, &length) != 0) return 0;
   // The cdaudio device reports a disc one frame short of its lead-out, as
   // the CD database's notes for clients say.
-  *leadOut = starts[0] + FramesFromMsf(length) + 1;
-  return static_cast<int>(count);
+  toc->leadOut = toc->starts[0] + FramesFromMsf(length) + 1;
+  toc->trackCount = static_cast<int>(count);
+  return 1;
+}
+
+int CDDiscLengthMs(UINT deviceId, DWORD* lengthMs) {
+  if (Device(deviceId) == 0 || SetTimeFormat(deviceId, MCI_FORMAT_MILLISECONDS, MCI_WAIT) != 0) return 0;
+  return TrackLength(deviceId, 0, lengthMs) == 0;
 }
 
 int CDShowError(HWND owner, DWORD error) {

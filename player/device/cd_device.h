@@ -1,12 +1,13 @@
 // The CD audio device layer: every command the player sends to the "cdaudio"
 // device. Each function takes the 16-bit device id CDOpen returned (only its
 // low 16 bits are used) and, where a failure is shown, the window that owns
-// the error box. The layer keeps no state of its own.
+// the error box. The layer keeps no state of its own: every command whose
+// arguments or answers depend on the time format sets the format first, so
+// none depends on the format another left the device in.
 #pragma once
 
 #include <windows.h>
 
-#include "player/controls/position_record.h"
 #include "player/device/cd_core.h"
 
 // Opens the device, sets TMSF and seeks to track 1. Returns the device id,
@@ -33,8 +34,11 @@ int CDStopRewind(HWND owner, UINT deviceId);
 int CDPauseResume(HWND owner, UINT deviceId);
 // Seeks to the start of track; silent, always 1.
 int CDSeekTrack(HWND owner, int track, UINT deviceId);
-// Polls the position into the record; returns its change bits.
-int CDPollPosition(HWND owner, UINT deviceId, PositionRecord* record);
+// The current track and the position (TMSF), for the LED displays: 1, or
+// 0 when the drive is not ready or holds no disc (silently, also when the
+// disc goes out between the ready answer and the position) or after an
+// error box (track and position untouched).
+int CDPollPosition(HWND owner, UINT deviceId, int* track, DWORD* positionTmsf);
 // Nonzero when a disc is in the drive; silent.
 DWORD CDMediaPresent(HWND owner, UINT deviceId);
 // 1 unless the device reports "not ready".
@@ -47,12 +51,13 @@ int CDDiscLength(HWND owner, UINT deviceId, DWORD* lengthMsf);
 int CDTrackLengthText(HWND owner, UINT deviceId, int track, char* text);
 // Number of tracks; 0 for device id 0 or a failed query.
 int CDTrackCount(UINT deviceId);
-// The disc's table of contents, for looking the disc up online: each
-// track's start and the lead-out, in frames from the start of the disc.
-// Returns the number of tracks (1 to max); 0, silently, when the device
-// cannot tell them or the disc has more than max tracks. It leaves the
-// device in the MSF time format, as the disc identity does; every command
-// above that depends on the format sets its own.
-int CDReadTableOfContents(UINT deviceId, uint32_t* starts, int max, uint32_t* leadOut);
+// The disc's table of contents, for the disc's identities: each track's
+// start and type and the lead-out, in frames from the start of the disc.
+// 1, or 0 silently when the device cannot tell any of it or the disc has
+// more than kTocMaxTracks tracks (toc->trackCount is then 0).
+int CDReadTableOfContents(UINT deviceId, DiscToc* toc);
+// The disc's length as the device gives it in milliseconds: 1, or 0
+// silently.
+int CDDiscLengthMs(UINT deviceId, DWORD* lengthMs);
 // Shows the device error box for an MCI error code.
 int CDShowError(HWND owner, DWORD error);

@@ -171,9 +171,8 @@ void TakeChosen(HWND dialog, LookupDialog* d) {
 // Starts the look-up of the disc in the drive: WinSock is loaded when the
 // user asked for it.
 void Begin(HWND dialog, LookupDialog* d) {
-  DiscToc toc = {};
-  toc.trackCount = CDReadTableOfContents(deviceId, toc.starts, kTocMaxTracks, &toc.leadOut);
-  for (int t = 0; t < toc.trackCount; ++t) toc.audio[t] = 1;
+  DiscToc toc;
+  CDReadTableOfContents(deviceId, &toc);
   int started = LookupRunStart(d->run, dialog, kRunMessages, kRunTimer, &toc, discInfo.discId);
   // Writing the look-up's settings with their defaults may have failed.
   TellSaveFailures(dialog);

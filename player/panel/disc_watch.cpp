@@ -128,10 +128,8 @@ void SwitchDrive(HWND window, int drive) {
   // a drive without one is opened again until it has one.
   deviceId = static_cast<uint16_t>(CDOpen(window, playerSettings.drive));
   GiveDisplaysTheDevice(window);
-  if (deviceId != 0)
-    deviceOpen = 1;
-  else
-    ArmTimer(window, kOpenRetryTimer);
+  deviceOpen = deviceId != 0;
+  if (!deviceOpen) ArmTimer(window, kOpenRetryTimer);
   TellSaveFailures(window);
 }
 

@@ -195,6 +195,10 @@ void OnCreate(HWND window) {
       deviceOpen = 1;
     else
       SetTimer(window, kOpenRetryTimer, 0, nullptr);
+  } else if (!deviceOpen) {
+    // The window re-created without a device (its drive held no disc) goes
+    // on trying to open it, as the window it replaces did.
+    SetTimer(window, kOpenRetryTimer, 0, nullptr);
   }
   PostMessageA(window, WM_COMMAND, IDM_SETUP, 0);
 }

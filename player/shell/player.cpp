@@ -5,8 +5,8 @@
 
 #include "player/catalogue/catalogue.h"
 #include "player/controls/controls.h"
-#include "player/device/callback_window.h"
 #include "player/device/cd_device.h"
+#include "player/panel/callback_window.h"
 #include "player/panel/panel.h"
 #include "player/shell/player.h"
 #include "player/shell/player_state.h"

@@ -2,6 +2,7 @@
 
 HINSTANCE appInstance;
 PlayerSettings playerSettings;
+DiscInfo discInfo;
 HWND mainWindow;
 HWND callbackWindow;
 uint16_t deviceId;

@@ -1,8 +1,8 @@
 // Process-wide state of the player: one instance of each for the whole run.
 // It outlives every main window, which is destroyed and re-created at each
-// view switch. The record of the disc in the drive, discInfo, is part of it
-// too; the catalogue owns and declares it (disc_info.h, included here), as
-// the catalogue code that loads and saves it runs without the platform.
+// view switch. The record of the disc in the drive is part of it; its type
+// is the catalogue's (disc_info.h), whose code loads and saves the record it
+// is handed and holds no state of its own.
 #pragma once
 
 #include <windows.h>
@@ -14,10 +14,11 @@
 
 extern HINSTANCE appInstance;
 extern PlayerSettings playerSettings;
+extern DiscInfo discInfo;    // the disc in the drive; zero until the first load
 extern HWND mainWindow;      // the current main window (a modeless dialog)
 extern HWND callbackWindow;  // the hidden notification window
 extern uint16_t deviceId;    // the open cdaudio device; 0 = none
-extern int deviceOpen;       // opened with a disc in the drive; never cleared
+extern int deviceOpen;       // deviceId names an open device (opened with a disc in the drive)
 extern int setupDone;        // the current main window's first set-up has run
 extern int viewRecreated;    // a view switch has happened
 extern int savedOrderIndex;  // play-order selection carried over a view switch

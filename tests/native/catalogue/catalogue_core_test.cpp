@@ -41,6 +41,39 @@ TEST(DiscIdentity, TheTwoWorkedExamples) {
             DiscIdFromToc(3, three, Msf(70, 0, 0)));
 }
 
+TEST(DiscIdentity, FromTheTableInFramesAsFromTheDevicesMsfAnswers) {
+  // The device's answers: starts and the disc's length in MSF, the length
+  // one frame short of the lead-out. Frames and seconds at their edges.
+  const struct {
+    std::vector<uint32_t> startsMsf;
+    uint32_t lengthMsf;
+  } discs[] = {
+      {{Msf(0, 2, 0), Msf(3, 10, 15)}, Msf(7, 30, 40)},
+      {{Msf(0, 2, 74)}, Msf(0, 59, 74)},
+      {{Msf(0, 2, 32), Msf(59, 59, 74)}, Msf(79, 0, 0)},
+      {{Msf(0, 2, 0), Msf(4, 1, 30), Msf(9, 20, 2)}, Msf(70, 0, 0)},
+      {{Msf(1, 0, 0), Msf(12, 59, 1), Msf(40, 0, 74), Msf(79, 30, 0)}, Msf(80, 58, 73)},
+  };
+  for (const auto& disc : discs) {
+    DiscToc toc = {};
+    toc.trackCount = static_cast<int>(disc.startsMsf.size());
+    for (int t = 0; t < toc.trackCount; ++t) toc.starts[t] = FramesFromMsf(disc.startsMsf[static_cast<size_t>(t)]);
+    toc.leadOut = toc.starts[0] + FramesFromMsf(disc.lengthMsf) + 1;
+    EXPECT_EQ(DiscIdFromToc(toc.trackCount, disc.startsMsf.data(), disc.lengthMsf), DiscIdOfToc(&toc))
+        << toc.trackCount << " tracks";
+  }
+  // A full disc: the track terms alone.
+  DiscToc full = {};
+  full.trackCount = kTocMaxTracks;
+  std::vector<uint32_t> msf;
+  for (int t = 0; t < kTocMaxTracks; ++t) {
+    full.starts[t] = 150 + static_cast<uint32_t>(t) * 4507;
+    msf.push_back(MsfFromFrames(full.starts[t]));
+  }
+  full.leadOut = full.starts[kTocMaxTracks - 1] + 4000;
+  EXPECT_EQ(DiscIdFromToc(kTocMaxTracks, msf.data(), 0), DiscIdOfToc(&full));
+}
+
 TEST(PlayListText, StoredListsAndTheirRepairs) {
   int32_t numbers[5];
   struct Case {
@@ -122,10 +155,14 @@ TEST(CatalogueRecord, ASaveWritesTheWholeRecordInKeyOrder) {
       catalogue);
   FreeDiscArrays(&info);
 
-  // A record never loaded writes nothing.
+  // A record never loaded writes nothing, nor one of a disc whose table of
+  // contents could not be read (no tracks, identity 0).
   DiscInfo empty = {};
   catalogue.clear();
   EXPECT_EQ(0, SaveDiscRecord(&catalogue, &names, &empty));
+  DiscInfo unread = Load("", 0, 0);
+  EXPECT_EQ(0, SaveDiscRecord(&catalogue, &names, &unread));
+  FreeDiscArrays(&unread);
   EXPECT_EQ("", catalogue);
 }
 

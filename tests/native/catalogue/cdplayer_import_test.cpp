@@ -39,6 +39,16 @@ TEST(CdPlayerIdentity, OursForThreeTracksTheLengthInMillisecondsBelow) {
   EXPECT_EQ(starts + 33789 + 32, CdPlayerDiscId(2, two, 450520));
   EXPECT_EQ(2u * 256 + 32 + 76, CdPlayerDiscId(1, two, 1001));  // one track: no frame byte
 
+  // From the table in frames: the same sums.
+  DiscToc toc = {};
+  toc.trackCount = 2;
+  toc.starts[0] = FramesFromMsf(two[0]);
+  toc.starts[1] = FramesFromMsf(two[1]);
+  toc.leadOut = toc.starts[0] + 33789 + 1;
+  EXPECT_EQ(CdPlayerDiscId(2, two, 450533), CdPlayerDiscIdOfToc(&toc, 450533));
+  toc.trackCount = 1;
+  EXPECT_EQ(CdPlayerDiscId(1, two, 1001), CdPlayerDiscIdOfToc(&toc, 1001));
+
   char name[16];
   CdPlayerSectionName(0x137EBFA, name, sizeof name);
   EXPECT_STREQ("137EBFA", name);

@@ -31,30 +31,18 @@ TEST(TrackPositions, AnIntroEndsItsSecondsIntoTheTrackUnlessTheTrackIsShorter) {
   // No longer than the intro: the whole track, in whole seconds.
   EXPECT_EQ(Tmsf(4, 0, 30, 0), TrackIntroEnd(4, Msf(0, 30, 0), 30));
   EXPECT_EQ(Tmsf(5, 0, 7, 0), TrackIntroEnd(5, Msf(0, 7, 60), 10));
-  EXPECT_EQ(9u * 4500 + 8 * 75 + 74, FramesFromMsf(Msf(9, 8, 74)));
 }
 
-TEST(PositionPoll, ReportsTimeAndTrackChangesAndStoresThePosition) {
-  PositionRecord record = {};
-  record.kind = kTimeDisplay;
-  EXPECT_EQ(kPositionTimeChanged | kPositionTrackChanged,
-            UpdatePositionRecord(&record, 2, Tmsf(2, 4, 19, 0)));
-  EXPECT_EQ(0, UpdatePositionRecord(&record, 2, Tmsf(2, 4, 19, 0)));
-  EXPECT_EQ(kPositionTimeChanged, UpdatePositionRecord(&record, 2, Tmsf(2, 4, 19, 1)));
-  // From the last second of track 2 to the start of track 3.
-  EXPECT_EQ(3, UpdatePositionRecord(&record, 3, Tmsf(3, 0, 0, 0)));
-  EXPECT_EQ(3, record.track);
-  EXPECT_EQ(0, record.minutes + record.seconds + record.frames);
-  EXPECT_EQ(kTimeDisplay, record.kind);
-}
-
-TEST(PositionPoll, UsesTheCurrentTrackNotThePositionsTrackByte) {
-  PositionRecord record = {};
-  record.track = 5;
-  EXPECT_EQ(kPositionTimeChanged, UpdatePositionRecord(&record, 5, Tmsf(6, 0, 1, 2)));
-  EXPECT_EQ(5, record.track);
-  EXPECT_EQ(1, record.seconds);
-  EXPECT_EQ(2, record.frames);
+TEST(DiscTime, FramesAndMinutesSecondsFramesConvertBothWays) {
+  const struct {
+    uint32_t frames, msf;
+  } rows[] = {{0, Msf(0, 0, 0)},       {74, Msf(0, 0, 74)},       {75, Msf(0, 1, 0)},
+              {4499, Msf(0, 59, 74)},  {4500, Msf(1, 0, 0)},      {150, Msf(0, 2, 0)},
+              {449999, Msf(99, 59, 74)}, {255u * 4500 + 59 * 75 + 74, Msf(255, 59, 74)}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.msf, MsfFromFrames(row.frames)) << row.frames;
+    EXPECT_EQ(row.frames, FramesFromMsf(row.msf)) << row.frames;
+  }
 }
 
 }  // namespace

@@ -108,6 +108,51 @@ TEST(DriveFile, KeysAndValuesIgnoreCaseAndComments) {
   EXPECT_EQ(config.doorOpen, 0);
 }
 
+// An enhanced CD: three audio tracks, then a data track in a second
+// session (11,400 frames after the audio's end).
+const char kEnhancedFile[] =
+    "[Drive]\nDisc=cdextra\n[Disc.cdextra]\nTracks=4\nTrack1=0:02:00\nTrack2=4:00:00\n"
+    "Track3=8:00:00\nTrack4=14:32:00\nLeadOut=20:00:00\nType4=data\nType2=Audio\n";
+
+TEST(DriveFile, TrackTypesMarkTheDataTracksOfAnEnhancedCd) {
+  VDriveConfig config;
+  VParseDriveFile(kEnhancedFile, &config);
+  ASSERT_EQ(config.hasDisc, 1);
+  EXPECT_EQ(VTrackCount(&config.disc), 4);
+  for (int t = 1; t <= 4; ++t) EXPECT_EQ(VTrackIsData(&config.disc, t), t == 4) << t;
+  // Without types every track is audio; a data disc's one track is data.
+  VDisc data = ExampleDisc();
+  EXPECT_EQ(VTrackIsData(&data, 5), 0);
+  data.data = 1;
+  EXPECT_EQ(VTrackIsData(&data, 1), 1);
+}
+
+TEST(Play, APlayNeverSoundsADataTrack) {
+  VDriveConfig config;
+  VParseDriveFile(kEnhancedFile, &config);
+  const VDisc* disc = &config.disc;
+  const uint32_t audio3 = 36000, data4 = 65400, leadOut = 90000;
+  VDisc dataDisc = ExampleDisc();
+  dataDisc.data = 1;
+  const struct {
+    const VDisc* disc;
+    uint32_t from, to, playedFrom, playedTo;
+  } plays[] = {
+      {disc, 150, 18000, 150, 18000},            // audio to audio: as asked
+      {disc, audio3, leadOut, audio3, data4},    // to the disc's end: up to the data
+      {disc, audio3, data4 + 100, audio3, data4},
+      {disc, data4, leadOut, leadOut, leadOut},  // the data track: nothing
+      {disc, data4 + 75, data4 + 150, leadOut, leadOut},
+      {&dataDisc, 150, kLeadOut, kLeadOut, kLeadOut},
+  };
+  for (const auto& p : plays) {
+    uint32_t from = p.from, to = p.to;
+    VSkipDataTracks(p.disc, &from, &to);
+    EXPECT_EQ(from, p.playedFrom) << p.from << "-" << p.to;
+    EXPECT_EQ(to, p.playedTo) << p.from << "-" << p.to;
+  }
+}
+
 TEST(DriveFile, UnusableTrackTablesMeanNoDisc) {
   const char* tables[] = {
       "",                                                           // no section at all
@@ -123,6 +168,7 @@ TEST(DriveFile, UnusableTrackTablesMeanNoDisc) {
       "Tracks=1\nTrack1=0:02:75\nLeadOut=1:00:00\n",                // 75 frames
       "Tracks=1\nTrack1=0:02\nLeadOut=1:00:00\n",                   // two fields
       "Tracks=1\nTrack1=0:02:00x\nLeadOut=1:00:00\n",               // trailing junk
+      "Tracks=1\nTrack1=0:02:00\nLeadOut=1:00:00\nType1=video\n",   // no such type
   };
   for (const char* table : tables) {
     std::string text = std::string("[Drive]\nDisc=a\n[Disc.a]\n") + table;

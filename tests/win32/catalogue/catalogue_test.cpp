@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "player/catalogue/cdplayer_import.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -78,9 +80,11 @@ TEST_F(Catalogue, DiscIdentityAsksTheTrackTableInOrder) {
   std::vector<std::string> expected = {
       "cmd=MCI_STATUS flags=0x100 item=3 err=0 ret=2",
       "cmd=MCI_SET flags=0x402 format=2 err=0",
-      "cmd=MCI_STATUS flags=0x100 item=1 err=0 ret=" + std::to_string(7 | 30 << 8 | 40 << 16),
       "cmd=MCI_STATUS flags=0x110 item=2 track=1 err=0 ret=" + std::to_string(0 | 2 << 8),
+      "cmd=MCI_STATUS flags=0x110 item=16385 track=1 err=0 ret=" + std::to_string(MCI_CDA_TRACK_AUDIO),
       "cmd=MCI_STATUS flags=0x110 item=2 track=2 err=0 ret=" + std::to_string(3 | 10 << 8 | 15 << 16),
+      "cmd=MCI_STATUS flags=0x110 item=16385 track=2 err=0 ret=" + std::to_string(MCI_CDA_TRACK_AUDIO),
+      "cmd=MCI_STATUS flags=0x100 item=1 err=0 ret=" + std::to_string(7 | 30 << 8 | 40 << 16),
   };
   EXPECT_EQ(expected, DriveLog());
 
@@ -89,6 +93,77 @@ TEST_F(Catalogue, DiscIdentityAsksTheTrackTableInOrder) {
   EXPECT_EQ(0u, ComputeDiscId(0, &count));
   EXPECT_EQ(-1, count);
   EXPECT_TRUE(DriveLog().empty());
+}
+
+// The identities as the catalogue computed them from its own MSF commands
+// before it read the device's table of contents: what it stored under must
+// not move.
+uint32_t MsfStatus(UINT id, DWORD flags, DWORD item, DWORD track) {
+  MCI_STATUS_PARMS status = {};
+  status.dwItem = item;
+  status.dwTrack = track;
+  mciSendCommandA(id, MCI_STATUS, MCI_STATUS_ITEM | flags, reinterpret_cast<DWORD_PTR>(&status));
+  return static_cast<uint32_t>(status.dwReturn);
+}
+
+void SetFormat(UINT id, DWORD format) {
+  MCI_SET_PARMS set = {};
+  set.dwTimeFormat = format;
+  mciSendCommandA(id, MCI_SET, MCI_SET_TIME_FORMAT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&set));
+}
+
+TEST_F(Catalogue, IdentitiesAreThoseOfTheFormerMsfCommands) {
+  const std::vector<std::vector<unsigned>> discs = {
+      {Frames(0, 2, 0), Frames(3, 10, 15), Frames(7, 32, 55)},
+      {Frames(0, 2, 74), Frames(0, 59, 74)},
+      {Frames(0, 2, 32), Frames(59, 59, 74), Frames(79, 0, 1)},
+      {Frames(1, 0, 0), Frames(12, 59, 1), Frames(40, 0, 74), Frames(79, 30, 0), Frames(80, 0, 0)},
+  };
+  for (const std::vector<unsigned>& disc : discs) {
+    const int tracks = static_cast<int>(disc.size()) - 1;
+    SCOPED_TRACE(tracks);
+    Open(tracks, disc.data(), disc.back());
+    SetFormat(id, MCI_FORMAT_MSF);
+    uint32_t starts[8];
+    for (int t = 1; t <= tracks; ++t) starts[t - 1] = MsfStatus(id, MCI_TRACK, MCI_STATUS_POSITION, static_cast<DWORD>(t));
+    const uint32_t ours = DiscIdFromToc(tracks, starts, MsfStatus(id, 0, MCI_STATUS_LENGTH, 0));
+    SetFormat(id, MCI_FORMAT_MILLISECONDS);
+    const uint32_t theirs = CdPlayerDiscId(tracks, starts, MsfStatus(id, 0, MCI_STATUS_LENGTH, 0));
+
+    int32_t count = 0;
+    EXPECT_EQ(ours, ComputeDiscId(id, &count));
+    EXPECT_EQ(tracks, count);
+    info.trackCount = count;
+    info.discId = ours;
+    uint32_t cdPlayerId = 0;
+    EXPECT_EQ(1, ComputeCdPlayerDiscId(id, &info, &cdPlayerId));
+    EXPECT_EQ(theirs, cdPlayerId);
+    mciSendCommandA(id, MCI_CLOSE, 0, 0);
+    id = 0;
+  }
+}
+
+// A table the device cannot give whole (the disc goes out during the read,
+// say) is no disc of the catalogue's: no tracks, and nothing saved under an
+// identity of a half-read table.
+TEST_F(Catalogue, ATableThatCannotBeReadGivesNoTracksAndIsNeverSaved) {
+  const unsigned starts[] = {Frames(0, 2, 0), Frames(4, 1, 30), Frames(9, 20, 2)};
+  Open(3, starts, Frames(12, 0, 0));
+  int32_t count = 0;
+  const std::string catalogue = "[" + std::to_string(ComputeDiscId(id, &count)) + "]\r\nDiscTitle=Kind\r\n";
+  WriteCatalogue(catalogue);
+  for (DWORD item : {DWORD{MCI_STATUS_NUMBER_OF_TRACKS}, DWORD{MCI_STATUS_POSITION}, DWORD{MCI_CDA_STATUS_TYPE_TRACK},
+                     DWORD{MCI_STATUS_LENGTH}}) {
+    SCOPED_TRACE(item);
+    VDriveFailNext(MCI_STATUS, item, MCIERR_DEVICE_NOT_READY);
+    EXPECT_EQ(1, LoadDiscEntry(nullptr, id, &info));
+    EXPECT_EQ(0u, info.discId);
+    EXPECT_EQ(0, info.trackCount);
+    EXPECT_EQ(0, info.playCount);
+    EXPECT_STREQ("Untitled", info.title);
+    ReleaseDiscEntry(instance, &info);
+    EXPECT_EQ(catalogue, ReadCatalogue());
+  }
 }
 
 TEST_F(Catalogue, ThreeTrackIdentityHasNoLengthTerm) {
@@ -208,7 +283,7 @@ TEST_F(Catalogue, AnUnknownDiscTakesTheTitlesTypedInTheSystemsCdPlayer) {
   ASSERT_EQ(2, info.playCount);
   EXPECT_EQ(3, info.playList[0]);
   EXPECT_EQ(1, info.playList[1]);
-  EXPECT_EQ(6u, DriveLog().size());  // only the identity's commands
+  EXPECT_EQ(9u, DriveLog().size());  // only the identity's commands
 
   ReleaseDiscEntry(instance, &info);
   EXPECT_EQ("[" + std::to_string(info.discId) + "]\r\n" +
@@ -236,12 +311,12 @@ TEST_F(Catalogue, ATwoTrackDiscIsFoundUnderThatPlayersOwnIdentity) {
   EXPECT_STREQ("Second", info.tracks[1].title);
   ASSERT_EQ(1, info.playCount);
   EXPECT_EQ(2, info.playList[0]);
+  // After the identity's commands, the table again and the length in
+  // milliseconds.
   std::vector<std::string> log = DriveLog();
-  std::vector<std::string> extra(log.begin() + 5, log.end());
+  ASSERT_EQ(16u, log.size());
+  std::vector<std::string> extra(log.begin() + 14, log.end());
   std::vector<std::string> expected = {
-      "cmd=MCI_SET flags=0x402 format=2 err=0",
-      "cmd=MCI_STATUS flags=0x110 item=2 track=1 err=0 ret=" + std::to_string(0 | 2 << 8 | 32 << 16),
-      "cmd=MCI_STATUS flags=0x110 item=2 track=2 err=0 ret=" + std::to_string(3 | 10 << 8 | 15 << 16),
       "cmd=MCI_SET flags=0x402 format=0 err=0",
       "cmd=MCI_STATUS flags=0x100 item=1 err=0 ret=" + std::to_string(length * 1000 / 75),
   };
@@ -277,7 +352,7 @@ TEST_F(Catalogue, OurCatalogueWinsAndWithoutThatPlayersFileNothingChanges) {
     EXPECT_EQ(2, info.playCount);
     FreeDiscArrays(&info);
   }
-  EXPECT_EQ(5u, DriveLog().size());  // the identity's commands only
+  EXPECT_EQ(7u, DriveLog().size());  // the identity's commands only
 }
 
 // What a user's machine may do to a save: a full disk, a share that goes

@@ -288,12 +288,13 @@ TEST_F(CDDevice, IsPlayingSetsTmsfThenAsksTheMode) {
   EXPECT_EQ(1, CDIsPlaying(owner, id));
 }
 
-TEST_F(CDDevice, PollPositionReportsChangesAcrossATrackBoundary) {
+TEST_F(CDDevice, PollPositionGivesTheCurrentTrackAndThePosition) {
   Open();
-  PositionRecord record = {};
   SeekTmsf(Tmsf(2, 4, 19, 0));  // the last second of track 2
   VDriveClearLog();
-  EXPECT_EQ(3, CDPollPosition(owner, id, &record));
+  int track = 0;
+  DWORD position = 0;
+  EXPECT_EQ(1, CDPollPosition(owner, id, &track, &position));
   std::vector<std::string> expected = {
       "cmd=MCI_STATUS flags=0x100 item=4 err=0 ret=525",
       "cmd=MCI_STATUS flags=0x100 item=8 err=0 ret=2",
@@ -301,29 +302,118 @@ TEST_F(CDDevice, PollPositionReportsChangesAcrossATrackBoundary) {
       "cmd=MCI_STATUS flags=0x100 item=2 err=0 ret=" + std::to_string(Tmsf(2, 4, 19, 0)),
   };
   EXPECT_EQ(expected, DriveLog());
-  EXPECT_EQ(0, CDPollPosition(owner, id, &record));
+  EXPECT_EQ(2, track);
+  EXPECT_EQ(Tmsf(2, 4, 19, 0), position);
 
-  CDPlayTrack(notify, id);  // plays track 2 from its start
-  SeekTmsf(Tmsf(2, 4, 19, 0));
   MCI_PLAY_PARMS play = {};
   mciSendCommandA(id, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&play));
   VDriveAdvance(1400);  // 4:20:25 is the end: into track 3
-  EXPECT_EQ(3, CDPollPosition(owner, id, &record));
-  EXPECT_EQ(3, record.track);
-  EXPECT_EQ(0, record.minutes);
-  EXPECT_EQ(0, record.seconds);
+  EXPECT_EQ(1, CDPollPosition(owner, id, &track, &position));
+  EXPECT_EQ(3, track);
+  EXPECT_EQ(Tmsf(3, 0, 0, 5), position);
   EXPECT_TRUE(CaughtBoxes().empty());
 }
 
-TEST_F(CDDevice, PollPositionStopsSilentlyWhenTheDriveIsNotReady) {
+// The disc goes out, or the drive stops being ready, before or during the
+// poll: no box (the disc watch shows the removal), the answers untouched.
+TEST_F(CDDevice, PollPositionIsSilentWhenTheDiscIsGone) {
+  const struct {
+    const char* name;
+    void (*happen)();
+  } cases[] = {
+      {"no disc: not ready", [] { VDriveRemoveDisc(); }},
+      {"door opened: the track query fails", [] { VDriveSetDoor(1); }},
+      {"door opened, the driver says hardware",
+       [] {
+         VDriveSetDoor(1);
+         VDriveFailNext(MCI_STATUS, MCI_STATUS_CURRENT_TRACK, MCIERR_HARDWARE);
+       }},
+      {"out between the ready answer and the position",
+       [] { VDriveFailNext(MCI_STATUS, MCI_STATUS_POSITION, MCIERR_DEVICE_NOT_READY); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open();
+    c.happen();
+    int track = 7;
+    DWORD position = 7;
+    EXPECT_EQ(0, CDPollPosition(owner, id, &track, &position));
+    EXPECT_EQ(7, track);
+    EXPECT_EQ(7u, position);
+    EXPECT_TRUE(CaughtBoxes().empty());
+    mciSendCommandA(id, MCI_CLOSE, 0, 0);
+    id = 0;
+    VDriveReset();
+    VDriveUseManualClock(1);
+    ASSERT_TRUE(VDriveLoadDisc(5, kStarts, kLeadOut, 0));
+  }
+}
+
+// An enhanced CD: four audio tracks and a data track in a second session.
+// The drive's LeadOut is set one frame short, as a real drive reports it.
+TEST_F(CDDevice, TableOfContentsGivesStartsTypesAndTheLeadOutInFrames) {
+  const unsigned starts[] = {150, 18000, 36000, 54000, 72000 + 11400};
+  const int data[] = {0, 0, 0, 0, 1};
+  ASSERT_TRUE(VDriveLoadMixedDisc(5, starts, 99999 - 1, 0, data));
   Open();
+  DiscToc toc = {};
+  ASSERT_EQ(1, CDReadTableOfContents(id, &toc));
+  ASSERT_EQ(5, toc.trackCount);
+  for (int t = 0; t < 5; ++t) {
+    EXPECT_EQ(starts[t], toc.starts[t]) << t;
+    EXPECT_EQ(t < 4, toc.audio[t]) << t;
+  }
+  EXPECT_EQ(99999u, toc.leadOut);
+  const std::vector<std::string> log = DriveLog();
+  ASSERT_EQ(13u, log.size());
+  EXPECT_EQ("cmd=MCI_STATUS flags=0x100 item=3 err=0 ret=5", log[0]);
+  EXPECT_EQ("cmd=MCI_SET flags=0x402 format=2 err=0", log[1]);
+  EXPECT_EQ("cmd=MCI_STATUS flags=0x110 item=2 track=5 err=0 ret=" + std::to_string(18 | 32 << 8),
+            log[10]);
+  EXPECT_EQ("cmd=MCI_STATUS flags=0x110 item=16385 track=5 err=0 ret=" + std::to_string(MCI_CDA_TRACK_OTHER),
+            log[11]);
+  EXPECT_EQ("cmd=MCI_STATUS flags=0x100 item=1 err=0 ret=" + std::to_string(22 | 11 << 8 | 23 << 16), log[12]);
+
+  // The commands that depend on the time format set their own.
+  int track = 0;
+  DWORD position = 0, ms = 0;
+  EXPECT_EQ(1, CDDiscLengthMs(id, &ms));
+  EXPECT_EQ((99998u - 150) * 1000 / 75, ms);
+  EXPECT_EQ(1, CDPollPosition(owner, id, &track, &position));
+  EXPECT_EQ(Tmsf(1, 0, 0, 0), position);
+
+  // A data disc: one track, of data.
+  ASSERT_TRUE(VDriveLoadDisc(3, starts, 60000, 1));
+  ASSERT_EQ(1, CDReadTableOfContents(id, &toc));
+  EXPECT_EQ(1, toc.trackCount);
+  EXPECT_EQ(0, toc.audio[0]);
+  EXPECT_EQ(60001u, toc.leadOut);
+  EXPECT_TRUE(CaughtBoxes().empty());
+}
+
+// Any command of the read that fails makes the whole table unknown, silently.
+TEST_F(CDDevice, TableOfContentsThatCannotBeReadWholeIsNone) {
+  const struct {
+    UINT command;
+    DWORD match;
+  } faults[] = {{MCI_STATUS, MCI_STATUS_NUMBER_OF_TRACKS},
+                {MCI_SET, MCI_SET_TIME_FORMAT},
+                {MCI_STATUS, MCI_STATUS_POSITION},
+                {MCI_STATUS, MCI_CDA_STATUS_TYPE_TRACK},
+                {MCI_STATUS, MCI_STATUS_LENGTH}};
+  Open();
+  for (const auto& f : faults) {
+    SCOPED_TRACE(f.match);
+    DiscToc toc = {};
+    toc.trackCount = 5;
+    VDriveFailNext(f.command, f.match, MCIERR_HARDWARE);
+    EXPECT_EQ(0, CDReadTableOfContents(id, &toc));
+    EXPECT_EQ(0, toc.trackCount);
+  }
+  DiscToc toc = {};
+  EXPECT_EQ(0, CDReadTableOfContents(0, &toc));
   VDriveRemoveDisc();
-  PositionRecord record = {};
-  record.track = 7;
-  EXPECT_EQ(0, CDPollPosition(owner, id, &record));
-  EXPECT_EQ(std::vector<std::string>{"cmd=MCI_STATUS flags=0x100 item=4 err=0 ret=524"}, DriveLog());
-  EXPECT_EQ(7, record.track);
-  EXPECT_EQ(0, CDIsReady(owner, id));
+  EXPECT_EQ(0, CDReadTableOfContents(id, &toc));
   EXPECT_TRUE(CaughtBoxes().empty());
 }
 
@@ -399,9 +489,9 @@ const FailureCase kFailures[] = {
      [](HWND o, HWND, UINT id) { return CDMediaPresent(o, id) == 0; }},
     {"is ready", MCI_STATUS, MCI_STATUS_MODE, 1, [](HWND o, HWND, UINT id) { return CDIsReady(o, id) == 0; }},
     {"poll: track", MCI_STATUS, MCI_STATUS_CURRENT_TRACK, 1,
-     [](HWND o, HWND, UINT id) { PositionRecord r = {}; return CDPollPosition(o, id, &r) == 0; }},
+     [](HWND o, HWND, UINT id) { int t = 0; DWORD p = 0; return CDPollPosition(o, id, &t, &p) == 0; }},
     {"poll: position", MCI_STATUS, MCI_STATUS_POSITION, 1,
-     [](HWND o, HWND, UINT id) { PositionRecord r = {}; return CDPollPosition(o, id, &r) == 0; }},
+     [](HWND o, HWND, UINT id) { int t = 0; DWORD p = 0; return CDPollPosition(o, id, &t, &p) == 0; }},
     {"length text", MCI_STATUS, MCI_STATUS_LENGTH, 1, [](HWND o, HWND, UINT id) {
        char text[20] = "untouched";
        return CDTrackLengthText(o, id, 2, text) == 0 && strcmp(text, "untouched") == 0;

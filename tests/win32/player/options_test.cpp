@@ -98,6 +98,31 @@ TEST_F(Player, ChoosingAnotherDriveSavesThisDiscAndShowsThatDrivesDisc) {
   EXPECT_TRUE(CaughtBoxes().empty());
 }
 
+TEST_F(Player, ChoosingADriveWithoutADiscLeavesNoDeviceOpenUntilADiscComes) {
+  Start();
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_DRIVE_FIRST + 4, 0);  // E:, empty
+  Pump();
+  EXPECT_EQ(0, deviceId);
+  EXPECT_EQ(0, deviceOpen);
+  EXPECT_EQ("Corvane CD Player - No Disc", Text(mainWindow));
+  // A command that sets the window up again finds no device: no word of a
+  // data disc that is not there.
+  HWND first = mainWindow;
+  SendMessageA(mainWindow, WM_SYSCOMMAND, IDC_VIEW, 0);
+  ASSERT_TRUE(PumpUntil([first] { return mainWindow != first && IsWindowVisible(mainWindow); }));
+  Pump();
+  EXPECT_EQ("Corvane CD Player - No Disc", Text(mainWindow));
+  EXPECT_EQ(0, deviceOpen);
+  // The disc that then comes into E: is taken.
+  VDriveSelect('E');
+  const unsigned starts[] = {Frames(0, 2, 0), Frames(5, 0, 0), Frames(9, 0, 0)};
+  ASSERT_TRUE(VDriveLoadDisc(3, starts, Frames(20, 0, 0), 0));
+  VDriveSelect(0);
+  ASSERT_TRUE(PumpUntil([this] { return deviceOpen == 1 && discInfo.trackCount == 3 && Enabled(IDC_PLAY); }));
+  EXPECT_NE(0, deviceId);
+  EXPECT_TRUE(CaughtBoxes().empty());
+}
+
 TEST_F(Player, TheOptionsSurviveAViewSwitchAndARestart) {
   // At its defaults the player writes the settings file it always did.
   Start();

@@ -213,6 +213,8 @@ TEST(Release32, InstallsPlaysAcrossATrackEndKeepsItsFilesAndIsRemoved) {
   for (const auto& key : kShellKeys) SetText(HKEY_CLASSES_ROOT, key[0], nullptr, windows + "\\cdplayer.exe" + key[1]);
   ASSERT_EQ("(none)", ReadBytes(player));
   ASSERT_EQ("(none)", ReadBytes(catalogue));
+  // The machine has the two CD drives the player's drive choice offers.
+  for (const char* root : {"D:\\", "E:\\"}) EXPECT_EQ(UINT{DRIVE_CDROM}, GetDriveTypeA(root)) << root;
 
   // Install: the program and the font expanded from the disk, the shell's
   // verbs and the font registered.

@@ -434,7 +434,9 @@ TEST_F(VDriveTest, ChangesOfTheDriveFileShowAtTheNextCommand) {
   EXPECT_EQ(Codes(), "");
 }
 
-TEST_F(VDriveTest, DataDiscHasOneTrackThatDoesNotPlay) {
+// A play of a data track succeeds and plays nothing, as cdaudio drivers
+// answer it: it ends at once, the drive stays stopped.
+TEST_F(VDriveTest, DataDiscHasOneDataTrackThatPlaysNothing) {
   const unsigned starts[] = {150, 1000, 2000};
   ASSERT_EQ(VDriveLoadDisc(3, starts, 3000, 1), 1);
   ASSERT_EQ(Open(), 0u);
@@ -443,10 +445,34 @@ TEST_F(VDriveTest, DataDiscHasOneTrackThatDoesNotPlay) {
   EXPECT_EQ(Get(MCI_CDA_STATUS_TYPE_TRACK, MCI_TRACK, 1), DWORD_PTR{MCI_CDA_TRACK_OTHER});
   EXPECT_EQ(Get(MCI_STATUS_LENGTH, MCI_TRACK, 1), Msf(0, 38, 0));
   EXPECT_EQ(Status(MCI_STATUS_POSITION, MCI_TRACK, 2), kErrRange);
-  EXPECT_EQ(Play(MCI_NOTIFY), kErrHardware);
-  EXPECT_EQ(Play(MCI_FROM, Msf(0, 2, 0)), kErrHardware);
+  EXPECT_EQ(Play(MCI_NOTIFY), 0u);
+  EXPECT_EQ(Codes(), "1");
+  EXPECT_EQ(Play(MCI_FROM, Msf(0, 2, 0)), 0u);
   EXPECT_EQ(Mode(), kStopped);
   EXPECT_EQ(Codes(), "");
+}
+
+// An enhanced CD from the drive file: audio tracks, then a data track.
+TEST_F(VDriveTest, AnEnhancedCdAnswersEachTracksTypeAndPlaysOnlyItsAudio) {
+  UseDriveFile(ExampleWith("Data=0", "Type5=data"));
+  ASSERT_EQ(Open(), 0u);
+  EXPECT_EQ(Get(MCI_STATUS_NUMBER_OF_TRACKS), 5u);
+  for (DWORD t = 1; t <= 5; ++t)
+    EXPECT_EQ(Get(MCI_CDA_STATUS_TYPE_TRACK, MCI_TRACK, t),
+              static_cast<DWORD_PTR>(t == 5 ? MCI_CDA_TRACK_OTHER : MCI_CDA_TRACK_AUDIO)) << t;
+  EXPECT_EQ(Status(MCI_CDA_STATUS_TYPE_TRACK, MCI_TRACK, 6), kErrRange);
+  EXPECT_EQ(Status(MCI_CDA_STATUS_TYPE_TRACK), DWORD{MCIERR_MISSING_PARAMETER});
+
+  ASSERT_EQ(SetFormat(MCI_FORMAT_TMSF), 0u);
+  // Track 4 to the disc's end stops where the data track begins.
+  EXPECT_EQ(Play(MCI_FROM | MCI_NOTIFY, Tmsf(4, 0, 0, 0)), 0u);
+  VDriveAdvance(1000000);
+  EXPECT_EQ(Codes(), "1");
+  EXPECT_EQ(Get(MCI_STATUS_POSITION), Tmsf(5, 0, 0, 0));
+  // The data track itself: nothing plays, the play ends at once.
+  EXPECT_EQ(Play(MCI_FROM | MCI_TO | MCI_NOTIFY, Tmsf(5, 0, 0, 0), Tmsf(5, 1, 0, 0)), 0u);
+  EXPECT_EQ(Codes(), "1");
+  EXPECT_EQ(Mode(), kStopped);
 }
 
 TEST_F(VDriveTest, ErrorCodesAndInjectedFaults) {

@@ -1,6 +1,6 @@
 // The hidden notification window: the end of every track played comes here,
 // not to the main window, which a view switch destroys and re-creates.
-#include "player/device/callback_window.h"
+#include "player/panel/callback_window.h"
 
 #include <mmsystem.h>
 
