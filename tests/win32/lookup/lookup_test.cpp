@@ -620,6 +620,26 @@ TEST_F(MusicBrainz, BothSourcesAreListedAndOneFailureHidesNothingOfTheOther) {
   EXPECT_EQ(0u, Requests().back().find("/single/~cddb/cddb.cgi?cmd=cddb+read+rock+3402ee05&"));
 }
 
+// An enhanced CD: Harbour Lights' five audio tracks, then a data track in a
+// second session, 11,400 frames after their lead-out. MusicBrainz knows it
+// by its audio tracks; the CD database by all six.
+TEST_F(MusicBrainz, AnEnhancedCdIsAskedForByItsAudioTracks) {
+  UseSources("MusicBrainz,gnudb", "rsa");
+  const unsigned starts[] = {150, 14265, 33790, 49650, 51900, 67800};
+  const int dataTracks[] = {0, 0, 0, 0, 0, 1};
+  ASSERT_TRUE(VDriveLoadMixedDisc(6, starts, 90000 - 1, 0, dataTracks));
+  Start(false);
+  std::vector<std::string> matches = TakeListed(0);
+  EXPECT_EQ(std::vector<std::string>{"Anna Vik & The Lanterns / Harbour Lights (1999, XE) (MusicBrainz)"}, matches);
+  EXPECT_EQ("Harbour Lights", Text(Item(IDC_DISC_TITLE)));
+  EXPECT_EQ(0u, MusicBrainzRequests()[0].find("/ws/2/discid/HtS5_vmq5zQGVV5Arn9AZgvTJF4-?toc=1+5+56400+150+14265+"
+                                              "33790+49650+51900&"))
+      << MusicBrainzRequests()[0];
+  EXPECT_EQ(0u, Requests()[0].find("/nomatch/~cddb/cddb.cgi?cmd=cddb+query+4104ae06+6+150+14265+33790+49650+51900+"
+                                   "67800+1200&"))
+      << Requests()[0];
+}
+
 const Disc kManyReleases = {{150, 25000, 50000}, 75000};
 const Disc kFailingReleases = {{150, 40000}, 70000};
 

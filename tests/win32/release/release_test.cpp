@@ -343,8 +343,8 @@ TEST(Release32, RunTimeStartsAndEndsAProgramInOrder) {
 
 // A disc of the look-up's cases in the drive file: its track starts and
 // lead-out as the player reads them (the drive reports the disc one frame
-// short of its lead-out, as a real one does).
-std::string DriveDisc(const std::vector<unsigned>& offsets, unsigned leadOut) {
+// short of its lead-out, as a real one does), and its data track, if any.
+std::string DriveDisc(const std::vector<unsigned>& offsets, unsigned leadOut, int dataTrack = 0) {
   auto msf = [](unsigned frames) {
     char text[16];
     snprintf(text, sizeof text, "%u:%02u:%02u", frames / 4500, frames / 75 % 60, frames % 75);
@@ -352,6 +352,7 @@ std::string DriveDisc(const std::vector<unsigned>& offsets, unsigned leadOut) {
   };
   std::string disc = "[Drive]\r\nDisc=lookup\r\n[Disc.lookup]\r\nTracks=" + std::to_string(offsets.size()) + "\r\n";
   for (size_t t = 0; t < offsets.size(); ++t) disc += "Track" + std::to_string(t + 1) + "=" + msf(offsets[t]) + "\r\n";
+  if (dataTrack) disc += "Type" + std::to_string(dataTrack) + "=data\r\n";
   return disc + "LeadOut=" + msf(leadOut - 1) + "\r\n";
 }
 
@@ -423,6 +424,9 @@ TEST(Release32, LooksDiscsUpInMusicBrainzAndGnudbOverItsOwnTls) {
       {"both sources", DriveDisc(harbour, 56400), "MusicBrainz,gnudb", "untrusted", "single",
        {"The Corvane Quartet / Late Night Sessions (gnudb)"},
        choose + "\nMusicBrainz: The certificate of localhost does not lead to a trusted root.", "Late Night Sessions"},
+      {"an enhanced CD, known by its audio tracks", DriveDisc({150, 14265, 33790, 49650, 51900, 67800}, 90000, 6),
+       "MusicBrainz", "rsa", "nomatch", {"Anna Vik & The Lanterns / Harbour Lights (1999, XE) (MusicBrainz)"}, choose,
+       "Harbour Lights"},
       {"a disc in 150 releases", DriveDisc({150, 25000, 50000}, 75000), "MusicBrainz", "rsa", "nomatch", many, choose,
        "Pressing 1"},
       {"a release too large", DriveDisc({150, 40000}, 70000), "MusicBrainz", "rsa", "nomatch", failing, choose,
