@@ -31,13 +31,14 @@ int CataloguePath(HINSTANCE instance, char* path, size_t size) {
 // The operating system's CD player keeps its titles in the Windows
 // directory; the file is only ever read. The device is asked for that
 // player's identity only when the file has something to offer.
-void ImportCdPlayerTitles(UINT deviceId, DiscInfo* info) {
+// Returns 1 when the file had titles for the disc.
+int ImportCdPlayerTitles(UINT deviceId, DiscInfo* info) {
   char path[MAX_PATH];
   ProfileFile file = {};
   uint32_t cdPlayerId = 0;
-  if (!ProfileResolvePath("cdplayer.ini", path, sizeof path)) return;
-  if (!ProfileReadFile(path, &file) || file.text.empty() || !info->tracks) return;
-  if (ComputeCdPlayerDiscId(deviceId, info, &cdPlayerId)) ImportCdPlayerRecord(file.text, cdPlayerId, info);
+  if (!ProfileResolvePath("cdplayer.ini", path, sizeof path)) return 0;
+  if (!ProfileReadFile(path, &file) || file.text.empty() || !info->tracks) return 0;
+  return ComputeCdPlayerDiscId(deviceId, info, &cdPlayerId) && ImportCdPlayerRecord(file.text, cdPlayerId, info);
 }
 
 }  // namespace
@@ -61,8 +62,8 @@ int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   DiscSectionName(info->discId, section, sizeof section);
   int known = ProfileFindSection(catalogue.text, section).found;
   LoadDiscRecord(catalogue.text, &names, info);
-  if (read && !known) ImportCdPlayerTitles(deviceId, info);
-  return 1;
+  if (!read || known) return 1;
+  return ImportCdPlayerTitles(deviceId, info) ? 1 : kDiscNew;
 }
 
 int SaveDiscEntry(HINSTANCE instance, DiscInfo* info) {

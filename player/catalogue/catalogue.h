@@ -27,7 +27,10 @@ void UseCatalogueFile(const char* path);
 // catalogue does not know takes the titles the user typed in the operating
 // system's CD player, if its "cdplayer.ini" has them. A disc whose last
 // save failed gets back the titles it had. The string resources come from
-// the main window's instance. Nothing is written.
+// the main window's instance. Nothing is written. Returns kDiscNew for a
+// disc that the catalogue (read) does not know and that "cdplayer.ini" has
+// no titles for, else 1.
+enum { kDiscNew = 2 };
 int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info);
 // Writes the whole record to the disc's section, and the records of discs
 // whose save failed, in one atomic rewrite under the catalogue's lock (other

@@ -10,9 +10,19 @@
 // Shows the dialog for the disc in the drive, owned by the main window.
 // Returns 1 when the user took a match: discInfo then holds its titles and
 // the catalogue has them; the caller shows them. Nothing goes over the
-// network before this is called.
-int LookUpTitles(HWND mainWindow);
+// network before this is called. Given a look-up that ran by itself to its
+// end (run, allocated), the dialog shows what it found instead of asking
+// anew, and frees it.
+int LookUpTitles(HWND mainWindow, LookupRun* run = nullptr);
 INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// 1 while the dialog is open.
+int LookupDialogOpen();
+
+// Opens the user's web browser at the address where a disc is added to
+// MusicBrainz (the shell's "open" of it); where none opens, a small dialog
+// shows the address, selected, to be copied.
+void OpenSubmitAddress(HWND owner, const char* address);
+INT_PTR CALLBACK SubmitAddressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A UTF-8 text in a code page (the ANSI code page is GetACP()), characters
 // it lacks as its default character, cut to whole characters within

@@ -28,6 +28,8 @@ struct LookupDialog {
   int listed;  // the search's end is shown
 };
 
+int dialogOpen;
+
 LookupDialog* DialogOf(HWND dialog) { return reinterpret_cast<LookupDialog*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
 // The status texts are the string table's, in the order of LookupStatus.
@@ -85,6 +87,11 @@ void ShowSearchEnd(HWND dialog, const LookupSession* s) {
   }
   ShowText(dialog, text);
   EnableWindow(GetDlgItem(dialog, IDOK), found);
+  // MusicBrainz answered and does not know the disc's id: the user may add it.
+  if (s->musicBrainzIdUnknown) {
+    ShowWindow(GetDlgItem(dialog, IDC_LOOKUP_SUBMIT_TEXT), SW_SHOW);
+    ShowWindow(GetDlgItem(dialog, IDC_LOOKUP_SUBMIT), SW_SHOW);
+  }
   if (!found) return;
   SendMessageA(list, LB_SETCURSEL, 0, 0);
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
@@ -168,6 +175,14 @@ void TakeChosen(HWND dialog, LookupDialog* d) {
   ShowProgress(dialog, d);
 }
 
+// Submit Disc: MusicBrainz's page for adding the disc, with the same id and
+// table of contents as the look-up's request.
+void SubmitDisc(HWND dialog, const LookupSession* s) {
+  char address[kLookupRequestSize];
+  if (FormatMusicBrainzSubmitAddress(&s->settings, &s->musicBrainzToc, address, sizeof address))
+    OpenSubmitAddress(dialog, address);
+}
+
 // Starts the look-up of the disc in the drive: WinSock is loaded when the
 // user asked for it.
 void Begin(HWND dialog, LookupDialog* d) {
@@ -186,10 +201,19 @@ void Begin(HWND dialog, LookupDialog* d) {
 
 }  // namespace
 
-int LookUpTitles(HWND mainWindow) {
-  if (!deviceOpen || doorOpen || !discInfo.tracks) return 0;
-  return DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_LOOKUP), mainWindow, LookupProc, 0) == 1;
+int LookUpTitles(HWND mainWindow, LookupRun* run) {
+  if (!deviceOpen || doorOpen || !discInfo.tracks) {
+    if (run) {
+      LookupRunStop(run);
+      free(run);
+    }
+    return 0;
+  }
+  return DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_LOOKUP), mainWindow, LookupProc,
+                         reinterpret_cast<LPARAM>(run)) == 1;
 }
+
+int LookupDialogOpen() { return dialogOpen; }
 
 INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   LookupDialog* d = DialogOf(dialog);
@@ -201,17 +225,30 @@ INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     return TRUE;
   }
   switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+      LookupRun* given = reinterpret_cast<LookupRun*>(lParam);
       d = static_cast<LookupDialog*>(calloc(1, sizeof(LookupDialog)));
-      if (d) d->run = static_cast<LookupRun*>(calloc(1, sizeof(LookupRun)));
+      if (d) d->run = given ? given : static_cast<LookupRun*>(calloc(1, sizeof(LookupRun)));
       if (!d || !d->run) {
+        if (given) LookupRunStop(given);
+        free(given);
         free(d);
         EndDialog(dialog, 0);
         return TRUE;
       }
+      dialogOpen = 1;
       SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
-      Begin(dialog, d);
+      if (!given) {
+        Begin(dialog, d);
+        return TRUE;
+      }
+      // A look-up that ran by itself: what it found, and what went wrong
+      // with reading its match, if it tried.
+      LookupRunMove(given, dialog, kRunMessages, kRunTimer);
+      ShowProgress(dialog, d);
+      if (given->session.phase == kPhaseFailed) ShowProgress(dialog, d);
       return TRUE;
+    }
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
@@ -220,6 +257,9 @@ INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         case IDC_LOOKUP_LIST:
           if (d && HIWORD(wParam) == LBN_DBLCLK) TakeChosen(dialog, d);
           return TRUE;
+        case IDC_LOOKUP_SUBMIT:
+          if (d) SubmitDisc(dialog, &d->run->session);
+          return TRUE;
         case IDCANCEL:
           if (d) LookupRunStop(d->run);
           EndDialog(dialog, 0);
@@ -227,6 +267,7 @@ INT_PTR CALLBACK LookupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       }
       return FALSE;
     case WM_DESTROY:
+      dialogOpen = 0;
       if (d) {
         LookupRunStop(d->run);
         free(d->run);

@@ -29,8 +29,16 @@ LookupTurn musicBrainzTurn;
 // cancel), so the buffer outlives every look-up. One runs at a time.
 char hostEntry[MAXGETHOSTSTRUCT];
 
+// The socket events of each connection come as a message of their own, one
+// of kConnectionMessages in turn: a closed socket's events may still be
+// queued, and the next connection may get the same socket handle.
+const UINT kConnectionMessages = 8;
+
 UINT HostMessage(const LookupRun* run) { return run->firstMessage; }
-UINT SocketMessage(const LookupRun* run) { return run->firstMessage + 1; }
+UINT SocketMessage(const LookupRun* run) { return run->firstMessage + 1 + run->connections % kConnectionMessages; }
+bool IsSocketMessage(const LookupRun* run, UINT message) {
+  return message > run->firstMessage && message <= run->firstMessage + kConnectionMessages;
+}
 
 LookupFailure Failure(int status, const char* line = "") {
   LookupFailure failure;
@@ -112,6 +120,7 @@ void Connect(LookupRun* run, const LookupAction& action) {
     }
   }
   run->connection = run->ws.socket(AF_INET, SOCK_STREAM, 0);
+  ++run->connections;
   sockaddr_in server = {};
   server.sin_family = AF_INET;
   // The port in network byte order (high byte first).
@@ -257,9 +266,11 @@ void PumpSecure(LookupRun* run) {
   }
 }
 
-void OnSocketEvent(LookupRun* run, WPARAM socket, LPARAM lParam) {
+void OnSocketEvent(LookupRun* run, UINT message, WPARAM socket, LPARAM lParam) {
   // Events of a connection already closed may still be queued.
-  if (run->connection == INVALID_SOCKET || static_cast<SOCKET>(socket) != run->connection) return;
+  if (run->connection == INVALID_SOCKET || static_cast<SOCKET>(socket) != run->connection ||
+      message != SocketMessage(run))
+    return;
   LookupSession* s = &run->session;
   int event = WSAGETSELECTEVENT(lParam);
   if (WSAGETSELECTERROR(lParam)) {
@@ -291,6 +302,10 @@ int LookupRunStart(LookupRun* run, HWND window, UINT firstMessage, UINT_PTR time
   run->timer = timer;
   run->discId = discId;
   run->session.phase = kPhaseFailed;
+  // The settings are read (and their missing keys written with their
+  // defaults, for users to find) even when the look-up cannot go on.
+  LookupSettings settings;
+  LoadLookupSettings(appInstance, &settings);
   if (!toc->trackCount) {
     run->startFailure = Failure(kStatusNoContents);
     return 0;
@@ -309,8 +324,6 @@ int LookupRunStart(LookupRun* run, HWND window, UINT firstMessage, UINT_PTR time
   char hostName[64];
   if (run->ws.gethostname(hostName, sizeof hostName) != 0) hostName[0] = '\0';
   hostName[sizeof hostName - 1] = '\0';
-  LookupSettings settings;
-  LoadLookupSettings(appInstance, &settings);
   Execute(run, LookupStart(&run->session, &settings, toc, hostName, &musicBrainzTurn,
                            testSeamLookupTimes ? testSeamLookupTimes : &kLookupTimes, GetTickCount()));
   return 1;
@@ -322,8 +335,8 @@ int LookupRunMessage(LookupRun* run, UINT message, WPARAM wParam, LPARAM lParam)
     OnHostFound(run, wParam, lParam);
     return 1;
   }
-  if (message == SocketMessage(run)) {
-    OnSocketEvent(run, wParam, lParam);
+  if (IsSocketMessage(run, message)) {
+    OnSocketEvent(run, message, wParam, lParam);
     return 1;
   }
   if (message == WM_TIMER && wParam == run->timer) {

@@ -27,12 +27,13 @@ struct LookupRun {
   int socketsStarted;
   int lookupCancelled;  // a name lookup was cancelled and may still be answered
   HWND window;
-  UINT firstMessage;  // the run's two messages: firstMessage and the next
+  UINT firstMessage;  // the run's messages: firstMessage and the eight after it
   UINT_PTR timer;
   HANDLE hostRequest;
   int hostSource;
   unsigned long addresses[kSourceCount];  // network byte order
   SOCKET connection;
+  unsigned connections;  // opened so far
   int secure;
   const char* request;
   size_t requestLength;
@@ -45,7 +46,8 @@ struct LookupRun {
 };
 
 // Starts a look-up of the disc in the drive (its table of contents and
-// catalogue identity) with the settings of the settings file. Returns 1
+// catalogue identity) with the settings of the settings file. The window
+// receives the run's messages: firstMessage and the eight after it. Returns 1
 // when it runs; 0 when it cannot (no table of contents, no WinSock), with
 // startFailure saying why.
 int LookupRunStart(LookupRun* run, HWND window, UINT firstMessage, UINT_PTR timer, const DiscToc* toc,

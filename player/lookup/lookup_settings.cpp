@@ -98,6 +98,7 @@ void ReadLookupSettings(const std::string& text, const LookupSettingsNames* name
   ProfileSectionGetString(&section, names->sources, kDefaultSources, sources, sizeof sources);
   settings->sourceCount = ReadSources(sources, settings->sources);
   if (settings->sourceCount == 0) settings->sourceCount = ReadSources(kDefaultSources, settings->sources);
+  settings->automatic = ProfileSectionGetInt(&section, names->automatic, 0) == 1;
 }
 
 int AddLookupDefaults(std::string* text, const LookupSettingsNames* names) {

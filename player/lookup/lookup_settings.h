@@ -25,6 +25,7 @@ struct LookupSettings {
   char roots[260];    // a PEM file of trusted roots in place of the compiled-in ones (empty: those)
   int sourceCount;
   int sources[kSourceCount];  // in the order they are asked
+  int automatic;  // 1: a disc the catalogue does not know is looked up when it is loaded
 };
 
 // Names of section "Lookup" and its keys, as the string table gives them.
@@ -39,6 +40,7 @@ struct LookupSettingsNames {
   char contact[40];
   char roots[40];
   char sources[40];
+  char automatic[40];
 };
 
 // Reads the section; a key that is missing or unusable gives its default:
@@ -47,7 +49,7 @@ struct LookupSettingsNames {
 // musicbrainz.org and MusicBrainzPort 443; no Contact; no Roots (the
 // compiled-in ones); Sources "MusicBrainz,gnudb" (names separated by
 // commas in any case; unknown and repeated ones are passed over, and none
-// at all means the default). A server name typed as an absolute name, with
+// at all means the default); Automatic 0 (1 alone turns it on). A server name typed as an absolute name, with
 // a dot at its end ("musicbrainz.org."), is taken without it.
 void ReadLookupSettings(const std::string& text, const LookupSettingsNames* names, LookupSettings* settings);
 // Adds the keys the section lacks, with their defaults, so users find them;

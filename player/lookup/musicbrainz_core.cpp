@@ -403,6 +403,23 @@ int FormatMusicBrainzReleaseRequest(const LookupSettings* settings, const char* 
   return FinishRequest(settings, out, size, used);
 }
 
+int FormatMusicBrainzSubmitAddress(const LookupSettings* settings, const DiscToc* toc, char* out, size_t size) {
+  char id[kMusicBrainzIdSize];
+  char contents[16 + 11 * kLookupMaxTracks];
+  if (size) out[0] = '\0';
+  if (!MusicBrainzDiscId(toc, id, sizeof id) || !FormatMusicBrainzToc(toc, contents, sizeof contents)) return 0;
+  char port[16] = "";
+  if (settings->musicBrainzPort != kMusicBrainzDefaultPort)
+    snprintf(port, sizeof port, ":%d", settings->musicBrainzPort);
+  int n = snprintf(out, size, "https://%s%s/cdtoc/attach?id=%s&tracks=%d&toc=%s", settings->musicBrainzServer, port, id,
+                   toc->trackCount, contents);
+  if (n <= 0 || static_cast<size_t>(n) >= size) {
+    if (size) out[0] = '\0';
+    return 0;
+  }
+  return 1;
+}
+
 uint32_t MusicBrainzRequestDelay(int requestedBefore, uint32_t lastTick, uint32_t nowTick, uint32_t gapMs) {
   uint32_t since = nowTick - lastTick;
   return requestedBefore && since < gapMs ? gapMs - since : 0;

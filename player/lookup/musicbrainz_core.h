@@ -58,6 +58,13 @@ int FormatMusicBrainzToc(const DiscToc* toc, char* out, size_t size);
 int FormatMusicBrainzListRequest(const LookupSettings* settings, const DiscToc* toc, char* out, size_t size);
 int FormatMusicBrainzReleaseRequest(const LookupSettings* settings, const char* releaseId, char* out, size_t size);
 
+// The address of the web page where a user adds a disc MusicBrainz does
+// not know ("https://musicbrainz.org/cdtoc/attach?id=...&tracks=...&toc=..."),
+// for the disc's MusicBrainz table of contents: its id, its number of tracks
+// and the toc of the requests. 0 when the table is unusable or the address
+// does not fit.
+int FormatMusicBrainzSubmitAddress(const LookupSettings* settings, const DiscToc* toc, char* out, size_t size);
+
 // How long to wait before the next request, in milliseconds, for requests
 // at least gapMs apart, when the last one went out at lastTick (a
 // millisecond tick count, which wraps) and it is now nowTick.

@@ -8,6 +8,8 @@
 #include "player/shell/player_state.h"
 
 LRESULT CALLBACK CDCallbackWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The look-up that runs by itself lives here, out of reach of view switches.
+  if (OnAutoLookupMessage(message, wParam, lParam)) return 0;
   if (message != MM_MCINOTIFY) return DefWindowProcA(window, message, wParam, lParam);
   // A play that was stopped, paused, skipped away from, superseded or ended
   // by the disc going away starts nothing.

@@ -117,6 +117,7 @@ void SwitchDrive(HWND window, int drive) {
   for (UINT_PTR timer : {kArrivalTimer, kRemovalTimer, kOpenRetryTimer}) KillTimer(window, timer);
   // The drive left behind stops, as it does when the player ends.
   if (deviceId != 0 && CDMediaPresent(window, deviceId)) CDStopRewind(window, deviceId);
+  CancelAutoLookup();
   // The controls let go of the record before it is saved and freed.
   EnterNoDiscState(window);
   ReleaseDiscEntry(appInstance, &discInfo);
@@ -145,8 +146,10 @@ void ToggleDoor(HWND window) {
     doorOpen = 1;
   }
   SetDoorIndicator(window);
-  int enable;
+  int enable, loaded = 0;
   if (doorOpen == 1) {
+    // A look-up of the disc that went has nothing more to give.
+    CancelAutoLookup();
     CDOpenDoor(window, deviceId);
     BlankDisplays(window);
     SetDiscControlsEnabled(window, 0);
@@ -161,7 +164,7 @@ void ToggleDoor(HWND window) {
     SetDiscControlsEnabled(window, 1);
     // The previous disc's entry is saved before the new one is read.
     ReleaseDiscEntry(appInstance, &discInfo);
-    LoadDiscEntry(window, deviceId, &discInfo);
+    loaded = LoadDiscEntry(window, deviceId, &discInfo);
     if (discInfo.shuffle == 1) BuildShuffleOrder(&discInfo);
     HWND list = GetDlgItem(window, IDC_ORDER_LIST);
     FillDiscControls(window, list, GetDlgItem(window, IDC_SHUFFLE), GetDlgItem(window, IDC_REPEAT),
@@ -175,4 +178,5 @@ void ToggleDoor(HWND window) {
   // Told once the panel shows the new disc: the box's message loop runs
   // the panel's timers.
   TellSaveFailures(window);
+  if (enable) StartAutoLookup(loaded);
 }

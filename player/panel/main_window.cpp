@@ -140,8 +140,9 @@ void DeferredSetup(HWND window) {
     // A view switch keeps the record and the selection; the first window,
     // and a window whose drive choice released the record, load the disc.
     const int load = !viewRecreated || !discInfo.tracks;
+    int loaded = 0;
     if (load) {
-      LoadDiscEntry(window, deviceId, &discInfo);
+      loaded = LoadDiscEntry(window, deviceId, &discInfo);
       if (discInfo.shuffle == 1) BuildShuffleOrder(&discInfo);
     }
     FillDiscControls(window, Item(window, IDC_ORDER_LIST), Item(window, IDC_SHUFFLE),
@@ -167,6 +168,7 @@ void DeferredSetup(HWND window) {
       ShowButtonImage(window, IDC_PAUSE, "IDB_PAUSE_STOPPED");
     }
     ShowWindow(window, SW_SHOWNORMAL);
+    if (load) StartAutoLookup(loaded);
     return;
   }
 
@@ -238,6 +240,7 @@ void ShowProperties(HWND window) {
   propertiesOpen = 1;
   int changed = ShowDiscProperties(window, &discInfo);
   propertiesOpen = 0;
+  AutoLookupSheetClosed();
   if (LOWORD(changed) != 1 || DiscLeftWhileSheetOpen()) return;
   paused = 0;
   CDStopRewind(window, deviceId);
@@ -247,15 +250,32 @@ void ShowProperties(HWND window) {
   ShowPauseOff(window, 1);
 }
 
-// The online look-up. Titles it applied are shown at once; the play order,
-// its selection and playback stay as they are.
+// The online look-up. Titles it applied are shown at once. While one runs
+// by itself, no other starts: that one shows what it finds instead.
 void LookUpTitlesOnline(HWND window) {
-  if (LookUpTitles(window) != 1) return;
+  if (AutoLookupRunning()) {
+    AutoLookupAsked();
+    return;
+  }
+  if (LookUpTitles(window) == 1) ShowLookedUpTitles(window);
+}
+
+// The look-up that ran by itself shows its matches, as if asked.
+void ShowAutoLookup(HWND window) {
+  LookupRun* run = TakeAutoLookupRun();
+  if (run && LookUpTitles(window, run) == 1) ShowLookedUpTitles(window);
+}
+
+}  // namespace
+
+void ShowLookedUpTitles(HWND window) {
   HWND list = Item(window, IDC_ORDER_LIST);
   LRESULT selected = SendMessageA(list, CB_GETCURSEL, 0, 0);
   FillDiscControls(window, list, Item(window, IDC_SHUFFLE), Item(window, IDC_REPEAT), deviceId, &discInfo);
   SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
+
+namespace {
 
 // A click on the time display: the time into the track, the time left of
 // the track, the time left of the disc, and round again.
@@ -284,6 +304,7 @@ void ChooseRepeat(HWND window) {
 void OnCommand(HWND window, int id, int notification) {
   switch (id) {
     case IDM_SETUP: DeferredSetup(window); break;
+    case IDM_SHOW_LOOKUP: ShowAutoLookup(window); break;
     case IDCANCEL: DestroyWindow(window); break;
     case IDC_VIEW: SendMessageA(window, WM_SYSCOMMAND, IDC_VIEW, 0); break;
     case IDC_PAUSE:
@@ -363,6 +384,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (OnSysCommand(window, wParam)) return 0;
       break;
     case WM_TIMER: OnWatchTimer(window, wParam); return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) AutoLookupWindowActive(window);
+      break;
   }
   if (OnMediaKeyMessage(window, message, wParam, lParam)) return TRUE;
   // The window is a dialog of its own class: what it does not handle goes to

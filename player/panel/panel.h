@@ -88,6 +88,31 @@ int DriveInUse();
 void AddDriveMenu(HMENU systemMenu);
 void CheckDriveInUse(HWND window);
 
+// Shows the titles a look-up put into the record: the caption, title and
+// play-order list, the selection and playback as they were.
+void ShowLookedUpTitles(HWND window);
+
+// The look-up that runs by itself (auto_lookup.cpp). A disc just loaded
+// (LoadDiscEntry's result) is looked up when the settings ask for it and
+// the catalogue did not know it; the disc going, a drive switch and the
+// player's end cancel it. The notification window hands it its messages;
+// the main window tells when it is active (the matches are shown then) and
+// when the properties sheet closed (titles found meanwhile wait for it).
+struct LookupRun;
+void StartAutoLookup(int loaded);
+void CancelAutoLookup();
+int AutoLookupRunning();
+int OnAutoLookupMessage(UINT message, WPARAM wParam, LPARAM lParam);
+// The user chose the look-up from the menu while one ran by itself: it
+// shows what it finds, as if asked.
+void AutoLookupAsked();
+void AutoLookupWindowActive(HWND window);
+void AutoLookupSheetClosed();
+// The look-up that waits to show its matches, handed over to the dialog
+// (which frees it); null when there is none, or it no longer belongs to
+// the disc.
+LookupRun* TakeAutoLookupRun();
+
 // Tool tips on the buttons and the two displays, in the string table's
 // words, from the window's first set-up until it is destroyed.
 void AddToolTips(HWND window);

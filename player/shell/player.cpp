@@ -101,6 +101,8 @@ bool SwitchViewAfterLoop() {
 }
 
 void ShutdownPlayer() {
+  // A look-up under way ends with the player: its connections close.
+  CancelAutoLookup();
   SavePlayerSettings(appInstance, &playerSettings);
   TellSaveFailures(nullptr);
   if (CDMediaPresent(nullptr, deviceId)) CDStopRewind(nullptr, deviceId);

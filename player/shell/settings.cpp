@@ -52,6 +52,7 @@ void LoadLookupNames(HINSTANCE instance, LookupSettingsNames* names) {
   LoadStringA(instance, IDS_CONTACT_KEY, names->contact, sizeof names->contact);
   LoadStringA(instance, IDS_ROOTS_KEY, names->roots, sizeof names->roots);
   LoadStringA(instance, IDS_SOURCES_KEY, names->sources, sizeof names->sources);
+  LoadStringA(instance, IDS_AUTOMATIC_KEY, names->automatic, sizeof names->automatic);
 }
 
 const size_t kMaxKeptSeed = 32;
@@ -114,6 +115,17 @@ int SaveKeptSeed(HINSTANCE instance, const unsigned char* seed, size_t size) {
   int status = ProfileSaveFile(path, &file);
   NoteSave(kSettingsSave, path, status);
   return status == kProfileOk;
+}
+
+int LoadLookupAutomatic(HINSTANCE instance) {
+  LookupSettingsNames names;
+  LookupSettings settings;
+  char path[MAX_PATH];
+  ProfileFile file = {};
+  LoadLookupNames(instance, &names);
+  if (FilePath(instance, path, sizeof path)) ProfileReadFile(path, &file);
+  ReadLookupSettings(file.text, &names, &settings);
+  return settings.automatic;
 }
 
 void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings) {

@@ -21,3 +21,6 @@ int SaveKeptSeed(HINSTANCE instance, const unsigned char* seed, size_t size);
 // defaults so that users find them there (a write that fails is noted for
 // TellSaveFailures).
 void LoadLookupSettings(HINSTANCE instance, LookupSettings* settings);
+// Whether a disc the catalogue does not know is looked up by itself
+// ([Lookup] Automatic is 1). Nothing is written.
+int LoadLookupAutomatic(HINSTANCE instance);

@@ -43,6 +43,7 @@
 #define IDS_ROOTS_KEY 98
 #define IDS_SOURCES_KEY 99
 #define IDS_SEED_KEY 100
+#define IDS_AUTOMATIC_KEY 101
 // A save of the catalogue or the settings that failed: the messages, with
 // "%s" for the file and for the reason, then the reasons, in the order of
 // ProfileStatus from kProfileFailed on.
@@ -85,10 +86,12 @@
 #define IDD_MINIMIZED 122
 #define IDD_ABOUT 134
 #define IDD_LOOKUP 139
+#define IDD_SUBMIT_ADDRESS 140
 #define IDR_ACCELERATORS 104
 
 // Commands and controls of the main window.
 #define IDM_SETUP 101
+#define IDM_SHOW_LOOKUP 102  // posted: the look-up that ran by itself shows its matches
 #define IDM_ABOUT 1000
 #define IDC_VIEW 1001
 #define IDM_STAY_ON_TOP 1002
@@ -116,6 +119,10 @@
 // The Look Up Titles Online dialog.
 #define IDC_LOOKUP_STATUS 1060
 #define IDC_LOOKUP_LIST 1061
+#define IDC_LOOKUP_SUBMIT 1062
+#define IDC_LOOKUP_SUBMIT_TEXT 1063
+// The dialog that shows the address to add a disc to MusicBrainz.
+#define IDC_SUBMIT_ADDRESS 1064
 // The look-up dialog's texts: one for each state of the look-up, in the
 // order of its LookupStatus, and one for each failure of a secure
 // connection, in the order of TlsFailure. "%s" stands for what each names.

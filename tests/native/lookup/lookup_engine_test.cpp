@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "player/lookup/auto_lookup_core.h"
 #include "tests/native/lookup/lookup_names.h"
 #include "tests/native/lookup/lookup_toc.h"
 
@@ -306,6 +308,88 @@ TEST(LookupEngine, OnlyASingleSureMatchIsTakenUnasked) {
     for (int i = 0; i < d.s.settings.sourceCount; ++i)
       d.Answer(d.s.settings.sources[i] == kSourceMusicBrainz ? c.musicBrainz : c.gnudb);
     EXPECT_EQ(c.sure, LookupSureMatch(&d.s));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A look-up that runs by itself starts only for a disc the catalogue does
+// not know, once a run, never beside another.
+TEST(AutoLookup, StartsOnceForADiscNobodyKnows) {
+  struct Case {
+    const char* what;
+    int automatic, discIsNew, running;
+    uint32_t discId;
+    int starts;
+  } cases[] = {
+      {"the option off", 0, 1, 0, 1, 0},        {"a value other than 1", 2, 1, 0, 1, 0},
+      {"a disc the catalogue knows", 1, 0, 0, 1, 0}, {"another look-up runs", 1, 1, 1, 1, 0},
+      {"a new disc", 1, 1, 0, 1, 1},            {"the same disc again", 1, 1, 0, 1, 0},
+      {"another new disc", 1, 1, 0, 2, 1},
+  };
+  AutoLookupTried tried = {};
+  for (const Case& c : cases) EXPECT_EQ(c.starts, AutoLookupStarts(&tried, c.automatic, c.discIsNew, c.discId, c.running)) << c.what;
+  // Past its memory the oldest disc is forgotten, not the newest.
+  for (uint32_t id = 100; id < 100 + kAutoLookupMemory; ++id) EXPECT_EQ(1, AutoLookupStarts(&tried, 1, 1, id, 0));
+  EXPECT_EQ(0, AutoLookupStarts(&tried, 1, 1, 100 + kAutoLookupMemory - 1, 0));
+  EXPECT_EQ(1, AutoLookupStarts(&tried, 1, 1, 1, 0));
+}
+
+// A result goes only to the disc it was asked for, while its titles are
+// as they were.
+TEST(AutoLookup, AResultBelongsOnlyToTheSameUntouchedDisc) {
+  TrackEntry tracks[2] = {{1, "Track 1"}, {2, "Track 2"}};
+  DiscInfo disc = {};
+  disc.discId = 77;
+  disc.trackCount = 2;
+  disc.tracks = tracks;
+  snprintf(disc.title, sizeof disc.title, "Untitled");
+  const AutoLookupDisc asked = AutoLookupDiscOf(&disc);
+  EXPECT_EQ(1, AutoLookupBelongs(&asked, &disc, 0));
+  EXPECT_EQ(0, AutoLookupBelongs(&asked, &disc, 1)) << "ejected";
+  DiscInfo other = disc;
+  other.discId = 78;
+  EXPECT_EQ(0, AutoLookupBelongs(&asked, &other, 0)) << "another disc";
+  snprintf(tracks[1].title, sizeof tracks[1].title, "Typed");
+  EXPECT_EQ(0, AutoLookupBelongs(&asked, &disc, 0)) << "a track title typed";
+  snprintf(tracks[1].title, sizeof tracks[1].title, "Track 2");
+  snprintf(disc.artist, sizeof disc.artist, "Typed");
+  EXPECT_EQ(0, AutoLookupBelongs(&asked, &disc, 0)) << "the artist typed";
+  disc.artist[0] = '\0';
+  disc.tracks = nullptr;
+  EXPECT_EQ(0, AutoLookupBelongs(&asked, &disc, 0)) << "no record";
+}
+
+// What a look-up nobody watches does with what it found: the one sure match
+// is read and taken, anything else is shown as if asked or dropped.
+TEST(AutoLookup, TakesASureMatchShowsOthersAndDropsFailures) {
+  struct Case {
+    const char* what;
+    std::string answer;
+    int userAsked;
+    int next;
+  } cases[] = {
+      {"one sure match", ListOf(1), 0, kAutoRead},
+      {"several matches", ListOf(2), 0, kAutoShow},
+      {"one match not sure", ListOf(1, false, 2), 0, kAutoShow},
+      {"no match", Http("404 Not Found", "{}"), 0, kAutoDrop},
+      {"no match, the user asked meanwhile", Http("404 Not Found", "{}"), 1, kAutoShow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Driver d;
+    d.Start("MusicBrainz");
+    EXPECT_EQ(kAutoWait, AutoLookupNext(&d.s, c.userAsked));
+    d.Answer(c.answer);
+    EXPECT_EQ(c.next, AutoLookupNext(&d.s, c.userAsked));
+    if (c.next != kAutoRead) continue;
+    d.Note(LookupChoose(&d.s, LookupSureMatch(&d.s), d.now));
+    EXPECT_EQ(kAutoWait, AutoLookupNext(&d.s, c.userAsked));
+    d.Pass(1000);
+    d.Answer(kReleaseAnswer);
+    EXPECT_EQ(kAutoApply, AutoLookupNext(&d.s, c.userAsked));
   }
 }
 

@@ -5,4 +5,4 @@
 #include "player/lookup/lookup_settings.h"
 
 inline const LookupSettingsNames kLookupNames = {"Lookup",          "Server",  "Port",  "Path",   "User",
-                                                 "MusicBrainzServer", "MusicBrainzPort", "Contact", "Roots", "Sources"};
+                                                 "MusicBrainzServer", "MusicBrainzPort", "Contact", "Roots", "Sources", "Automatic"};

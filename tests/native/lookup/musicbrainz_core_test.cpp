@@ -134,6 +134,19 @@ TEST(MusicBrainzCore, TheRequestsNameTheDiscOrTheReleaseAndTheProgram) {
   DiscToc none = {};
   EXPECT_EQ(0, FormatMusicBrainzListRequest(&settings, &none, request, sizeof request));
   EXPECT_EQ(0, FormatMusicBrainzReleaseRequest(&settings, "", request, sizeof request));
+
+  // The page where a user adds an unknown disc: the same id and toc, an
+  // enhanced CD by its audio tracks.
+  char address[kLookupRequestSize];
+  DiscToc enhanced;
+  const DiscToc disc = Toc({150, 14265, 33790, 49650, 51900, 67800}, 90000, {5});
+  MusicBrainzToc(&disc, &enhanced);
+  ASSERT_EQ(1, FormatMusicBrainzSubmitAddress(&settings, &enhanced, address, sizeof address));
+  EXPECT_STREQ("https://localhost:8443/cdtoc/attach?id=HtS5_vmq5zQGVV5Arn9AZgvTJF4-&tracks=5&"
+               "toc=1+5+56400+150+14265+33790+49650+51900",
+               address);
+  EXPECT_EQ(0, FormatMusicBrainzSubmitAddress(&settings, &enhanced, address, 60));
+  EXPECT_STREQ("", address);
 }
 
 // An enhanced CD counts its audio tracks only, its lead-out 11,400 frames
