@@ -38,8 +38,10 @@ void BlankDisplays(HWND window) {
   ResetStatusDisplay(GetDlgItem(window, IDC_TIME_DISPLAY), 0, 0, 0, 0, kTimeDisplay);
 }
 
-// The drive is empty: the front panel shows no disc and waits for one.
+// The drive is empty: the front panel shows no disc and waits for one. A
+// look-up of the disc that went has nothing more to give.
 void EnterNoDiscState(HWND window) {
+  CancelAutoLookup();
   doorOpen = 1;
   paused = 0;
   SetDoorIndicator(window);
@@ -117,7 +119,6 @@ void SwitchDrive(HWND window, int drive) {
   for (UINT_PTR timer : {kArrivalTimer, kRemovalTimer, kOpenRetryTimer}) KillTimer(window, timer);
   // The drive left behind stops, as it does when the player ends.
   if (deviceId != 0 && CDMediaPresent(window, deviceId)) CDStopRewind(window, deviceId);
-  CancelAutoLookup();
   // The controls let go of the record before it is saved and freed.
   EnterNoDiscState(window);
   ReleaseDiscEntry(appInstance, &discInfo);

@@ -1,10 +1,11 @@
 // Takes the pictures in docs/: the player on the virtual drive's demo disc
-// in both views, playing (also showing the time left) and without a disc, its About box, the three
-// pages of the disc properties sheet and, given the ports of the test CD
-// database (tests/cddb) and of the test MusicBrainz service
-// (tests/musicbrainz) on 127.0.0.1 with the service's roots file, the
-// look-up dialog with the matches of both. The player runs in this process,
-// so the drive's clock and contents are set directly.
+// in both views, playing (also showing the time left) and without a disc,
+// its About box, the three pages of the disc properties sheet and, given
+// the ports of the test CD database (tests/cddb) and of the test MusicBrainz
+// service (tests/musicbrainz) on 127.0.0.1 with the service's roots file,
+// the look-up dialog with the matches of both, and offering to add a disc
+// MusicBrainz does not know. The player runs in this process, so the
+// drive's clock and contents are set directly.
 //
 //   screenshots FOLDER [CDDB-PORT MUSICBRAINZ-PORT ROOTS]     (writes FOLDER\*.bmp)
 #include <windows.h>
@@ -77,24 +78,28 @@ void CALLBACK AboutTick(HWND, UINT, UINT_PTR timer, DWORD) {
   SendMessageA(about, WM_COMMAND, IDOK, 0);
 }
 
+// The picture the look-up dialog is taken as, once it lists its matches.
+const char* lookupShot;
+
 void CALLBACK LookupTick(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND dialog = FindWindowA("#32770", "Look Up Titles Online");
   static int settled;
   if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDOK)) || ++settled < 5) return;
+  settled = 0;
   KillTimer(nullptr, timer);
-  Capture(dialog, "lookup");
+  Capture(dialog, lookupShot);
   SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
-// The look-up of a disc that MusicBrainz knows (the test service's "Harbour
-// Lights", on its RSA server) and the "several" scenario of the test CD
+// The look-up of a disc (its track starts and lead-out) in the test
+// MusicBrainz service, on its RSA server, and a scenario of the test CD
 // database; the settings file is put back as it was.
-void CaptureLookup(const char* cddbPort, const char* musicBrainzPort, const char* roots) {
-  const unsigned harbourLights[] = {150, 14265, 33790, 49650, 51900};
+void CaptureLookup(const char* shot, const unsigned* starts, int tracks, unsigned leadOut, const char* gnudbPath,
+                   const char* cddbPort, const char* musicBrainzPort, const char* roots) {
   VDriveRemoveDisc();
   Pump(600);
   // The drive reports a disc one frame short of its lead-out.
-  VDriveLoadDisc(5, harbourLights, 56400 - 1, 0);
+  VDriveLoadDisc(tracks, starts, leadOut - 1, 0);
   Pump(600);
   char path[MAX_PATH];
   ProfileFile before = {};
@@ -106,10 +111,11 @@ void CaptureLookup(const char* cddbPort, const char* musicBrainzPort, const char
                                  {"Roots", roots},
                                  {"Server", "127.0.0.1"},
                                  {"Port", cddbPort},
-                                 {"Path", "/several/~cddb/cddb.cgi"},
+                                 {"Path", gnudbPath},
                                  {"User", "kovel32"}};
   ProfileWriteSection(&file.text, "Lookup", server, sizeof server / sizeof server[0]);
   ProfileSaveFile(path, &file);
+  lookupShot = shot;
   UINT_PTR timer = SetTimer(nullptr, 0, 50, LookupTick);
   SendMessageA(mainWindow, WM_SYSCOMMAND, IDM_LOOKUP, 0);
   KillTimer(nullptr, timer);
@@ -177,7 +183,13 @@ int main(int argc, char** argv) {
   Pump(300);
 
   if (argc == 5) {
-    CaptureLookup(argv[2], argv[3], argv[4]);
+    // "Harbour Lights", which MusicBrainz knows, and several matches of the
+    // CD database; then a disc MusicBrainz does not know, offered to add.
+    const unsigned harbourLights[] = {150, 14265, 33790, 49650, 51900};
+    CaptureLookup("lookup", harbourLights, 5, 56400, "/several/~cddb/cddb.cgi", argv[2], argv[3], argv[4]);
+    Pump(300);
+    const unsigned unknown[] = {150, 9000, 18000, 27000, 36000, 45000, 54000};
+    CaptureLookup("lookup-submit", unknown, 7, 63000, "/single/~cddb/cddb.cgi", argv[2], argv[3], argv[4]);
     Pump(300);
   }
 

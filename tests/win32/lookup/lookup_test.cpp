@@ -691,6 +691,212 @@ TEST_F(MusicBrainz, AChosenReleaseThatCannotBeReadChangesNothing) {
   }
 }
 
+// The program the tests register as the shell's web browser, beside them.
+std::string UrlHandler() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string here = path;
+  return here.substr(0, here.find_last_of('\\') + 1) + KOVEL_URL_HANDLER;
+}
+
+// Sets the shell's command for https: the handler's, or (handler empty)
+// none at all; gives back what the machine had.
+std::string SetHttpsCommand(const std::string& command) {
+  const char kKey[] = "Software\\Classes\\https\\shell\\open\\command";
+  char had[512] = "";
+  LONG size = sizeof had;
+  RegQueryValueA(HKEY_LOCAL_MACHINE, kKey, had, &size);
+  if (command.empty())
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
+  else
+    RegSetValueA(HKEY_LOCAL_MACHINE, kKey, REG_SZ, command.c_str(), static_cast<DWORD>(command.size()));
+  return had;
+}
+
+HWND SubmitDialog() { return FindWindowA("#32770", "Submit Disc"); }
+
+// MusicBrainz does not know the disc: the dialog offers to add it, and the
+// button opens the page where that is done, in the user's browser, or shows
+// its address where no browser opens.
+TEST_F(MusicBrainz, SubmitDiscOpensMusicBrainzsPageOrShowsItsAddress) {
+  const std::string address = "https://localhost:" + std::to_string(MusicBrainzPort("rsa")) +
+                              "/cdtoc/attach?id=Za0K_my4hWHEUXgh4QULyRqGmCg-&tracks=7&"
+                              "toc=1+7+63000+150+9000+18000+27000+36000+45000+54000";
+  const std::string log = WindowsFile("opened-addresses.txt");
+  SetEnvironmentVariableA("KOVEL_URL_LOG", log.c_str());
+  DeleteFileA(log.c_str());
+  const std::string machines = SetHttpsCommand("\"" + UrlHandler() + "\" \"%1\"");
+  for (bool browser : {true, false}) {
+    SCOPED_TRACE(browser ? "a browser" : "no browser");
+    if (!browser) SetHttpsCommand("");
+    UseSources("MusicBrainz", "rsa");
+    StartWith(kUnknown);
+    bool offered = false;
+    std::string shown;
+    DWORD from = 1, to = 0;
+    RunLookup({WhenStatus("No titles were found for this disc."), Do([&] {
+                 offered = IsWindowVisible(GetDlgItem(Dialog(), IDC_LOOKUP_SUBMIT)) &&
+                           IsWindowVisible(GetDlgItem(Dialog(), IDC_LOOKUP_SUBMIT_TEXT));
+               }),
+               Press(IDC_LOOKUP_SUBMIT),
+               [&] {
+                 if (browser) return true;
+                 HWND submit = SubmitDialog();
+                 if (!submit) return false;
+                 char text[512] = "";
+                 GetDlgItemTextA(submit, IDC_SUBMIT_ADDRESS, text, sizeof text);
+                 shown = text;
+                 SendDlgItemMessageA(submit, IDC_SUBMIT_ADDRESS, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                                     reinterpret_cast<LPARAM>(&to));
+                 PostMessageA(submit, WM_COMMAND, IDOK, 0);
+                 return true;
+               },
+               [] { return !SubmitDialog(); }, Press(IDCANCEL)});
+    EXPECT_TRUE(offered);
+    if (browser) {
+      ASSERT_TRUE(PumpUntil([&] { return !ReadBytes(log).empty(); }));
+      EXPECT_EQ(address + "\r\n", ReadBytes(log));
+    } else {
+      EXPECT_EQ(address, shown);
+      EXPECT_EQ(0u, from);
+      EXPECT_EQ(address.size(), to);
+    }
+    EndCase();
+  }
+  SetHttpsCommand(machines);
+  // A disc MusicBrainz knows is not offered.
+  UseSources("MusicBrainz", "rsa");
+  StartWith(kHarbourLights);
+  bool offered = true;
+  RunLookup({WhenStatus(kChoose), Do([&] { offered = IsWindowVisible(GetDlgItem(Dialog(), IDC_LOOKUP_SUBMIT)); }),
+             Press(IDCANCEL)});
+  EXPECT_FALSE(offered);
+}
+
+// The look-up that runs by itself ([Lookup] Automatic=1).
+class Automatic : public MusicBrainz {
+ protected:
+  void TearDown() override {
+    testSeamWinSockLibrary = nullptr;
+    MusicBrainz::TearDown();
+  }
+  void UseAutomatic(const std::string& sources, const std::string& server, int automatic = 1) {
+    UseSources(sources, server);
+    WriteBytes(WindowsFile("kovel.ini"),
+               ReadBytes(WindowsFile("kovel.ini")) + "Automatic=" + std::to_string(automatic) + "\r\n");
+  }
+  // Runs the script in the look-up dialog, which the player opens itself.
+  void RunOpenedLookup(std::vector<std::function<bool()>> steps) {
+    script = std::move(steps);
+    scriptAt = 0;
+    ticksWaited = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, ScriptTick);
+    EXPECT_TRUE(PumpUntil([] { return scriptAt == script.size() && !Dialog(); }));
+    KillTimer(nullptr, timer);
+  }
+};
+
+// An unknown disc with one sure match gets its titles with no dialog; a
+// disc the catalogue knows is never looked up unasked.
+TEST_F(Automatic, AnUnknownDiscTakesItsOneSureMatchAndAKnownOneIsNotAsked) {
+  UseAutomatic("MusicBrainz,gnudb", "rsa");
+  StartWith(kHarbourLights);
+  bool dialogSeen = false;
+  ASSERT_TRUE(PumpUntil([&] {
+    dialogSeen = dialogSeen || Dialog() != nullptr;
+    return !AutoLookupRunning();
+  }));
+  EXPECT_FALSE(dialogSeen);
+  EXPECT_EQ("Harbour Lights", Text(Item(IDC_DISC_TITLE)));
+  EXPECT_EQ("Anna Vik & The Lanterns", Text(mainWindow));
+  EXPECT_EQ(0u, OrderTexts()[0].find("Low Tide")) << OrderTexts()[0];
+  EXPECT_EQ(2u, MusicBrainzRequests().size());  // the list and the release
+  EndPlayer();
+  EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("DiscTitle=Harbour Lights"));
+  FreshProcess();
+
+  // Known from a run without the option, the disc is not asked for with it.
+  UseAutomatic("MusicBrainz", "rsa", 0);
+  StartWith(kNorthernSongs);
+  EXPECT_FALSE(AutoLookupRunning());
+  EndPlayer();
+  FreshProcess();
+  UseAutomatic("MusicBrainz", "rsa");
+  StartWith(kNorthernSongs);
+  EXPECT_FALSE(AutoLookupRunning());
+  EXPECT_EQ(2u, MusicBrainzRequests().size());
+}
+
+// Never wrong: a disc taken out during its look-up gets nothing, and titles
+// typed during it stay.
+TEST_F(Automatic, ADiscTakenOutOrTitlesTypedMeanwhileGetNothing) {
+  // The release waits its turn after the list: the moment to act.
+  const LookupTimes times = {kLookupTimes.quietMs, kLookupTimes.stepLimitMs, 1500};
+  testSeamLookupTimes = &times;
+  UseAutomatic("MusicBrainz", "rsa");
+  StartWith(kNonAscii);
+  ASSERT_TRUE(PumpUntil([this] { return MusicBrainzRequests().size() == 1; }));
+  VDriveRemoveDisc();
+  ASSERT_TRUE(PumpUntil([] { return doorOpen == 1; }));
+  EXPECT_FALSE(AutoLookupRunning());
+  EndPlayer();
+  EXPECT_EQ(1u, MusicBrainzRequests().size());
+  EXPECT_EQ(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("Joutsenen"));
+  FreshProcess();
+
+  UseAutomatic("MusicBrainz", "aes128");
+  StartWith(kSecondOfTwo);
+  ASSERT_TRUE(PumpUntil([this] { return MusicBrainzRequests().size() == 2; }));
+  // What the properties sheet does when the user types a title.
+  lstrcpynA(discInfo.title, "Typed Meanwhile", sizeof discInfo.title);
+  ASSERT_EQ(1, SaveDiscEntry(GetModuleHandleA(nullptr), &discInfo));
+  ASSERT_TRUE(PumpUntil([] { return !AutoLookupRunning(); }));
+  EXPECT_STREQ("Typed Meanwhile", discInfo.title);
+  EXPECT_STREQ("Untitled", discInfo.artist);
+  EndPlayer();
+  EXPECT_NE(std::string::npos, ReadBytes(WindowsFile("tunedeck.ini")).find("DiscTitle=Typed Meanwhile"));
+}
+
+// Several matches are shown in the dialog, as if asked, once the player's
+// window is active: not over another program's window.
+TEST_F(Automatic, SeveralMatchesAreShownOnceThePlayerIsActive) {
+  UseAutomatic("MusicBrainz", "ecdsa");
+  StartWith(kNorthernSongs);
+  HWND other = CreateWindowA("STATIC", "Another program", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                             nullptr, nullptr);
+  SetForegroundWindow(other);
+  ASSERT_TRUE(PumpUntil([this] { return MusicBrainzRequests().size() == 1; }));
+  for (int round = 0; round < 50; ++round) {
+    Pump();
+    WaitForMessage(20);
+  }
+  EXPECT_EQ(nullptr, Dialog());
+  EXPECT_TRUE(AutoLookupRunning());
+  std::vector<std::string> matches;
+  SetForegroundWindow(mainWindow);
+  RunOpenedLookup({[] { return Dialog() && IsWindowEnabled(GetDlgItem(Dialog(), IDOK)); }, Do([&] {
+                     HWND list = GetDlgItem(Dialog(), IDC_LOOKUP_LIST);
+                     matches = ListItems(list, LB_GETCOUNT, LB_GETTEXT);
+                     SendMessageA(list, LB_SETCURSEL, 1, 0);
+                   }),
+                   Press(IDOK)});
+  DestroyWindow(other);
+  EXPECT_EQ(3u, matches.size());
+  EXPECT_EQ("Northern Songs (Remastered)", Text(Item(IDC_DISC_TITLE)));
+  EXPECT_EQ(2u, MusicBrainzRequests().size());  // the list once, and the release taken
+}
+
+// Without networking nothing is shown and nothing changes.
+TEST_F(Automatic, WithoutNetworkingNothingChanges) {
+  testSeamWinSockLibrary = "nonet32.dll";
+  UseAutomatic("MusicBrainz,gnudb", "rsa");
+  StartWith(kStub);
+  EXPECT_FALSE(AutoLookupRunning());
+  EXPECT_EQ(nullptr, Dialog());
+  EXPECT_EQ("Untitled", Text(mainWindow));
+  EXPECT_TRUE(MusicBrainzRequests().empty());
+}
+
 // A stand-in for the platform's conversion that holds each call to the
 // documented rules, which Wine does not enforce, and converts as the
 // platform does when they are kept.
