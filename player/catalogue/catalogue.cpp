@@ -62,7 +62,7 @@ int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   DiscSectionName(info->discId, section, sizeof section);
   int known = ProfileFindSection(catalogue.text, section).found;
   LoadDiscRecord(catalogue.text, &names, info);
-  if (!read || known) return 1;
+  if (!read || known || !info->trackCount) return 1;
   return ImportCdPlayerTitles(deviceId, info) ? 1 : kDiscNew;
 }
 

@@ -28,8 +28,8 @@ void UseCatalogueFile(const char* path);
 // system's CD player, if its "cdplayer.ini" has them. A disc whose last
 // save failed gets back the titles it had. The string resources come from
 // the main window's instance. Nothing is written. Returns kDiscNew for a
-// disc that the catalogue (read) does not know and that "cdplayer.ini" has
-// no titles for, else 1.
+// disc (with tracks) that the catalogue, read, does not know and that
+// "cdplayer.ini" has no titles for; else 1.
 enum { kDiscNew = 2 };
 int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info);
 // Writes the whole record to the disc's section, and the records of discs

@@ -177,7 +177,7 @@ TEST_F(Catalogue, ThreeTrackIdentityHasNoLengthTerm) {
 TEST_F(Catalogue, LoadWritesNothingAndReleaseSavesTheWholeRecord) {
   const unsigned starts[] = {Frames(0, 2, 0), Frames(4, 1, 30), Frames(9, 20, 2)};
   Open(3, starts, Frames(12, 0, 0));
-  EXPECT_EQ(1, LoadDiscEntry(nullptr, id, &info));
+  EXPECT_EQ(kDiscNew, LoadDiscEntry(nullptr, id, &info));
   EXPECT_EQ("(none)", ReadCatalogue());
   EXPECT_STREQ("Untitled", info.title);
   EXPECT_STREQ("Track 3", info.tracks[2].title);
@@ -276,7 +276,7 @@ TEST_F(Catalogue, AnUnknownDiscTakesTheTitlesTypedInTheSystemsCdPlayer) {
           "1=Middle\r\n2=Closing\r\norder=2 0\r\nnumplay=2\r\n";
   WriteBytes(CdPlayerPath(), file);
   Open(3, kThree, Frames(12, 0, 0));
-  LoadDiscEntry(nullptr, id, &info);
+  EXPECT_EQ(1, LoadDiscEntry(nullptr, id, &info));  // filled: not new to look up
   EXPECT_STREQ("Live", info.title);
   EXPECT_STREQ("The Band", info.artist);
   EXPECT_STREQ("Closing", info.tracks[2].title);
@@ -328,7 +328,7 @@ TEST_F(Catalogue, OurCatalogueWinsAndWithoutThatPlayersFileNothingChanges) {
   Open(3, kThree, Frames(12, 0, 0));
   int32_t count = 0;
   WriteCatalogue("[" + std::to_string(ComputeDiscId(id, &count)) + "]\r\nDiscArtist=Ours\r\n");
-  LoadDiscEntry(nullptr, id, &info);
+  EXPECT_EQ(1, LoadDiscEntry(nullptr, id, &info));
   EXPECT_STREQ("Untitled", info.title);
   EXPECT_STREQ("Ours", info.artist);
   EXPECT_STREQ("Track 1", info.tracks[0].title);
