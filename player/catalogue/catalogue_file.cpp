@@ -127,7 +127,7 @@ int SaveDiscRecords(const char* path, const CatalogueNames* names, const DiscInf
 }
 
 int RecordNeedsSave(const DiscInfo* info) {
-  if (!info->tracks) return 0;
+  if (!info->tracks || info->trackCount <= 0) return 0;
   const int i = FindLoadedRecord(info);
   return i < 0 || !loadedRecords[i].stored || !SameRecord(info, &loadedRecords[i].copy);
 }

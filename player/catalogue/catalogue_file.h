@@ -23,8 +23,8 @@ int LoadCatalogueRecord(const char* path, const CatalogueNames* names, DiscInfo*
 // ProfileStatus (profile.h).
 int SaveDiscRecords(const char* path, const CatalogueNames* names, const DiscInfo* info);
 
-// A record needs a save when it holds a disc (tracks) the catalogue may
-// lack as the record has it. A record LoadCatalogueRecord filled from the
+// A record needs a save when it holds a disc (tracks, at least one) the
+// catalogue may lack as the record has it. A record LoadCatalogueRecord filled from the
 // catalogue, or with defaults while the catalogue could not be read, needs
 // one only once it differs from what it was given or last saved; a disc new
 // to the catalogue, and a record kept unsaved, until a save succeeds; a
