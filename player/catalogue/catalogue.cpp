@@ -52,22 +52,17 @@ int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info) {
   CatalogueNames names;
   LoadNames(instance, &names);
   info->discId = ComputeDiscId(deviceId, &info->trackCount);
-  if (TakeUnsavedRecord(info)) return 1;
   char path[MAX_PATH];
-  ProfileFile catalogue = {};
-  // A catalogue that cannot be read gives the defaults, as a missing one;
-  // titles are taken over only for a disc it surely does not know.
-  int read = CataloguePath(instance, path, sizeof path) && ProfileReadFile(path, &catalogue);
-  char section[16];
-  DiscSectionName(info->discId, section, sizeof section);
-  int known = ProfileFindSection(catalogue.text, section).found;
-  LoadDiscRecord(catalogue.text, &names, info);
-  if (!read || known || !info->trackCount) return 1;
+  const int located = CataloguePath(instance, path, sizeof path);
+  // Titles are taken over only for a disc the catalogue surely does not know.
+  if (!LoadCatalogueRecord(located ? path : nullptr, &names, info) || !info->trackCount) return 1;
   return ImportCdPlayerTitles(deviceId, info) ? 1 : kDiscNew;
 }
 
 int SaveDiscEntry(HINSTANCE instance, DiscInfo* info) {
-  if (!info->tracks && UnsavedRecordCount() == 0) return 1;
+  // Nothing changed in the player: the file stays as other players keep it,
+  // and no outcome is noted, as none was had.
+  if (!CatalogueNeedsSave(info)) return 1;
   CatalogueNames names;
   LoadNames(instance, &names);
   char path[MAX_PATH];
@@ -80,8 +75,10 @@ int SaveDiscEntry(HINSTANCE instance, DiscInfo* info) {
 
 int ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info) {
   int saved = SaveDiscEntry(instance, info);
-  if (!saved && info->tracks) KeepUnsavedRecord(info);
+  // Only titles that still need their save wait in the player.
+  if (!saved && RecordNeedsSave(info)) KeepUnsavedRecord(info);
   else FreeDiscArrays(info);
+  ForgetLoadedRecord(info);
   return saved;
 }
 

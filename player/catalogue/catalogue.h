@@ -27,19 +27,23 @@ void UseCatalogueFile(const char* path);
 // catalogue does not know takes the titles the user typed in the operating
 // system's CD player, if its "cdplayer.ini" has them. A disc whose last
 // save failed gets back the titles it had. The string resources come from
-// the main window's instance. Nothing is written. Returns kDiscNew for a
+// the main window's instance. Nothing is written. A disc the catalogue
+// holds, and the defaults given while it cannot be read, are saved only
+// once the player changes them (RecordNeedsSave). Returns kDiscNew for a
 // disc (with tracks) that the catalogue, read, does not know and that
 // "cdplayer.ini" has no titles for; else 1.
 enum { kDiscNew = 2 };
 int LoadDiscEntry(HWND mainWindow, UINT deviceId, DiscInfo* info);
-// Writes the whole record to the disc's section, and the records of discs
-// whose save failed, in one atomic rewrite under the catalogue's lock (other
-// players may share the file). Returns 1 when they are in the catalogue (or
-// there was nothing to save), 0 when the save failed: the failure is noted
-// for TellSaveFailures, and the titles stay in the player for the next save.
+// Writes the whole record to the disc's section when it needs a save, and
+// the records of discs whose save failed, in one atomic rewrite under the
+// catalogue's lock (other players may share the file). Returns 1 when they
+// are in the catalogue (or there was nothing to save: the file is then not
+// touched), 0 when the save failed: the failure is noted for
+// TellSaveFailures, and the titles stay in the player for the next save.
 int SaveDiscEntry(HINSTANCE instance, DiscInfo* info);
-// Saves the record, then frees its arrays; when the save failed the record
-// is kept, unsaved, for the next save instead. Returns SaveDiscEntry's result.
+// Saves the record, then frees its arrays; when the save of a record that
+// needed one failed, the record is kept, unsaved, for the next save
+// instead. Returns SaveDiscEntry's result.
 int ReleaseDiscEntry(HINSTANCE instance, DiscInfo* info);
 // Replaces the play list by the tracks of a list box whose items carry
 // TrackEntry pointers, top to bottom.

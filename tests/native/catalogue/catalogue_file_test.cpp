@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/profile/profile.h"
+#include "player/catalogue/cdplayer_import.h"
 
 namespace {
 
@@ -129,6 +130,76 @@ TEST_F(CatalogueFile, TitlesWhoseSaveFailedStayUntilASaveSucceedsOrTheirDiscCome
   EXPECT_STREQ("Track 4", back.tracks[3].title);
   EXPECT_EQ(0, UnsavedRecordCount());
   for (DiscInfo* info : {&next, &back}) FreeDiscArrays(info);
+}
+
+// A save writes a disc's section only when the player has something the
+// catalogue lacks: a record changed since its load or last save, or a disc
+// new to a catalogue that its load could read. Between the load and the
+// save another computer saves the same disc as "Theirs".
+TEST_F(CatalogueFile, ASaveWritesADiscOnlyWhenThePlayerChangedItOrTheCatalogueLacksIt) {
+  enum At { kStored, kNew, kMissing, kUnreadable };  // the catalogue at the load
+  struct Case {
+    const char* what;
+    At at;
+    void (*edit)(DiscInfo*);  // what the player changes; null: nothing
+    const char* saved;        // the disc's title in the file after the save
+  } cases[] = {
+      {"a stored disc left alone", kStored, nullptr, "Theirs"},
+      {"its title typed", kStored, [](DiscInfo* d) { snprintf(d->title, sizeof d->title, "Typed"); }, "Typed"},
+      {"its artist typed", kStored, [](DiscInfo* d) { snprintf(d->artist, sizeof d->artist, "Band"); }, "Mine"},
+      {"a track's title typed", kStored, [](DiscInfo* d) { snprintf(d->tracks[2].title, kTitleSize, "Song"); },
+       "Mine"},
+      {"its play list edited", kStored, [](DiscInfo* d) { ReplacePlayListNumbers(d, d->playList + 1, 1); }, "Mine"},
+      {"repeat chosen", kStored, [](DiscInfo* d) { d->repeatMode = 2; }, "Mine"},
+      {"shuffle chosen", kStored, [](DiscInfo* d) { d->shuffle = 1; }, "Mine"},
+      {"a disc new to the catalogue", kNew, nullptr, "Untitled"},
+      {"a disc of a catalogue not made yet", kMissing, nullptr, "Untitled"},
+      {"titles taken over from the system's CD player", kNew,
+       [](DiscInfo* d) { ImportCdPlayerRecord("[1234]\r\ntitle=From the system\r\n", 0x1234, d); },
+       "From the system"},
+      {"the defaults of a catalogue that could not be read", kUnreadable, nullptr, "Theirs"},
+      {"a title typed over those defaults", kUnreadable,
+       [](DiscInfo* d) { snprintf(d->title, sizeof d->title, "Typed"); }, "Typed"},
+  };
+  const std::string other = "[7]\r\nDiscTitle=Another disc\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    unlink(path.c_str());
+    if (c.at == kStored) Write(other + "[4660]\r\nDiscTitle=Mine\r\nPlayList=3 1 2\r\n");
+    if (c.at == kNew) Write(other);
+    if (c.at == kUnreadable) {
+      ASSERT_EQ(0, mkdir(path.c_str(), 0700));
+    }
+    DiscInfo info = {};
+    info.discId = 0x1234;
+    info.trackCount = 3;
+    EXPECT_EQ(c.at == kNew || c.at == kMissing, LoadCatalogueRecord(path.c_str(), &kNames, &info));
+    if (c.at == kUnreadable) {
+      EXPECT_STREQ("Untitled", info.title);
+      ASSERT_EQ(0, rmdir(path.c_str()));  // the share is back
+      Write(other + "[4660]\r\nDiscTitle=Mine\r\n");
+    }
+    DiscInfo theirs = Disc(0x1234, 3, "Theirs");
+    ASSERT_EQ(kProfileOk, SaveDiscRecords(path.c_str(), &kNames, &theirs));
+    const std::string before = Read(path);
+    if (c.edit) c.edit(&info);
+    const bool written = std::string(c.saved) != "Theirs";
+    EXPECT_EQ(written, RecordNeedsSave(&info) == 1);
+    EXPECT_EQ(kProfileOk, SaveDiscRecords(path.c_str(), &kNames, &info));
+    const std::string text = Read(path);
+    EXPECT_EQ(c.saved, Title(text, 0x1234));
+    EXPECT_EQ(c.at == kMissing ? "(none)" : "Another disc", Title(text, 7));
+    if (!written) {
+      EXPECT_EQ(before, text);
+    }
+    // Once saved, the record is written again only when it changes again.
+    EXPECT_EQ(0, RecordNeedsSave(&info));
+    ASSERT_EQ(kProfileOk, SaveDiscRecords(path.c_str(), &kNames, &theirs));
+    EXPECT_EQ(kProfileOk, SaveDiscRecords(path.c_str(), &kNames, &info));
+    EXPECT_EQ("Theirs", Title(Read(path), 0x1234));
+    ForgetLoadedRecord(&info);
+    for (DiscInfo* record : {&info, &theirs}) FreeDiscArrays(record);
+  }
 }
 
 }  // namespace

@@ -121,4 +121,48 @@ TEST_F(Player, ClosingWithTitlesThatCouldNotBeSavedAsksToRetryOrToCloseWithoutTh
   }
 }
 
+// Two players share the catalogue, as two computers would: A (a record of
+// this process) types a title for the disc and saves it while the running
+// player, which loaded the disc before and changed nothing, is closed. Its
+// stale copy, or the defaults it showed while the file could not be read,
+// must not replace A's title, and having nothing to save it tells nothing,
+// even when the file cannot be written at its close.
+TEST_F(Player, ClosingAPlayerThatChangedNothingKeepsAnotherPlayersTitles) {
+  struct Case {
+    const char* what;
+    bool heldAtLoad, heldAtClose;  // another program holds the file (a share gone for a moment)
+  } cases[] = {
+      {"the file was read at the load", false, false},
+      {"the file could not be read at the load", true, false},
+      {"the file cannot be written at the close", false, true},
+  };
+  uint32_t starts[5];
+  for (int t = 0; t < 5; ++t) starts[t] = Msf(kStarts[t]);
+  const std::string path = WindowsFile("tunedeck.ini");
+  const std::string stored = "[" + std::to_string(DiscIdFromToc(5, starts, 0)) + "]\r\nDiscTitle=Stored\r\n";
+  auto hold = [&path] { return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(path, stored);
+    HANDLE held = c.heldAtLoad ? hold() : INVALID_HANDLE_VALUE;
+    Start();
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    EXPECT_STREQ(c.heldAtLoad ? "Untitled" : "Stored", discInfo.title);
+    DiscInfo other = {};
+    LoadDiscEntry(nullptr, deviceId, &other);
+    snprintf(other.title, sizeof other.title, "Typed on A");
+    EXPECT_EQ(1, ReleaseDiscEntry(GetModuleHandleA(nullptr), &other));
+    const std::string saved = ReadBytes(path);
+    EXPECT_NE(std::string::npos, saved.find("DiscTitle=Typed on A"));
+    held = c.heldAtClose ? hold() : INVALID_HANDLE_VALUE;
+    DestroyWindow(mainWindow);
+    ASSERT_TRUE(PumpUntil([this] { return ended; }));
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    EXPECT_EQ(saved, ReadBytes(path));
+    EXPECT_TRUE(CaughtBoxes().empty());
+    EXPECT_EQ(0, UnsavedRecordCount());
+    EndCase();
+  }
+}
+
 }  // namespace
