@@ -26,13 +26,6 @@ const char* ServerOf(const LookupSession* s, int source) {
   return source == kSourceMusicBrainz ? s->settings.musicBrainzServer : s->settings.server;
 }
 
-LookupFailure FailureOf(int status, const char* line = "") {
-  LookupFailure failure;
-  memset(&failure, 0, sizeof failure);
-  failure.status = status;
-  snprintf(failure.line, sizeof failure.line, "%s", line);
-  return failure;
-}
 
 void DropAnswer(LookupSession* s) {
   free(s->answer);
@@ -61,7 +54,7 @@ LookupAction StepFailed(LookupSession* s, const LookupFailure* failure, uint32_t
 }
 
 LookupAction StepFailedWith(LookupSession* s, int status, uint32_t now, const char* line = "") {
-  LookupFailure failure = FailureOf(status, line);
+  LookupFailure failure = LookupFailureOf(status, line);
   return StepFailed(s, &failure, now);
 }
 
@@ -98,14 +91,11 @@ LookupAction AskNextSource(LookupSession* s, uint32_t now) {
   s->reading = 0;
   if (s->sourceAt >= s->settings.sourceCount) return EndSearch(s);
   s->source = s->settings.sources[s->sourceAt++];
+  char command[kLookupRequestSize];
   int made = s->source == kSourceMusicBrainz
                  ? FormatMusicBrainzListRequest(&s->settings, &s->musicBrainzToc, s->request, sizeof s->request)
-                 : FormatQueryCommand(&s->toc, s->request, sizeof s->request);
-  if (made && s->source == kSourceGnudb) {
-    char command[kLookupRequestSize];
-    snprintf(command, sizeof command, "%s", s->request);
-    made = FormatCddbRequest(&s->settings, command, s->hostName, s->request, sizeof s->request);
-  }
+                 : FormatQueryCommand(&s->toc, command, sizeof command) &&
+                       FormatCddbRequest(&s->settings, command, s->hostName, s->request, sizeof s->request);
   if (!made) return StepFailedWith(s, kStatusNoContents, now);
   s->requestLength = strlen(s->request);
   s->answerLimit = s->source == kSourceMusicBrainz ? size_t{kMusicBrainzListLimit} : size_t{kCddbAnswerLimit};
@@ -181,6 +171,14 @@ bool Active(const LookupSession* s) {
 }
 
 }  // namespace
+
+LookupFailure LookupFailureOf(int status, const char* line) {
+  LookupFailure failure;
+  memset(&failure, 0, sizeof failure);
+  failure.status = status;
+  snprintf(failure.line, sizeof failure.line, "%s", line);
+  return failure;
+}
 
 LookupAction LookupStart(LookupSession* s, const LookupSettings* settings, const DiscToc* toc,
                          const char* hostName, LookupTurn* turn, const LookupTimes* times, uint32_t now) {

@@ -56,6 +56,9 @@ struct LookupFailure {
   char line[260];  // the server's status line, or the roots file
 };
 
+// A failure of that status (and status line or roots file).
+LookupFailure LookupFailureOf(int status, const char* line = "");
+
 enum LookupPhase {
   kPhaseSearching,  // asking the sources in turn
   kPhaseChoosing,   // the search ended with matches to choose from

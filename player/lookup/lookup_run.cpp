@@ -40,14 +40,6 @@ bool IsSocketMessage(const LookupRun* run, UINT message) {
   return message > run->firstMessage && message <= run->firstMessage + kConnectionMessages;
 }
 
-LookupFailure Failure(int status, const char* line = "") {
-  LookupFailure failure;
-  memset(&failure, 0, sizeof failure);
-  failure.status = status;
-  lstrcpynA(failure.line, line, sizeof failure.line);
-  return failure;
-}
-
 // Ends whatever is under way on the network.
 void CloseConnection(LookupRun* run) {
   if (run->hostRequest) {
@@ -67,7 +59,7 @@ void CloseConnection(LookupRun* run) {
 
 // Why the secure session failed, for the user.
 LookupFailure SecureFailure(const LookupRun* run) {
-  LookupFailure failure = Failure(kStatusConnectionLost);
+  LookupFailure failure = LookupFailureOf(kStatusConnectionLost);
   failure.tls = 1;
   failure.tlsFailure = TlsFailureOf(&run->tls->client, run->tls->now);
   failure.tlsError = TlsError(&run->tls->client);
@@ -78,9 +70,14 @@ LookupFailure SecureFailure(const LookupRun* run) {
 
 void Execute(LookupRun* run, LookupAction action);
 
+// The step under way failed in the run's hands.
+void Fail(LookupRun* run, const LookupFailure& failure) {
+  Execute(run, LookupFailed(&run->session, &failure, GetTickCount()));
+}
+void Fail(LookupRun* run, int status, const char* line = "") { Fail(run, LookupFailureOf(status, line)); }
+
 void Connect(LookupRun* run, const LookupAction& action) {
   LookupSession* s = &run->session;
-  LookupFailure failure;
   run->request = action.request;
   run->requestLength = action.requestLength;
   run->sent = 0;
@@ -91,8 +88,7 @@ void Connect(LookupRun* run, const LookupAction& action) {
     if (s->settings.roots[0]) {
       if (!run->rootsRead) run->rootsRead = ReadTlsRootsFile(s->settings.roots, &run->roots) ? 1 : -1;
       if (run->rootsRead < 0) {
-        failure = Failure(kStatusNoRoots, s->settings.roots);
-        Execute(run, LookupFailed(s, &failure, GetTickCount()));
+        Fail(run, kStatusNoRoots, s->settings.roots);
         return;
       }
       roots = run->roots.anchors;
@@ -100,8 +96,7 @@ void Connect(LookupRun* run, const LookupAction& action) {
     }
     run->tls = static_cast<LookupSecure*>(calloc(1, sizeof(LookupSecure)));
     if (!run->tls) {
-      failure = Failure(kStatusNoMemory);
-      Execute(run, LookupFailed(s, &failure, GetTickCount()));
+      Fail(run, kStatusNoMemory);
       return;
     }
     unsigned char seed[kTlsSeedSize];
@@ -114,8 +109,7 @@ void Connect(LookupRun* run, const LookupAction& action) {
     // A name the secure connection cannot check (an address) is refused
     // before anything is sent.
     if (!started) {
-      failure = SecureFailure(run);
-      Execute(run, LookupFailed(s, &failure, GetTickCount()));
+      Fail(run, SecureFailure(run));
       return;
     }
   }
@@ -132,8 +126,7 @@ void Connect(LookupRun* run, const LookupAction& action) {
           0 ||
       (run->ws.connect(run->connection, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0 &&
        run->ws.lastError() != WSAEWOULDBLOCK)) {
-    failure = Failure(kStatusCannotConnect);
-    Execute(run, LookupFailed(s, &failure, GetTickCount()));
+    Fail(run, kStatusCannotConnect);
     return;
   }
   if (action.secure) {
@@ -189,8 +182,7 @@ void SendRequest(LookupRun* run) {
                          0);
     if (n == SOCKET_ERROR) {
       if (run->ws.lastError() != WSAEWOULDBLOCK) {
-        LookupFailure failure = Failure(kStatusConnectionLost);
-        Execute(run, LookupFailed(&run->session, &failure, GetTickCount()));
+        Fail(run, kStatusConnectionLost);
       }
       return;  // the rest goes at the next FD_WRITE
     }
@@ -208,8 +200,7 @@ void Receive(LookupRun* run, bool closed) {
     size_t room;
     char spill;
     if (!LookupAnswerRoom(s, &at, &room)) {
-      LookupFailure failure = Failure(kStatusNoMemory);
-      Execute(run, LookupFailed(s, &failure, GetTickCount()));
+      Fail(run, kStatusNoMemory);
       return;
     }
     int size = room == 0 ? 1 : room < 0x10000 ? static_cast<int>(room) : 0x10000;
@@ -219,8 +210,7 @@ void Receive(LookupRun* run, bool closed) {
       return;
     }
     if (n == SOCKET_ERROR || (n > 0 && room == 0)) {
-      LookupFailure failure = Failure(n == SOCKET_ERROR ? kStatusConnectionLost : kStatusTooLong);
-      Execute(run, LookupFailed(s, &failure, GetTickCount()));
+      Fail(run, n == SOCKET_ERROR ? kStatusConnectionLost : kStatusTooLong);
       return;
     }
     if (n == 0) {
@@ -243,8 +233,7 @@ void PumpSecure(LookupRun* run) {
     char* at;
     size_t room, got = 0;
     if (!LookupAnswerRoom(s, &at, &room)) {
-      LookupFailure failure = Failure(kStatusNoMemory);
-      Execute(run, LookupFailed(s, &failure, GetTickCount()));
+      Fail(run, kStatusNoMemory);
       return;
     }
     int progress = TlsPump(&run->tls->client, &run->tls->transport, at, &got, room);
@@ -256,7 +245,7 @@ void PumpSecure(LookupRun* run) {
       action = LookupFailed(s, &failure, GetTickCount());
     }
     if (action.kind == kActionWait && progress == kTlsFull && room == 0) {
-      LookupFailure failure = Failure(kStatusTooLong);
+      LookupFailure failure = LookupFailureOf(kStatusTooLong);
       action = LookupFailed(s, &failure, GetTickCount());
     }
     if (action.kind != kActionWait || progress != kTlsFull) {
@@ -274,8 +263,7 @@ void OnSocketEvent(LookupRun* run, UINT message, WPARAM socket, LPARAM lParam) {
   LookupSession* s = &run->session;
   int event = WSAGETSELECTEVENT(lParam);
   if (WSAGETSELECTERROR(lParam)) {
-    LookupFailure failure = Failure(event == FD_CONNECT ? kStatusCannotConnect : kStatusConnectionLost);
-    Execute(run, LookupFailed(s, &failure, GetTickCount()));
+    Fail(run, event == FD_CONNECT ? kStatusCannotConnect : kStatusConnectionLost);
     return;
   }
   if (event == FD_CONNECT) Execute(run, LookupConnected(s, GetTickCount()));
@@ -307,17 +295,17 @@ int LookupRunStart(LookupRun* run, HWND window, UINT firstMessage, UINT_PTR time
   LookupSettings settings;
   LoadLookupSettings(appInstance, &settings);
   if (!toc->trackCount) {
-    run->startFailure = Failure(kStatusNoContents);
+    run->startFailure = LookupFailureOf(kStatusNoContents);
     return 0;
   }
   WSADATA data;
   if (!LoadWinSock(&run->ws)) {
-    run->startFailure = Failure(kStatusNoSockets);
+    run->startFailure = LookupFailureOf(kStatusNoSockets);
     return 0;
   }
   if (run->ws.startup(MAKEWORD(1, 1), &data) != 0) {
     FreeWinSock(&run->ws);
-    run->startFailure = Failure(kStatusNoSockets);
+    run->startFailure = LookupFailureOf(kStatusNoSockets);
     return 0;
   }
   run->socketsStarted = 1;

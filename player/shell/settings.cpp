@@ -63,6 +63,14 @@ int SeedNames(HINSTANCE instance, char* section, char* key, size_t size) {
          LoadStringA(instance, IDS_SEED_KEY, key, static_cast<int>(size)) > 0;
 }
 
+// The kept seed's names and the settings file, read: 0 for a seed of more
+// than kMaxKeptSeed bytes, or a file that is there but cannot be read.
+int ReadSeedFile(HINSTANCE instance, size_t size, char* section, char* key, size_t nameSize, char* path,
+                 ProfileFile* file) {
+  return size <= kMaxKeptSeed && SeedNames(instance, section, key, nameSize) && FilePath(instance, path, MAX_PATH) &&
+         ProfileReadFile(path, file);
+}
+
 }  // namespace
 
 void LoadPlayerSettings(HINSTANCE instance, PlayerSettings* settings) {
@@ -90,9 +98,7 @@ int LoadKeptSeed(HINSTANCE instance, unsigned char* seed, size_t size) {
   // Room for one digit more than a usable value has, so a longer one shows.
   char text[2 * kMaxKeptSeed + 2];
   ProfileFile file = {};
-  if (size > kMaxKeptSeed || !SeedNames(instance, section, key, sizeof section) ||
-      !FilePath(instance, path, sizeof path) || !ProfileReadFile(path, &file))
-    return 0;
+  if (!ReadSeedFile(instance, size, section, key, sizeof section, path, &file)) return 0;
   ProfileGetString(file.text, section, key, "", text, 2 * size + 2);
   return SettingsHexBytes(text, seed, size);
 }
@@ -101,9 +107,7 @@ int SaveKeptSeed(HINSTANCE instance, const unsigned char* seed, size_t size) {
   char section[40], key[40], path[MAX_PATH];
   char text[2 * kMaxKeptSeed + 1];
   ProfileFile file = {};
-  if (size > kMaxKeptSeed || !SeedNames(instance, section, key, sizeof section) ||
-      !FilePath(instance, path, sizeof path) || !ProfileReadFile(path, &file))
-    return 0;
+  if (!ReadSeedFile(instance, size, section, key, sizeof section, path, &file)) return 0;
   static const char kDigits[] = "0123456789abcdef";
   for (size_t i = 0; i < size; ++i) {
     text[2 * i] = kDigits[seed[i] >> 4];
